@@ -1,0 +1,33 @@
+#pragma once
+
+// Helpers shared by the test suites: where the shared material is, free
+// ports, and a private environment for every program a test starts.
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace TestSupport {
+
+// The shared test material (../shared beside the repository, or
+// $ORVELLE_SHARED_DIR); empty when it is not there.
+QString sharedDir();
+// Text for QSKIP when sharedDir() is empty.
+QString sharedDirMissingReason();
+
+// The repository's own folder (for DATA/, docs_en/ ...).
+QString sourceDir();
+
+// A UDP (or TCP) port on loopback that nothing holds right now. Ports come
+// from a range above the ephemeral ones when possible.
+quint16 freeUdpPort();
+quint16 freeTcpPort();
+
+// A private XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_DATA_HOME and HOME under
+// `root`, so that programs started by parallel tests never meet.
+QProcessEnvironment isolatedEnvironment(const QString &root);
+
+// Full path of a program on PATH or in /usr/sbin and /sbin; empty if absent.
+QString findProgram(const QString &name);
+
+} // namespace TestSupport
