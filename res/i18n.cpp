@@ -1,6 +1,7 @@
 #include "i18n.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -19,13 +20,23 @@ bool installTranslations(QCoreApplication *app, const QLocale &locale)
     else
         delete qtbase;
 
-    auto *own = new QTranslator(app);
-    if (own->load(QStringLiteral(":/i18n/orvelle_%1.qm").arg(language))) {
-        app->installTranslator(own);
-        return true;
+    // One catalogue per file named *_<lang>.qm; the program's main one is
+    // orvelle_<lang>.qm.
+    bool found = false;
+    const QString suffix = QStringLiteral("_%1.qm").arg(language);
+    const QStringList names = QDir(QStringLiteral(":/i18n")).entryList(QDir::Files, QDir::Name);
+    for (const QString &name : names) {
+        if (!name.endsWith(suffix))
+            continue;
+        auto *catalogue = new QTranslator(app);
+        if (catalogue->load(QStringLiteral(":/i18n/") + name)) {
+            app->installTranslator(catalogue);
+            found = true;
+        } else {
+            delete catalogue;
+        }
     }
-    delete own;
-    return false;
+    return found;
 }
 
 QString languageCode(const QLocale &locale)

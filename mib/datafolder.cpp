@@ -1,0 +1,57 @@
+#include "datafolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#ifndef ORVELLE_INSTALLED_DATA_DIR
+#define ORVELLE_INSTALLED_DATA_DIR "/usr/local/share/orvelle"
+#endif
+
+namespace DataFolder {
+
+QStringList baseFolders()
+{
+    const QString overrideDir = qEnvironmentVariable("ORVELLE_DATA_DIR");
+    if (!overrideDir.isEmpty())
+        return {QFileInfo(overrideDir).absolutePath()};
+
+    QStringList bases{QDir::currentPath()};
+    // AppDataLocation needs the organisation and application names, which
+    // the program sets before anything asks for data.
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!user.isEmpty())
+        bases << user;
+    bases << QStringLiteral(ORVELLE_INSTALLED_DATA_DIR);
+    if (QCoreApplication::instance())
+        bases << QCoreApplication::applicationDirPath();
+    bases.removeDuplicates();
+    return bases;
+}
+
+QString dataDir()
+{
+    const QString overrideDir = qEnvironmentVariable("ORVELLE_DATA_DIR");
+    if (!overrideDir.isEmpty())
+        return QDir::fromNativeSeparators(QDir(overrideDir).absolutePath());
+    for (const QString &base : baseFolders()) {
+        const QString candidate = base + QStringLiteral("/DATA");
+        if (QFileInfo(candidate).isDir())
+            return QDir::fromNativeSeparators(candidate);
+    }
+    return {};
+}
+
+QString userGuide(const QString &language)
+{
+    const QString relative = QStringLiteral("docs_%1/read1st.htm").arg(language);
+    for (const QString &base : baseFolders()) {
+        const QString candidate = base + u'/' + relative;
+        if (QFileInfo(candidate).isFile())
+            return QDir::fromNativeSeparators(QFileInfo(candidate).absoluteFilePath());
+    }
+    return {};
+}
+
+} // namespace DataFolder
