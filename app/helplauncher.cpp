@@ -1,0 +1,67 @@
+#include "helplauncher.h"
+
+#include "datafolder.h"
+#include "i18n.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+const char *const kContext = "HelpLauncher";
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate(kContext, text);
+}
+
+QString launchFailure()
+{
+    QString text = tr("Unable to launch default browser.\r\nor File is not existing.");
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return text;
+}
+
+bool open(const QUrl &url, QWidget *owner, const QString &caption)
+{
+    if (!url.isEmpty() && QDesktopServices::openUrl(url))
+        return true;
+    QMessageBox box(QMessageBox::NoIcon, caption, launchFailure(), QMessageBox::Ok, owner);
+    box.exec();
+    return false;
+}
+
+} // namespace
+
+namespace HelpLauncher {
+
+QUrl userGuideUrl()
+{
+    const QString path = DataFolder::userGuide(Orvelle::languageCode());
+    return path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path);
+}
+
+QUrl productPageUrl()
+{
+    const QString guide = DataFolder::userGuide(Orvelle::languageCode());
+    if (guide.isEmpty())
+        return {};
+    const QString chapter = QFileInfo(guide).absolutePath() + QStringLiteral("/mibdb.htm");
+    if (!QFileInfo(chapter).isFile())
+        return {};
+    return QUrl::fromLocalFile(chapter);
+}
+
+bool openUserGuide(QWidget *owner)
+{
+    return open(userGuideUrl(), owner, tr("Orvelle"));
+}
+
+bool openProductPage(QWidget *owner)
+{
+    return open(productPageUrl(), owner, tr("Error"));
+}
+
+} // namespace HelpLauncher

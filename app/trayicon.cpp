@@ -1,0 +1,37 @@
+#include "trayicon.h"
+
+#include <QCoreApplication>
+
+namespace {
+const char *const kContext = "CMainFrame";
+}
+
+std::time_t noTrapYetTime()
+{
+    std::tm local{};
+    local.tm_year = 90;
+    local.tm_mon = 0;
+    local.tm_mday = 1;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
+QString trayTipText(bool added, bool serviceOn, std::time_t lastTrap)
+{
+    QString tip = QCoreApplication::translate(kContext, "Orvelle");
+    if (added)
+        return tip;
+    tip += u'\n';
+    tip += serviceOn ? QCoreApplication::translate(kContext, "Orvelle - Trap receive service is running")
+                     : QCoreApplication::translate(kContext, "Orvelle - Trap receive service is not running");
+    std::tm local{};
+    localtime_r(&lastTrap, &local);
+    if (local.tm_year + 1900 != 1990) {
+        const QByteArray format = QCoreApplication::translate(kContext, "%m/%d/%Y %H:%M:%S").toLocal8Bit();
+        char buffer[128];
+        const size_t length = std::strftime(buffer, sizeof buffer, format.constData(), &local);
+        tip += u'\n';
+        tip += QString::fromLocal8Bit(buffer, static_cast<qsizetype>(length));
+    }
+    return tip;
+}

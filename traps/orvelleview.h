@@ -1,0 +1,67 @@
+#pragma once
+
+#include "traplistmodel.h"
+#include "traprecord.h"
+
+#include <QFont>
+#include <QTableView>
+
+#include <memory>
+
+// The main window's content: the trap list. It owns the list model and the
+// service state; it tells the frame about state changes through signals and
+// never reaches into the frame's widgets.
+class COrvelleView : public QTableView
+{
+    Q_OBJECT
+
+public:
+    explicit COrvelleView(QWidget *parent = nullptr);
+    ~COrvelleView() override;
+
+    // Column widths in pixels at 96 dpi, in column order.
+    static constexpr int kColumnWidths[TrapListModel::ColumnCount] = {120, 180, 120, 98, 620};
+    // The hint starts this far below the header.
+    static constexpr int kHintTopMargin = 10;
+
+    // First update: the service-state title, and with the service switch the
+    // service goes on and the main window goes hidden.
+    void OnInitialUpdate(bool serviceMode);
+
+    bool isRunning() const { return m_bRunning; }
+    bool isMainVisible() const { return m_bMainVisible; }
+    QString documentTitle() const { return m_documentTitle; }
+    TrapListModel *trapModel() const { return m_model; }
+
+    quint32 maxRows() const { return m_nMaxRows; }
+    void setMaxRows(quint32 maxRows);
+
+public slots:
+    void OnStartStop();
+    void OnNew();
+    void OnShowHideMain();
+    // Takes a decoded trap: notes its arrival and lists it.
+    void OnTrapRecord(std::shared_ptr<tagTRAPRECORD> record);
+
+signals:
+    void documentTitleChanged(const QString &title);
+    void serviceStateChanged(bool running);
+    void trapArrived();
+    // The Show/Hide main window command: the frame decides how to hide where
+    // no tray exists.
+    void mainWindowVisibilityRequested(bool visible);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void setDocumentTitle(const QString &title);
+    void scrollToNewRows();
+
+    TrapListModel *m_model = nullptr;
+    quint32 m_nMaxRows = 50;
+    bool m_bRunning = false;
+    bool m_bMainVisible = true;
+    QString m_documentTitle;
+    QFont m_fontHint;
+};

@@ -1,0 +1,166 @@
+#include "traplistmodel.h"
+
+#include "snmprender.h" // SyntaxLabel
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+TrapListModel::TrapListModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &TrapListModel::flush);
+}
+
+int TrapListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int TrapListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString TrapListModel::severityText(quint32 severity)
+{
+    switch (severity) {
+    case 1: return tr("Informational");
+    case 2: return tr("Minor");
+    case 3: return tr("Major");
+    default: return tr("Unknown");
+    }
+}
+
+QString TrapListModel::timeText(std::time_t time)
+{
+    // strftime in the user's locale, as set at start-up, so that month and
+    // weekday names follow the language.
+    const QByteArray format = tr("%y-%d-%b %H:%M:%S %A").toLocal8Bit();
+    std::tm local{};
+    localtime_r(&time, &local);
+    char buffer[256];
+    const size_t length = std::strftime(buffer, sizeof buffer, format.constData(), &local);
+    return QString::fromLocal8Bit(buffer, static_cast<qsizetype>(length));
+}
+
+QString TrapListModel::cellText(int row, int column) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    const Row &r = m_rows[static_cast<size_t>(row)];
+    switch (column) {
+    case ColDateTime: return r.header ? timeText(r.time) : QString();
+    case ColOidSeverity: return r.header ? severityText(r.code) : r.first;
+    case ColAgentOid: return r.header ? r.first : r.second;
+    case ColSyntaxContext: return r.header ? r.second : SyntaxLabel(r.code);
+    case ColValueDescription: return r.third;
+    default: return {};
+    }
+}
+
+QVariant TrapListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return cellText(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant TrapListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case ColDateTime: return tr("Date/Time");
+    case ColOidSeverity: return tr("oid / Severity");
+    case ColAgentOid: return tr("Source Agent/OID");
+    case ColSyntaxContext: return tr("Syntax/Context");
+    case ColValueDescription: return tr("Value/Description");
+    default: return {};
+    }
+}
+
+void TrapListModel::appendTrap(const tagTRAPRECORD &record)
+{
+    Row header;
+    header.header = true;
+    header.code = record.nSeverity;
+    header.time = record.tmReceived;
+    header.first = record.strAgent;
+    header.second = record.strCommunity;
+    header.third = record.strDescription;
+    m_pending.push_back(std::move(header));
+    for (const tagTRAPVARBIND &vb : record.lstVarbinds) {
+        Row row;
+        row.code = vb.nSyntax;
+        row.first = vb.strOid;
+        row.second = vb.strName;
+        row.third = vb.strValue;
+        m_pending.push_back(std::move(row));
+    }
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void TrapListModel::flush()
+{
+    m_flushTimer.stop();
+    if (m_pending.empty())
+        return;
+
+    // Rows that the limit would delete again within this batch never enter
+    // the model: the result equals adding them one trap at a time.
+    size_t skip = 0;
+    if (m_pending.size() > m_nMaxRows)
+        skip = m_pending.size() - m_nMaxRows;
+    const size_t adding = m_pending.size() - skip;
+    if (adding > 0) {
+        const int first = rowCount();
+        beginInsertRows({}, first, first + static_cast<int>(adding) - 1);
+        std::move(m_pending.begin() + static_cast<std::ptrdiff_t>(skip), m_pending.end(), std::back_inserter(m_rows));
+        endInsertRows();
+    }
+    m_pending.clear();
+    trimToLimit();
+    emit rowsFlushed();
+}
+
+void TrapListModel::trimToLimit()
+{
+    if (m_rows.size() <= m_nMaxRows)
+        return;
+    // the oldest trap may lose its header row while its variable rows stay:
+    // rows, not traps, are counted
+    const size_t excess = m_rows.size() - m_nMaxRows;
+    beginRemoveRows({}, 0, static_cast<int>(excess) - 1);
+    m_rows.erase(m_rows.begin(), m_rows.begin() + static_cast<std::ptrdiff_t>(excess));
+    endRemoveRows();
+}
+
+void TrapListModel::clear()
+{
+    m_flushTimer.stop();
+    m_pending.clear();
+    if (m_rows.empty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+void TrapListModel::setMaxRows(quint32 maxRows)
+{
+    m_nMaxRows = maxRows;
+    flush();
+    trimToLimit();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <ctime>
+#include <list>
+
+// One variable binding of a received trap, already rendered for display.
+struct tagTRAPVARBIND
+{
+    quint32 nSyntax = 0;   // syntax code of the value
+    QString strOid;        // dotted OID
+    QString strName;       // the MIB database's name for the OID
+    QString strValue;      // value text, possibly translated by the MIB database
+};
+
+// One received trap as the trap service hands it to the list.
+struct tagTRAPRECORD
+{
+    quint32 nSeverity = 0;      // 1 Informational, 2 Minor, 3 Major, else Unknown
+    qint32 nVarbindCount = 0;
+    qint32 nSpecific = 0;
+    QString strEnterprise;
+    QString strDescription;
+    std::time_t tmReceived = 0;
+    QString strAgent;
+    QString strCommunity;
+    std::list<tagTRAPVARBIND> lstVarbinds;
+};
