@@ -10,16 +10,9 @@
 
 namespace {
 
-const char *const kContext = "HelpLauncher";
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate(kContext, text);
-}
-
 QString launchFailure()
 {
-    QString text = tr("Unable to launch default browser.\r\nor File is not existing.");
+    QString text = QCoreApplication::translate("HelpLauncher", "Unable to launch default browser.\r\nor File is not existing.");
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     return text;
 }
@@ -56,12 +49,12 @@ QUrl productPageUrl()
 
 bool openUserGuide(QWidget *owner)
 {
-    return open(userGuideUrl(), owner, tr("Orvelle"));
+    return open(userGuideUrl(), owner, QCoreApplication::translate("HelpLauncher", "Orvelle"));
 }
 
 bool openProductPage(QWidget *owner)
 {
-    return open(productPageUrl(), owner, tr("Error"));
+    return open(productPageUrl(), owner, QCoreApplication::translate("HelpLauncher", "Error"));
 }
 
 } // namespace HelpLauncher

@@ -2,10 +2,6 @@
 
 #include <QCoreApplication>
 
-namespace {
-const char *const kContext = "CMainFrame";
-}
-
 std::time_t noTrapYetTime()
 {
     std::tm local{};
@@ -18,16 +14,16 @@ std::time_t noTrapYetTime()
 
 QString trayTipText(bool added, bool serviceOn, std::time_t lastTrap)
 {
-    QString tip = QCoreApplication::translate(kContext, "Orvelle");
+    QString tip = QCoreApplication::translate("CMainFrame", "Orvelle");
     if (added)
         return tip;
     tip += u'\n';
-    tip += serviceOn ? QCoreApplication::translate(kContext, "Orvelle - Trap receive service is running")
-                     : QCoreApplication::translate(kContext, "Orvelle - Trap receive service is not running");
+    tip += serviceOn ? QCoreApplication::translate("CMainFrame", "Orvelle - Trap receive service is running")
+                     : QCoreApplication::translate("CMainFrame", "Orvelle - Trap receive service is not running");
     std::tm local{};
     localtime_r(&lastTrap, &local);
     if (local.tm_year + 1900 != 1990) {
-        const QByteArray format = QCoreApplication::translate(kContext, "%m/%d/%Y %H:%M:%S").toLocal8Bit();
+        const QByteArray format = QCoreApplication::translate("CMainFrame", "%m/%d/%Y %H:%M:%S").toLocal8Bit();
         char buffer[128];
         const size_t length = std::strftime(buffer, sizeof buffer, format.constData(), &local);
         tip += u'\n';

@@ -1,6 +1,6 @@
 #include "traplistmodel.h"
 
-#include "snmprender.h" // SyntaxLabel
+#include "snmprender.h"
 
 #include <QCoreApplication>
 
