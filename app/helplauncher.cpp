@@ -42,9 +42,12 @@ QUrl productPageUrl()
     if (guide.isEmpty())
         return {};
     const QString chapter = QFileInfo(guide).absolutePath() + QStringLiteral("/mibdb.htm");
-    if (!QFileInfo(chapter).isFile())
-        return {};
-    return QUrl::fromLocalFile(chapter);
+    if (QFileInfo(chapter).isFile())
+        return QUrl::fromLocalFile(chapter);
+    // A guide without the chapter page still has its summary.
+    QUrl summary = QUrl::fromLocalFile(guide);
+    summary.setFragment(QStringLiteral("mibdb"));
+    return summary;
 }
 
 bool openUserGuide(QWidget *owner)

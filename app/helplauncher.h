@@ -12,7 +12,8 @@ namespace HelpLauncher {
 // docs_<lang>/read1st.htm, found like the data folder; an empty URL when
 // there is none.
 QUrl userGuideUrl();
-// The product page: for this build, the MIB database chapter of the guide.
+// The product page: for this build, the MIB database chapter of the guide
+// (its summary in read1st.htm when the chapter page is missing).
 QUrl productPageUrl();
 
 // Both report a failure with "Unable to launch default browser. / or File is

@@ -385,8 +385,15 @@ void TestAppShell::aboutBox()
     QCOMPARE(catcher.urls.size(), 1);
     QCOMPARE(catcher.urls[0].toLocalFile(), QDir(data.path()).canonicalPath() + QStringLiteral("/docs_en/mibdb.htm"));
 
-    // Without it: the failure message with the caption "Error".
+    // Without the chapter page, its summary in the guide.
     QFile::remove(data.path() + QStringLiteral("/docs_en/mibdb.htm"));
+    obtain->click();
+    QCOMPARE(catcher.urls.size(), 2);
+    QCOMPARE(catcher.urls[1].fragment(), QStringLiteral("mibdb"));
+    QVERIFY(catcher.urls[1].toLocalFile().endsWith(QStringLiteral("/docs_en/read1st.htm")));
+
+    // Without a guide: the failure message with the caption "Error".
+    QFile::remove(data.path() + QStringLiteral("/docs_en/read1st.htm"));
     QString caption, text;
     onNextModal([&](QWidget *w) {
         caption = w->windowTitle();
