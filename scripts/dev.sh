@@ -12,9 +12,8 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 packages=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-svg-dev
-          libqt6svg6 qt6-qpa-plugins
-          libsnmp-dev libpugixml-dev
+          qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-qpa-plugins
+          libx11-dev libsnmp-dev libpugixml-dev
           snmp snmpd snmptrapd
           xvfb xauth fonts-ipafont-gothic util-linux)
 
