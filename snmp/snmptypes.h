@@ -82,6 +82,59 @@ struct SnmpVarBind
 {
     SnmpOid oid;
     SnmpValue value;
+
+    friend bool operator==(const SnmpVarBind &, const SnmpVarBind &) = default;
 };
 
 using SnmpVarList = std::vector<SnmpVarBind>;
+
+// PDU types (the BER tags of the PDUs).
+enum SnmpPduType : quint32 {
+    SNMP_PDU_GET = 0xA0,
+    SNMP_PDU_GETNEXT = 0xA1,
+    SNMP_PDU_RESPONSE = 0xA2,
+    SNMP_PDU_SET = 0xA3,
+    SNMP_PDU_V1TRAP = 0xA4,
+    SNMP_PDU_GETBULK = 0xA5,
+    SNMP_PDU_INFORM = 0xA6,
+    SNMP_PDU_TRAP = 0xA7,
+    SNMP_PDU_REPORT = 0xA8,
+};
+
+// Message versions as they travel (SNMPv1 is 0).
+enum SnmpVersion : int {
+    SNMP_VERSION_V1 = 0,
+    SNMP_VERSION_V2C = 1,
+};
+
+// One PDU as a value. The v1 trap fields are used only by SNMP_PDU_V1TRAP;
+// everything the layer hands to its owners is in the SNMPv2 form, where they
+// are empty.
+struct SnmpPdu
+{
+    quint32 type = SNMP_PDU_GET;
+    qint32 requestId = 0;
+    qint32 errorStatus = 0;
+    qint32 errorIndex = 0;
+    SnmpVarList varbinds;
+
+    // SNMPv1 Trap-PDU header.
+    SnmpOid enterprise;
+    QByteArray agentAddress; // 4 bytes
+    qint32 genericTrap = 0;
+    qint32 specificTrap = 0;
+    quint32 timeStamp = 0;
+
+    // True when this trap arrived as an InformRequest (already acknowledged).
+    bool inform = false;
+
+    friend bool operator==(const SnmpPdu &, const SnmpPdu &) = default;
+};
+
+// A whole SNMPv1/v2c message: version, community octets and the PDU.
+struct SnmpMessage
+{
+    int version = SNMP_VERSION_V1;
+    QByteArray community;
+    SnmpPdu pdu;
+};

@@ -1,0 +1,593 @@
+#include "snmpsession.h"
+
+#include "snmpstack_p.h"
+#include "snmptrapport.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+// net-snmp's own retransmission is off and its timeout far beyond any
+// owner's: the owners run their own response timers and messages.
+constexpr long kNetSnmpTimeoutUs = 120L * 1000 * 1000;
+constexpr qsizetype kMaxCommunityBytes = 1024;
+// Datagrams decoded per event-loop turn, so that a flood of traps never
+// holds the GUI thread for long.
+constexpr size_t kTrapBatch = 2048;
+
+QString firstHostAddress()
+{
+    char name[256] = {};
+    if (gethostname(name, sizeof(name) - 1) != 0 || !name[0])
+        return {};
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo *result = nullptr;
+    if (getaddrinfo(name, nullptr, &hints, &result) != 0 || !result)
+        return {};
+    const QString text = SnmpInternal::addressText(result->ai_addr, result->ai_addrlen);
+    freeaddrinfo(result);
+    return text;
+}
+
+// Splits what the user typed into host and port. False when it cannot be
+// an address at all.
+bool splitAgent(const QString &agent, quint16 defaultPort, QString *host, quint16 *port)
+{
+    QString text = agent.trimmed();
+    *port = defaultPort;
+    QString portText;
+    if (text.startsWith(u'[')) {
+        const qsizetype close = text.indexOf(u']');
+        if (close < 0)
+            return false;
+        portText = text.mid(close + 1);
+        text = text.mid(1, close - 1);
+        if (!portText.isEmpty()) {
+            if (!portText.startsWith(u':'))
+                return false;
+            portText = portText.mid(1);
+        }
+    } else if (text.count(u':') == 1) {
+        const qsizetype colon = text.indexOf(u':');
+        portText = text.mid(colon + 1);
+        text = text.left(colon);
+    }
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (!(c.isLetterOrNumber() || c == u'.' || c == u'-' || c == u'_' || c == u':' || c == u'%'))
+            return false;
+        if (c.unicode() > 0x7F)
+            return false;
+    }
+    if (!portText.isEmpty()) {
+        bool ok = false;
+        const uint p = portText.toUInt(&ok);
+        if (!ok || p == 0 || p > 65535)
+            return false;
+        *port = static_cast<quint16>(p);
+    }
+    *host = text;
+    return true;
+}
+
+SnmpNotifyCode sentCodeFor(quint32 type)
+{
+    switch (type) {
+    case SNMP_PDU_GETNEXT:
+        return SNMPN_GETNEXT_SENT;
+    case SNMP_PDU_GET:
+        return SNMPN_GET_SENT;
+    default:
+        return SNMPN_OTHER_SENT;
+    }
+}
+
+} // namespace
+
+// The C callbacks of net-snmp, forwarded to the session they belong to.
+struct SnmpSessionBridge
+{
+    static int parse(netsnmp_session *sp, netsnmp_pdu *pdu, u_char *data, size_t length)
+    {
+        auto *self = static_cast<CSnmpSession *>(sp->callback_magic);
+        SnmpMessage message;
+        if (!SnmpInternal::decodeInto(data, length, pdu, message))
+            return SNMPERR_BAD_PARSE;
+        auto received = std::make_unique<tagSNMPRECEIVED>();
+        received->strAgent = SnmpInternal::addressText(static_cast<const sockaddr *>(pdu->transport_data),
+                                                       pdu->transport_data_length);
+        received->strDestination = self->m_localAddress;
+        received->community = message.community;
+        received->strCommunity = QString::fromLocal8Bit(message.community);
+        received->pdu = std::move(message.pdu);
+        self->m_parsed = std::move(received);
+        self->m_parsedFor = pdu;
+        return SNMPERR_SUCCESS;
+    }
+
+    static int callback(int op, netsnmp_session *, int, netsnmp_pdu *pdu, void *magic)
+    {
+        auto *self = static_cast<CSnmpSession *>(magic);
+        switch (op) {
+        case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
+            if (self->m_parsed && self->m_parsedFor == pdu) {
+                SnmpNotifyPayload payload;
+                payload.received = std::move(*self->m_parsed);
+                self->post(SNMPN_RECEIVED, std::move(payload));
+            }
+            self->m_parsed.reset();
+            self->m_parsedFor = nullptr;
+            return 1;
+        case NETSNMP_CALLBACK_OP_SEND_FAILED: {
+            SnmpNotifyPayload payload;
+            payload.error = SNMPAPI_TL_UNDELIVERABLE;
+            payload.oid = self->m_lastOid;
+            payload.requestId = pdu ? static_cast<qint32>(pdu->reqid) : self->m_requestId;
+            self->m_lastError = payload.error;
+            self->post(SNMPN_SEND_ERROR, std::move(payload));
+            return 1;
+        }
+        default:
+            // A timeout is not an error here: the owners time out themselves.
+            return 1;
+        }
+    }
+};
+
+CSnmpSession::CSnmpSession(QObject *owner, quint16 trapPort)
+    : QObject(owner), m_trapPort(trapPort),
+      m_trapAddresses{QStringLiteral("0.0.0.0"), QStringLiteral("::")}
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &CSnmpSession::onTimer);
+}
+
+CSnmpSession::~CSnmpSession()
+{
+    UnregisterTraps();
+    Close();
+    if (m_started)
+        SnmpCleanup();
+}
+
+int CSnmpSession::Initialise(const QString &localAddress)
+{
+    if (!m_started) {
+        if (!SnmpStartup())
+            return 0;
+        m_started = true;
+    }
+    m_localAddress = localAddress.isEmpty() ? firstHostAddress() : localAddress.left(79);
+    return 1;
+}
+
+bool CSnmpSession::isOpen() const
+{
+    return m_open || m_trap;
+}
+
+int CSnmpSession::Open(const QString &agent, const QString &community)
+{
+    if (isOpen())
+        return 0;
+    if (!m_started) {
+        if (!SnmpStartup())
+            return 0;
+        m_started = true;
+    }
+    m_requestId = 0;
+    m_agentText = agent;
+    m_community = SnmpToLocal8Bit(community, kMaxCommunityBytes);
+    m_open = true;
+    // A failure here (a name that does not resolve) is reported by the
+    // first send, which tries again.
+    quint32 error = SNMPAPI_SUCCESS;
+    openNetSnmp(&error);
+    return 1;
+}
+
+bool CSnmpSession::openNetSnmp(quint32 *error)
+{
+    QString host;
+    quint16 port = 0;
+    if (!splitAgent(m_agentText, m_agentPort, &host, &port)) {
+        *error = SNMPAPI_ENTITY_INVALID;
+        return false;
+    }
+    QStringList peers;
+    const QString portText = QString::number(port);
+    in_addr v4{};
+    if (host.contains(u':')) {
+        peers << QStringLiteral("udp6:[%1]:%2").arg(host, portText);
+    } else if (inet_pton(AF_INET, host.toLatin1().constData(), &v4) == 1) {
+        peers << QStringLiteral("udp:%1:%2").arg(host, portText);
+    } else {
+        // a name: IPv4 first, as most agents are reached, then IPv6
+        peers << QStringLiteral("udp:%1:%2").arg(host, portText)
+              << QStringLiteral("udp6:%1:%2").arg(host, portText);
+    }
+    netsnmp_transport *transport = nullptr;
+    int openErrno = 0;
+    for (const QString &peer : peers) {
+        errno = 0;
+        transport = netsnmp_transport_open_client("orvelle", peer.toLatin1().constData());
+        if (transport)
+            break;
+        openErrno = errno;
+    }
+    if (!transport) {
+        switch (openErrno) {
+        case EMFILE: case ENFILE: case ENOBUFS: case ENOMEM:
+            *error = SNMPAPI_TL_RESOURCE_ERROR;
+            break;
+        default:
+            *error = SNMPAPI_ENTITY_INVALID;
+            break;
+        }
+        return false;
+    }
+    netsnmp_session session;
+    snmp_sess_init(&session);
+    session.version = m_version == SNMP_VERSION_V2C ? SNMP_VERSION_2c : SNMP_VERSION_1;
+    session.community = reinterpret_cast<u_char *>(m_community.data());
+    session.community_len = static_cast<size_t>(m_community.size());
+    session.retries = 0;
+    session.timeout = kNetSnmpTimeoutUs;
+    session.callback = &SnmpSessionBridge::callback;
+    session.callback_magic = this;
+    m_sessp = snmp_sess_add_ex(&session, transport, nullptr, &SnmpSessionBridge::parse, nullptr, nullptr,
+                               nullptr, nullptr, nullptr);
+    if (!m_sessp) {
+        *error = SnmpInternal::mapNetSnmpError(session.s_snmp_errno ? session.s_snmp_errno : snmp_errno, 0);
+        return false;
+    }
+    netsnmp_transport *t = snmp_sess_transport(m_sessp);
+    m_notifier = new QSocketNotifier(t->sock, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &CSnmpSession::onReadable);
+    return true;
+}
+
+void CSnmpSession::closeNetSnmp()
+{
+    m_timer.stop();
+    delete m_notifier;
+    m_notifier = nullptr;
+    if (m_sessp) {
+        // closing may call back for pending requests; they are forgotten
+        void *sessp = m_sessp;
+        m_sessp = nullptr;
+        snmp_sess_close(sessp);
+    }
+    m_parsed.reset();
+    m_parsedFor = nullptr;
+}
+
+void CSnmpSession::Close()
+{
+    closeNetSnmp();
+    m_open = false;
+    m_agentText.clear();
+    m_community.clear();
+    m_lastOid = SnmpOid();
+}
+
+void CSnmpSession::post(SnmpNotifyCode code, SnmpNotifyPayload payload)
+{
+    QMetaObject::invokeMethod(
+        this, [this, code, p = std::move(payload)] { emit snmpNotify(code, p); }, Qt::QueuedConnection);
+}
+
+int CSnmpSession::SendRequest(const QString &oidText, quint32 pduType, const std::optional<SnmpValue> &value)
+{
+    SnmpOid oid;
+    if (!SnmpStrToOid(oidText, oid)) {
+        m_lastError = SNMPAPI_OID_INVALID;
+        SnmpNotifyPayload payload;
+        payload.error = SNMPAPI_OID_INVALID;
+        payload.oid = m_lastOid;
+        payload.requestId = m_requestId;
+        post(SNMPN_SEND_ERROR, std::move(payload));
+        return 0;
+    }
+    return SendOidRequest(oid, pduType, value);
+}
+
+int CSnmpSession::SendOidRequest(const SnmpOid &oid, quint32 pduType, const std::optional<SnmpValue> &value)
+{
+    if (!SnmpOidIsEncodable(oid)) {
+        m_lastError = SNMPAPI_OID_INVALID;
+        SnmpNotifyPayload payload;
+        payload.error = SNMPAPI_OID_INVALID;
+        payload.oid = m_lastOid;
+        payload.requestId = m_requestId;
+        post(SNMPN_SEND_ERROR, std::move(payload));
+        return 0;
+    }
+    m_lastOid = oid;
+    SnmpVarList vars;
+    vars.push_back({oid, value ? *value : SnmpValue()});
+    return sendPdu(pduType, vars);
+}
+
+int CSnmpSession::SendGetList(const QStringList &oidTexts)
+{
+    if (oidTexts.isEmpty())
+        return 0;
+    SnmpVarList vars;
+    vars.reserve(static_cast<size_t>(oidTexts.size()));
+    for (const QString &text : oidTexts) {
+        SnmpOid oid;
+        if (!SnmpStrToOid(text, oid) || !SnmpOidIsEncodable(oid)) {
+            m_lastError = SNMPAPI_OID_INVALID;
+            SnmpNotifyPayload payload;
+            payload.error = SNMPAPI_OID_INVALID;
+            payload.oid = m_lastOid;
+            payload.requestId = m_requestId;
+            post(SNMPN_SEND_ERROR, std::move(payload));
+            return 0;
+        }
+        vars.push_back({std::move(oid), SnmpValue()});
+    }
+    return sendPdu(SNMP_PDU_GET, vars);
+}
+
+int CSnmpSession::sendPdu(quint32 type, const SnmpVarList &vars)
+{
+    m_requestId = m_requestId == INT_MAX ? 1 : m_requestId + 1;
+    SnmpNotifyPayload payload;
+    payload.requestId = m_requestId;
+    payload.oid = m_lastOid;
+    quint32 error = SNMPAPI_SUCCESS;
+    if (!m_open) {
+        error = m_trap ? SNMPAPI_OPERATION_INVALID : SNMPAPI_SESSION_INVALID;
+    } else if (m_sessp || openNetSnmp(&error)) {
+        SnmpMessage message;
+        message.version = m_version;
+        message.community = m_community;
+        message.pdu.type = type;
+        message.pdu.requestId = m_requestId;
+        message.pdu.varbinds = vars;
+        if (netsnmp_pdu *pdu = SnmpInternal::makePdu(message, &error)) {
+            if (snmp_sess_async_send(m_sessp, pdu, &SnmpSessionBridge::callback, this) == 0) {
+                int sysErrno = 0;
+                int snmpError = 0;
+                char *detail = nullptr;
+                snmp_sess_error(m_sessp, &sysErrno, &snmpError, &detail);
+                free(detail);
+                error = SnmpInternal::mapNetSnmpError(snmpError, sysErrno);
+                if (error == SNMPAPI_SUCCESS)
+                    error = SNMPAPI_TL_UNDELIVERABLE;
+                snmp_free_pdu(pdu);
+            }
+        }
+    }
+    if (error != SNMPAPI_SUCCESS) {
+        m_lastError = error;
+        payload.error = error;
+        post(SNMPN_SEND_ERROR, std::move(payload));
+        return 0;
+    }
+    post(sentCodeFor(type), std::move(payload));
+    armTimer();
+    return 1;
+}
+
+void CSnmpSession::onReadable()
+{
+    if (!m_sessp)
+        return;
+    const int sock = snmp_sess_transport(m_sessp)->sock;
+    netsnmp_large_fd_set fds;
+    netsnmp_large_fd_set_init(&fds, sock + 1);
+    NETSNMP_LARGE_FD_SET(sock, &fds);
+    const int rc = snmp_sess_read2(m_sessp, &fds);
+    netsnmp_large_fd_set_cleanup(&fds);
+    if (rc != 0 && m_sessp) {
+        int sysErrno = 0;
+        int snmpError = 0;
+        char *detail = nullptr;
+        snmp_sess_error(m_sessp, &sysErrno, &snmpError, &detail);
+        free(detail);
+        // A malformed datagram is dropped without a word, as on the trap
+        // port; a failing socket is the owner's business.
+        if (snmpError == SNMPERR_BAD_RECVFROM) {
+            SnmpNotifyPayload payload;
+            payload.error = SnmpInternal::mapNetSnmpError(snmpError, sysErrno);
+            m_lastError = payload.error;
+            post(SNMPN_RECV_ERROR, std::move(payload));
+        }
+    }
+    armTimer();
+}
+
+void CSnmpSession::armTimer()
+{
+    if (!m_sessp) {
+        m_timer.stop();
+        return;
+    }
+    int numfds = 0;
+    netsnmp_large_fd_set fds;
+    netsnmp_large_fd_set_init(&fds, FD_SETSIZE);
+    timeval tv{};
+    int block = 1;
+    snmp_sess_select_info2_flags(m_sessp, &numfds, &fds, &tv, &block, NETSNMP_SELECT_NOALARMS);
+    netsnmp_large_fd_set_cleanup(&fds);
+    if (block) {
+        m_timer.stop();
+        return;
+    }
+    const qint64 ms = static_cast<qint64>(tv.tv_sec) * 1000 + tv.tv_usec / 1000 + 1;
+    m_timer.start(static_cast<int>(qBound<qint64>(0, ms, qint64(INT_MAX))));
+}
+
+void CSnmpSession::onTimer()
+{
+    if (!m_sessp)
+        return;
+    snmp_sess_timeout(m_sessp);
+    armTimer();
+}
+
+int CSnmpSession::RegisterTraps()
+{
+    if (isOpen())
+        return 0;
+    if (!m_started) {
+        if (!SnmpStartup())
+            return 0;
+        m_started = true;
+    }
+    m_trapFailureText.clear();
+    if (m_trapPort == 0) {
+        // port 0 would let the kernel pick a different port per address
+        m_lastError = SNMPAPI_TL_INVALID_PARAM;
+        SnmpSetLastError(m_lastError);
+        m_trapFailureText = tr("Unable to receive traps: %1 is not a valid UDP port. Choose a port from 1 to "
+                               "65535 with the trap_port setting in DATA/Config.xml.")
+                                .arg(m_trapPort);
+        return 0;
+    }
+    auto port = std::make_unique<SnmpTrapPort>();
+    SnmpTrapPort::Failure failure;
+    if (!port->open(m_trapAddresses, m_trapPort, &failure)) {
+        m_lastError = failure.code;
+        SnmpSetLastError(failure.code);
+        const QString error = SnmpErrorText(failure.code);
+        const QString portText = QString::number(m_trapPort);
+        if (failure.sysErrno == EACCES || failure.sysErrno == EPERM) {
+            const QString program = QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
+                                                                 : QStringLiteral("orvelle");
+            m_trapFailureText = tr("Unable to receive traps on UDP port %1: %2\n"
+                                   "Ports below 1024 can only be opened by root or by a program with the "
+                                   "capability cap_net_bind_service (for example: sudo setcap "
+                                   "cap_net_bind_service=+ep %3). Grant it, or choose a port of 1024 "
+                                   "or above with the trap_port setting in DATA/Config.xml.")
+                                    .arg(portText, error, program);
+        } else if (failure.code == SNMPAPI_TL_IN_USE) {
+            m_trapFailureText = tr("Unable to receive traps on UDP port %1: %2\n"
+                                   "Another program already uses this port (a system snmptrapd often holds "
+                                   "port 162). Stop that program, or choose another port with the trap_port "
+                                   "setting in DATA/Config.xml.")
+                                    .arg(portText, error);
+        } else if (failure.address.isEmpty()) {
+            m_trapFailureText = tr("Unable to register for traps on UDP port %1: %2").arg(portText, error);
+        } else {
+            m_trapFailureText = tr("Unable to open UDP port %1 on %2 for traps: %3\n"
+                                   "Check the address, or choose another port with the trap_port setting "
+                                   "in DATA/Config.xml.")
+                                    .arg(portText, failure.address, error);
+        }
+        return 0;
+    }
+    connect(port.get(), &SnmpTrapPort::datagramsReady, this, &CSnmpSession::processTrapDatagrams);
+    m_trapStats = SnmpTrapStatistics();
+    m_trap = std::move(port);
+    return 1;
+}
+
+int CSnmpSession::UnregisterTraps()
+{
+    if (!m_trap)
+        return 1;
+    m_trapStats = trapStatistics();
+    m_trap->close();
+    m_trap.reset();
+    return 1;
+}
+
+bool CSnmpSession::isReceivingTraps() const
+{
+    return m_trap != nullptr;
+}
+
+SnmpTrapStatistics CSnmpSession::trapStatistics() const
+{
+    SnmpTrapStatistics stats = m_trapStats;
+    if (m_trap) {
+        stats.datagrams = m_trap->datagramsRead();
+        stats.queueDrops = m_trap->queueDrops();
+        stats.kernelDrops = m_trap->kernelDrops();
+        stats.receiveBufferBytes = m_trap->receiveBufferBytes();
+    }
+    return stats;
+}
+
+void CSnmpSession::processTrapDatagrams()
+{
+    if (!m_trap)
+        return;
+    bool more = false;
+    const std::vector<SnmpTrapPort::Datagram> batch = m_trap->take(kTrapBatch, &more);
+    for (const SnmpTrapPort::Datagram &d : batch) {
+        auto *pdu = static_cast<netsnmp_pdu *>(calloc(1, sizeof(netsnmp_pdu)));
+        if (!pdu)
+            break;
+        SnmpMessage message;
+        if (!SnmpInternal::decodeInto(reinterpret_cast<const u_char *>(d.data.constData()),
+                                      static_cast<size_t>(d.data.size()), pdu, message)) {
+            ++m_trapStats.malformed;
+            snmp_free_pdu(pdu);
+            continue;
+        }
+        SnmpNotifyPayload payload;
+        tagSNMPRECEIVED &r = payload.received;
+        switch (message.pdu.type) {
+        case SNMP_PDU_V1TRAP:
+            r.pdu = SnmpConvertV1Trap(message.pdu, message.community);
+            break;
+        case SNMP_PDU_TRAP:
+            r.pdu = std::move(message.pdu);
+            break;
+        case SNMP_PDU_INFORM: {
+            // Acknowledge first, then list it like any trap: a confirmed
+            // notification must be neither lost nor left unanswered.
+            bool acknowledged = false;
+            if (netsnmp_pdu *response = snmp_clone_pdu(pdu)) {
+                response->command = SNMP_MSG_RESPONSE;
+                response->errstat = 0;
+                response->errindex = 0;
+                quint32 error = SNMPAPI_SUCCESS;
+                const QByteArray bytes = SnmpInternal::encodePdu(response, &error);
+                acknowledged = !bytes.isEmpty() && m_trap->reply(d, bytes);
+                snmp_free_pdu(response);
+            }
+            ++(acknowledged ? m_trapStats.informsAcknowledged : m_trapStats.acknowledgeFailures);
+            r.pdu = std::move(message.pdu);
+            r.pdu.type = SNMP_PDU_TRAP;
+            r.pdu.inform = true;
+            break;
+        }
+        default:
+            ++m_trapStats.ignored;
+            snmp_free_pdu(pdu);
+            continue;
+        }
+        snmp_free_pdu(pdu);
+        r.strAgent = SnmpInternal::addressText(reinterpret_cast<const sockaddr *>(&d.source), d.sourceLength);
+        r.strDestination = d.destination;
+        r.community = message.community;
+        r.strCommunity = QString::fromLocal8Bit(message.community);
+        ++m_trapStats.delivered;
+        post(SNMPN_RECEIVED, std::move(payload));
+    }
+    if (more)
+        QMetaObject::invokeMethod(this, &CSnmpSession::processTrapDatagrams, Qt::QueuedConnection);
+}
+
+quint32 SnmpGetLastError(const CSnmpSession *session)
+{
+    return session ? session->lastError() : SnmpGetLastError();
+}
