@@ -1,0 +1,267 @@
+// MIB database figures: load time and memory of the bundled database, of one
+// compiled from the shared MIB corpus and of a generated 100,000-object one,
+// and OID translations per second. Prints key=value lines; the last line is
+// a summary. No arguments; runs from anywhere.
+
+#include "mibcompiler.h"
+#include "xmlread.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kLoadRuns = 5;
+constexpr int kGeneratedObjects = 100000;
+constexpr double kTargetSharedLoadMs = 100.0;
+constexpr double kTargetGeneratedLoadMs = 1000.0;
+constexpr double kTargetTranslationsPerSecond = 1e6;
+constexpr int kTranslationRounds = 2000000;
+
+size_t heapInUse()
+{
+    return mallinfo2().uordblks;
+}
+
+void print(const char *key, const QString &value)
+{
+    std::printf("%s=%s\n", key, qPrintable(value));
+    std::fflush(stdout);
+}
+
+struct LoadFigures
+{
+    double medianMs = -1;
+    double heapMiB = 0;
+    size_t entries = 0;
+    qint64 fileBytes = 0;
+};
+
+// Loads the file kLoadRuns times; the median time, and the heap the last
+// load holds.
+LoadFigures measureLoad(const QString &path, CXMLRead *keep)
+{
+    LoadFigures f;
+    f.fileBytes = QFileInfo(path).size();
+    std::vector<double> times;
+    for (int i = 0; i < kLoadRuns; ++i) {
+        CXMLRead reader;
+        QElapsedTimer t;
+        t.start();
+        if (!reader.loadMIBTable(path)) {
+            std::fprintf(stderr, "mibdb: %s\n", qPrintable(reader.errorString()));
+            return f;
+        }
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    f.medianMs = times[times.size() / 2];
+    malloc_trim(0);
+    const size_t before = heapInUse();
+    if (!keep->loadMIBTable(path))
+        return f;
+    f.heapMiB = (heapInUse() - before) / (1024.0 * 1024.0);
+    f.entries = keep->getMIBTable()->entryCount();
+    return f;
+}
+
+void report(const char *prefix, const LoadFigures &f)
+{
+    print(qPrintable(QStringLiteral("%1_objects").arg(QLatin1String(prefix))), QString::number(f.entries));
+    print(qPrintable(QStringLiteral("%1_file_bytes").arg(QLatin1String(prefix))), QString::number(f.fileBytes));
+    print(qPrintable(QStringLiteral("%1_load_ms").arg(QLatin1String(prefix))), QString::number(f.medianMs, 'f', 2));
+    print(qPrintable(QStringLiteral("%1_heap_mib").arg(QLatin1String(prefix))), QString::number(f.heapMiB, 'f', 2));
+}
+
+// 1,000 tables of 100 columns under a private enterprise, each with a
+// description of typical length and every tenth with an enumeration.
+bool generate(const QString &path)
+{
+    MibcDatabase db;
+    const QString descr = QStringLiteral(
+        "A generated object for the benchmark. Its description is about as long as a typical "
+        "MIB description, so that the file has a realistic size per object.");
+    int made = 0;
+    for (quint32 table = 1; made < kGeneratedObjects; ++table) {
+        MibcNode t;
+        t.name = QStringLiteral("benchTable%1").arg(table);
+        t.kind = QStringLiteral("table");
+        t.module = QStringLiteral("BENCH-MIB");
+        db.add(SnmpOid{1, 3, 6, 1, 4, 1, 99999, table}, t);
+        MibcNode e;
+        e.name = QStringLiteral("benchEntry%1").arg(table);
+        e.kind = QStringLiteral("entry");
+        e.module = t.module;
+        e.indexes.emplace_back(QStringLiteral("benchIndex"), false);
+        db.add(SnmpOid{1, 3, 6, 1, 4, 1, 99999, table, 1}, e);
+        made += 2;
+        for (quint32 column = 1; column <= 98 && made < kGeneratedObjects; ++column, ++made) {
+            MibcNode c;
+            c.name = QStringLiteral("bench%1Column%2").arg(table).arg(column);
+            c.kind = QStringLiteral("column");
+            c.module = t.module;
+            c.syntax = QStringLiteral("INTEGER");
+            c.access = column % 3 ? QStringLiteral("read-only") : QStringLiteral("read-write");
+            c.status = QStringLiteral("current");
+            c.descrEn = descr;
+            if (column % 10 == 0)
+                c.enums = {{1, QStringLiteral("up")}, {2, QStringLiteral("down")}, {3, QStringLiteral("testing")}};
+            db.add(SnmpOid{1, 3, 6, 1, 4, 1, 99999, table, 1, column}, c);
+        }
+    }
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(db.toXml()) > 0;
+}
+
+// A mix of what the trap list and the walk translate: instances of table
+// columns and scalars, enumerated values, OID values in mode 1, unknown OIDs.
+double translationsPerSecond(const MibDocument *doc, double *namedShare)
+{
+    struct Case
+    {
+        SnmpOid oid;
+        SnmpValue value;
+        bool hasValue;
+        int mode;
+    };
+    std::vector<Case> cases;
+    std::mt19937 rng(42);
+    auto add = [&](const char *text, SnmpValue v, bool hasValue, int mode) {
+        cases.push_back({*SnmpOid::fromString(QString::fromLatin1(text)), std::move(v), hasValue, mode});
+    };
+    for (int i = 0; i < 64; ++i) {
+        const quint32 n = rng() % 48 + 1;
+        SnmpOid ifDescr{1, 3, 6, 1, 2, 1, 2, 2, 1, 2, n};
+        cases.push_back({ifDescr, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "eth0"), true, 0});
+        SnmpOid ifOper{1, 3, 6, 1, 2, 1, 2, 2, 1, 8, n};
+        cases.push_back({ifOper, SnmpValue::integer(static_cast<qint32>(rng() % 2 + 1)), true, 0});
+        SnmpOid hc{1, 3, 6, 1, 2, 1, 31, 1, 1, 1, 6, n};
+        cases.push_back({hc, SnmpValue::counter(rng()), true, 0});
+    }
+    add("1.3.6.1.2.1.1.3.0", SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, 12345), true, 0);
+    add("1.3.6.1.6.3.1.1.4.1.0", SnmpValue::objectId(SnmpOid{1, 3, 6, 1, 6, 3, 1, 1, 5, 3}), true, 0);
+    add("1.3.6.1.6.3.1.1.5.3", SnmpValue(), false, 1);
+    add("1.3.6.1.4.1.8072.3.2.10", SnmpValue(), false, 1);
+    add("1.3.6.1.2.1.4.20.1.2.192.0.2.1", SnmpValue::integer(3), true, 0);
+    add("1.3.6.1.2.1.6.13.1.1.10.0.0.1.22.10.0.0.2.40000", SnmpValue::integer(5), true, 0);
+    add("1.3.6.1.4.1.2021.10.1.5.1", SnmpValue::integer(42), true, 0);
+    add("1.3.6.1.4.1.99999.7.7.7", SnmpValue::integer(1), true, 0);
+    add("3.6.1.2", SnmpValue::integer(1), true, 0);
+    std::shuffle(cases.begin(), cases.end(), rng);
+
+    tagMIBTran t;
+    t.pDocument = doc;
+    t.strLang = QStringLiteral("en");
+    int named = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < kTranslationRounds; ++i) {
+        const Case &c = cases[static_cast<size_t>(i) % cases.size()];
+        t.pOid = &c.oid;
+        t.pValue = c.hasValue ? &c.value : nullptr;
+        t.strOidName.clear();
+        t.strValueText = QStringLiteral("1");
+        named += SNMPOidToTranStr(&t, c.mode);
+    }
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    *namedShare = double(named) / kTranslationRounds;
+    return kTranslationRounds / seconds;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir tmp;
+    bool allMet = true;
+    QStringList summary;
+
+    print("load_runs", QString::number(kLoadRuns));
+
+    // The bundled database.
+    CXMLRead bundled;
+    const LoadFigures b = measureLoad(QStringLiteral(ORVELLE_SOURCE_DIR "/DATA/MIBTable.xml"), &bundled);
+    report("bundled", b);
+    summary << QStringLiteral("bundled %1 objects %2 ms").arg(b.entries).arg(b.medianMs, 0, 'f', 1);
+
+    // One compiled from the shared corpus and net-snmp's own modules.
+    QString shared = qEnvironmentVariable("ORVELLE_SHARED_DIR");
+    if (shared.isEmpty())
+        shared = QStringLiteral(ORVELLE_DEFAULT_SHARED_DIR);
+    const QString mibs = QDir(shared).filePath(QStringLiteral("mibs"));
+    CXMLRead corpus;
+    const CXMLRead *translateWith = &bundled;
+    if (QFileInfo(mibs).isDir()) {
+        const QString out = tmp.filePath(QStringLiteral("corpus.xml"));
+        QElapsedTimer t;
+        t.start();
+        QProcess mibc;
+        mibc.start(QStringLiteral(ORVELLE_MIBC_PATH),
+                   {QStringLiteral("-q"), QStringLiteral("-M"), mibs + QStringLiteral(":/usr/share/snmp/mibs"),
+                    QStringLiteral("-o"), out, mibs, QStringLiteral("/usr/share/snmp/mibs")});
+        mibc.waitForFinished(120000);
+        print("corpus_compile_ms", QString::number(t.elapsed()));
+        print("corpus_compile_exit", QString::number(mibc.exitCode()));
+        const LoadFigures c = measureLoad(out, &corpus);
+        report("corpus", c);
+        const bool met = c.medianMs >= 0 && c.medianMs < kTargetSharedLoadMs;
+        allMet = allMet && met;
+        summary << QStringLiteral("corpus %1 objects %2 ms (<%3: %4)")
+                       .arg(c.entries).arg(c.medianMs, 0, 'f', 1).arg(kTargetSharedLoadMs)
+                       .arg(met ? QStringLiteral("ok") : QStringLiteral("MISSED"));
+        if (corpus.getMIBTable())
+            translateWith = &corpus;
+    } else {
+        print("corpus", QStringLiteral("skipped: %1 not found (set ORVELLE_SHARED_DIR)").arg(mibs));
+        summary << QStringLiteral("corpus skipped");
+    }
+
+    // A generated 100,000-object database.
+    const QString generated = tmp.filePath(QStringLiteral("generated.xml"));
+    QElapsedTimer g;
+    g.start();
+    if (generate(generated)) {
+        print("generated_write_ms", QString::number(g.elapsed()));
+        CXMLRead big;
+        const LoadFigures f = measureLoad(generated, &big);
+        report("generated", f);
+        const bool met = f.medianMs >= 0 && f.medianMs < kTargetGeneratedLoadMs;
+        allMet = allMet && met;
+        summary << QStringLiteral("generated %1 objects %2 ms (<%3: %4)")
+                       .arg(f.entries).arg(f.medianMs, 0, 'f', 1).arg(kTargetGeneratedLoadMs)
+                       .arg(met ? QStringLiteral("ok") : QStringLiteral("MISSED"));
+    } else {
+        allMet = false;
+        summary << QStringLiteral("generated: could not write %1").arg(generated);
+    }
+
+    // Translations.
+    double namedShare = 0;
+    const double rate = translationsPerSecond(translateWith->getMIBTable(), &namedShare);
+    print("translate_database", translateWith == &corpus ? QStringLiteral("corpus") : QStringLiteral("bundled"));
+    print("translate_count", QString::number(kTranslationRounds));
+    print("translate_named_share", QString::number(namedShare, 'f', 3));
+    print("translations_per_second", QString::number(rate, 'f', 0));
+    const bool rateMet = rate > kTargetTranslationsPerSecond;
+    allMet = allMet && rateMet;
+    summary << QStringLiteral("%1 M translations/s (>1: %2)").arg(rate / 1e6, 0, 'f', 2)
+                   .arg(rateMet ? QStringLiteral("ok") : QStringLiteral("MISSED"));
+
+    print("targets_met", allMet ? QStringLiteral("yes") : QStringLiteral("no"));
+    std::printf("summary: mibdb %s%s\n", qPrintable(summary.join(QStringLiteral("; "))),
+                allMet ? "; all targets met" : "; TARGETS MISSED");
+    return 0;
+}

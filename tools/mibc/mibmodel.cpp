@@ -1,0 +1,257 @@
+#include "mibmodel.h"
+
+#include "mibdocument.h"
+
+#include <QRegularExpression>
+
+int mibWriteSyntax(const QString &syntax, const QString &access)
+{
+    if (access != QLatin1String("read-write") && access != QLatin1String("read-create")
+        && access != QLatin1String("write-only"))
+        return MibWriteNone;
+    if (syntax == QLatin1String("INTEGER") || syntax == QLatin1String("Integer32"))
+        return MibWriteSigned;
+    if (syntax == QLatin1String("Unsigned32") || syntax == QLatin1String("Gauge32")
+        || syntax == QLatin1String("TimeTicks") || syntax == QLatin1String("UInteger32"))
+        return MibWriteUnsigned;
+    if (syntax == QLatin1String("OCTET STRING") || syntax == QLatin1String("Opaque")
+        || syntax == QLatin1String("BITS") || syntax == QLatin1String("NsapAddress"))
+        return MibWriteOctets;
+    if (syntax == QLatin1String("OBJECT IDENTIFIER"))
+        return MibWriteOid;
+    if (syntax == QLatin1String("IpAddress") || syntax == QLatin1String("NetworkAddress"))
+        return MibWriteIpAddress;
+    return MibWriteNone;
+}
+
+QString normalizeDescription(const QString &text)
+{
+    QStringList paragraphs;
+    QString current;
+    const QStringList lines = text.split(u'\n');
+    for (const QString &raw : lines) {
+        const QString line = raw.simplified();
+        if (line.isEmpty()) {
+            if (!current.isEmpty())
+                paragraphs << current;
+            current.clear();
+            continue;
+        }
+        if (!current.isEmpty())
+            current += u' ';
+        current += line;
+    }
+    if (!current.isEmpty())
+        paragraphs << current;
+    return paragraphs.join(u'\n');
+}
+
+int severityFromText(const QString &word)
+{
+    const QString w = word.trimmed().toLower();
+    if (w == QLatin1String("1") || w == QLatin1String("informational") || w == QLatin1String("info")
+        || w == QLatin1String("normal") || w == QLatin1String("notice"))
+        return 1;
+    if (w == QLatin1String("2") || w == QLatin1String("minor") || w == QLatin1String("warning"))
+        return 2;
+    if (w == QLatin1String("3") || w == QLatin1String("major") || w == QLatin1String("critical")
+        || w == QLatin1String("severe") || w == QLatin1String("error"))
+        return 3;
+    return 0;
+}
+
+MibcDatabase::AddResult MibcDatabase::add(const SnmpOid &oid, MibcNode node)
+{
+    auto it = m_nodes.find(oid);
+    if (it == m_nodes.end()) {
+        m_nodes.emplace(oid, std::move(node));
+        return AddResult::Added;
+    }
+    if (node.smiV2 && !it->second.smiV2) {
+        it->second = std::move(node);
+        return AddResult::Replaced;
+    }
+    return AddResult::Kept;
+}
+
+std::vector<SnmpOid> MibcDatabase::resolve(const QString &nameOrOid) const
+{
+    std::vector<SnmpOid> found;
+    if (auto oid = SnmpOid::fromString(nameOrOid)) {
+        if (m_nodes.count(*oid))
+            found.push_back(*oid);
+        return found;
+    }
+    QString module;
+    QString name = nameOrOid;
+    const qsizetype sep = nameOrOid.indexOf(QLatin1String("::"));
+    if (sep > 0) {
+        module = nameOrOid.left(sep);
+        name = nameOrOid.mid(sep + 2);
+    }
+    for (const auto &[oid, node] : m_nodes) {
+        if (node.name == name && (module.isEmpty() || node.module == module))
+            found.push_back(oid);
+    }
+    return found;
+}
+
+namespace {
+
+void escape(QByteArray &out, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    for (char c : utf8) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+            // XML 1.0 has no place for other control characters.
+            if (static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\t')
+                out += c;
+            else
+                out += ' ';
+        }
+    }
+}
+
+void element(QByteArray &out, int depth, const char *tag, const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    out += QByteArray(depth, ' ');
+    out += '<';
+    out += tag;
+    out += '>';
+    escape(out, text);
+    out += "</";
+    out += tag;
+    out += ">\n";
+}
+
+QString keyText(const SnmpOid &oid, size_t from)
+{
+    QString key;
+    for (size_t i = from; i < oid.ids.size(); ++i) {
+        if (i > from)
+            key += u'.';
+        key += QString::number(oid.ids[i]);
+    }
+    return key;
+}
+
+struct Writer
+{
+    using Iter = std::map<SnmpOid, MibcNode>::const_iterator;
+    std::vector<Iter> items;
+    std::vector<std::vector<size_t>> children;
+    QByteArray out;
+
+    void writeNode(size_t index, size_t parentLength, int depth, bool topLevel)
+    {
+        const SnmpOid &oid = items[index]->first;
+        const MibcNode &n = items[index]->second;
+        QString key = keyText(oid, parentLength);
+        // A top-level key is a full OID; the final dot marks it as a branch.
+        if (topLevel && !children[index].empty())
+            key += u'.';
+        out += QByteArray(depth, ' ');
+        out += "<oid key=\"";
+        escape(out, key);
+        out += '"';
+        if (n.kind == QLatin1String("entry"))
+            out += " sequence=\"1\"";
+        out += ">\n";
+        const int d = depth + 1;
+        element(out, d, MibXml::kName, n.name);
+        element(out, d, MibXml::kKind, n.kind);
+        element(out, d, MibXml::kModule, n.module);
+        element(out, d, MibXml::kSyntax, n.syntax);
+        element(out, d, MibXml::kTc, n.tc);
+        element(out, d, MibXml::kAccess, n.access);
+        element(out, d, MibXml::kStatus, n.status);
+        element(out, d, MibXml::kUnits, n.units);
+        element(out, d, MibXml::kHint, n.hint);
+        for (const auto &[value, label] : n.enums) {
+            out += QByteArray(d, ' ');
+            out += "<enum value=\"" + QByteArray::number(value) + "\">";
+            escape(out, label);
+            out += "</enum>\n";
+        }
+        for (const auto &[name, implied] : n.indexes) {
+            out += QByteArray(d, ' ');
+            out += implied ? "<index implied=\"1\">" : "<index>";
+            escape(out, name);
+            out += "</index>\n";
+        }
+        element(out, d, MibXml::kAugments, n.augments);
+        for (const QString &object : n.objects)
+            element(out, d, MibXml::kObject, object);
+        if (n.severity > 0)
+            element(out, d, MibXml::kSeverity, QString::number(n.severity));
+        const int write = mibWriteSyntax(n.syntax, n.access);
+        if (write > 0)
+            element(out, d, MibXml::kWrite, QString::number(write));
+        if (!n.descrEn.isEmpty()) {
+            out += QByteArray(d, ' ') + "<descr lang=\"en\">";
+            escape(out, n.descrEn);
+            out += "</descr>\n";
+        }
+        if (!n.descrJa.isEmpty()) {
+            out += QByteArray(d, ' ') + "<descr lang=\"ja\">";
+            escape(out, n.descrJa);
+            out += "</descr>\n";
+        }
+        for (size_t child : children[index])
+            writeNode(child, oid.size(), d, false);
+        out += QByteArray(depth, ' ');
+        out += "</oid>\n";
+    }
+
+    // Nests the items of one pass by OID prefix (they come sorted, so a
+    // parent always precedes its children) and writes the roots.
+    void pass(const std::vector<size_t> &members)
+    {
+        std::vector<size_t> roots;
+        std::vector<size_t> stack;
+        for (size_t i : members) {
+            const SnmpOid &oid = items[i]->first;
+            while (!stack.empty() && !oid.startsWith(items[stack.back()]->first))
+                stack.pop_back();
+            if (stack.empty())
+                roots.push_back(i);
+            else
+                children[stack.back()].push_back(i);
+            stack.push_back(i);
+        }
+        for (size_t r : roots)
+            writeNode(r, 0, 1, true);
+    }
+};
+
+} // namespace
+
+QByteArray MibcDatabase::toXml() const
+{
+    Writer w;
+    for (auto it = m_nodes.cbegin(); it != m_nodes.cend(); ++it)
+        w.items.push_back(it);
+    w.children.resize(w.items.size());
+    w.out.reserve(static_cast<qsizetype>(m_nodes.size()) * 200);
+    w.out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<!-- Written by orvelle-mibc. Edit the MIB modules or facts it was compiled from, not this file. -->\n"
+             "<mib_table format=\"1\">\n";
+    // The internet subtree first: the OID tree opens its first item, and
+    // that is where nearly everything lives.
+    const SnmpOid internet{1, 3, 6, 1};
+    std::vector<size_t> first;
+    std::vector<size_t> rest;
+    for (size_t i = 0; i < w.items.size(); ++i)
+        (w.items[i]->first.startsWith(internet) ? first : rest).push_back(i);
+    w.pass(first);
+    w.pass(rest);
+    w.out += "</mib_table>\n";
+    return w.out;
+}

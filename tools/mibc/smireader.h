@@ -1,0 +1,46 @@
+#pragma once
+
+// Reads SMI MIB modules (SMIv1 and SMIv2) through net-snmp's MIB parser.
+// net-snmp keeps one global MIB tree, so one SmiReader per process.
+
+#include "mibmodel.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+struct SmiModuleFile
+{
+    QString module; // name before DEFINITIONS ::= BEGIN
+    QString path;
+    bool smiV2 = true;
+    QHash<QString, int> severities; // --#SEVERITY hints by definition name
+};
+
+class SmiReader
+{
+public:
+    // What a file says about itself, read without net-snmp: the module name
+    // (empty when the file is no MIB module), SMI version, severity hints.
+    static SmiModuleFile scanFile(const QString &path);
+
+    // The base module every SMI module leans on; without it on the search
+    // path nothing compiles.
+    static QString baseModuleName() { return QStringLiteral("SNMPv2-SMI"); }
+
+    // Loads the modules (search path: `searchDirs`, plus the folders of the
+    // files) and adds every node of net-snmp's tree to the database.
+    // `defaultSeverity` goes to notifications without a hint. Messages name
+    // module, file and line; failed modules are listed.
+    void compile(const QList<SmiModuleFile> &files, const QStringList &searchDirs, int defaultSeverity,
+                 MibcDatabase &db);
+
+    QStringList messages() const { return m_messages; }
+    QStringList failedModules() const { return m_failed; }
+    bool baseModuleMissing() const { return m_baseMissing; }
+
+private:
+    QStringList m_messages;
+    QStringList m_failed;
+    bool m_baseMissing = false;
+};
