@@ -62,6 +62,11 @@ CMainFrame::CMainFrame(QWidget *parent)
     updateLockKeys();
 }
 
+bool CMainFrame::create()
+{
+    return m_view->OnCreate();
+}
+
 CMainFrame::~CMainFrame()
 {
     if (qApp)

@@ -24,6 +24,8 @@ public:
     ~CMainFrame() override;
 
     COrvelleView *view() const { return m_view; }
+    // Creates what the view needs (data files); false ends the program.
+    bool create();
 
     void SetServiceState(bool on);
     void OnTrapArrived();

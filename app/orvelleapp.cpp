@@ -50,6 +50,10 @@ bool COrvelleApp::InitInstance(int *exitCode)
     }
 
     m_frame = std::make_unique<CMainFrame>();
+    if (!m_frame->create()) {
+        *exitCode = 1;
+        return false;
+    }
     connect(m_instance.get(), &SingleInstance::activationRequested,
             m_frame.get(), &CMainFrame::activateFromOtherInstance);
     m_frame->view()->OnInitialUpdate(m_bServiceMode);

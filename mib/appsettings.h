@@ -24,7 +24,7 @@ struct tagGLOBALCONFIG
 // Limits of the configuration values; a value outside them refuses the file
 // rather than being clamped, so that a typo never changes behaviour silently.
 namespace ConfigLimits {
-constexpr quint32 kMinRows = 1;
+constexpr quint32 kMinRows = 0; // 0 is valid: the list empties after every trap
 constexpr quint32 kMaxRows = 10000000;
 constexpr quint32 kDefaultRows = 10000;
 constexpr int kMinPort = 1;

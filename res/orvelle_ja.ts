@@ -211,6 +211,10 @@ View User Guide</source>
         <translation>トラップ受信サービスを開始または停止するには、[ツール] メニューの [開始/停止] を選択してください。<byte value="xd"/>
 </translation>
     </message>
+    <message>
+        <source>Orvelle</source>
+        <translation>Orvelle</translation>
+    </message>
 </context>
 <context>
     <name>HelpLauncher</name>

@@ -1,8 +1,13 @@
 #include "orvelleview.h"
 
+#include "xmlread.h"
+
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
+
+#include <cstdio>
 
 COrvelleView::COrvelleView(QWidget *parent)
     : QTableView(parent)
@@ -43,6 +48,21 @@ COrvelleView::COrvelleView(QWidget *parent)
 }
 
 COrvelleView::~COrvelleView() = default;
+
+bool COrvelleView::OnCreate()
+{
+    auto reader = std::make_unique<CXMLRead>();
+    QString failedFile, reason;
+    if (!loadDataFiles(*reader, m_settings, &failedFile, &reason)) {
+        std::fprintf(stderr, "orvelle: %s\n", qPrintable(reason));
+        QMessageBox box(QMessageBox::Critical, tr("Orvelle"), dataLoadErrorMessage(failedFile), QMessageBox::Ok, this);
+        box.exec();
+        return false;
+    }
+    m_pReader = std::move(reader);
+    setMaxRows(m_settings.config.nMaxRows);
+    return true;
+}
 
 void COrvelleView::setMaxRows(quint32 maxRows)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "appsettings.h"
 #include "traplistmodel.h"
 #include "traprecord.h"
 
@@ -7,6 +8,8 @@
 #include <QTableView>
 
 #include <memory>
+
+class CXMLRead;
 
 // The main window's content: the trap list. It owns the list model and the
 // service state; it tells the frame about state changes through signals and
@@ -24,9 +27,16 @@ public:
     // The hint starts this far below the header.
     static constexpr int kHintTopMargin = 10;
 
+    // Creation: loads the MIB database and the configuration. On failure it
+    // has told the user (and standard error) why, and the program is to end.
+    bool OnCreate();
+
     // First update: the service-state title, and with the service switch the
     // service goes on and the main window goes hidden.
     void OnInitialUpdate(bool serviceMode);
+
+    const CAppSettings &settings() const { return m_settings; }
+    const CXMLRead *reader() const { return m_pReader.get(); }
 
     bool isRunning() const { return m_bRunning; }
     bool isMainVisible() const { return m_bMainVisible; }
@@ -58,6 +68,8 @@ private:
     void setDocumentTitle(const QString &title);
     void scrollToNewRows();
 
+    CAppSettings m_settings;
+    std::unique_ptr<CXMLRead> m_pReader;
     TrapListModel *m_model = nullptr;
     quint32 m_nMaxRows = 50;
     bool m_bRunning = false;

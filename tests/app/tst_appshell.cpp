@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -89,6 +90,10 @@ private slots:
     void userGuideMissing();
     void userGuideFound();
     void geometryRestored();
+    void startupDataFiles_data();
+    void startupDataFiles();
+    void startupFromFolderWithoutData();
+    void startupTakesRowLimit();
 
 private:
     QTemporaryDir m_home;
@@ -452,6 +457,96 @@ void TestAppShell::geometryRestored()
     again.show();
     QVERIFY(QTest::qWaitForWindowExposed(&again));
     QCOMPARE(again.size(), saved.size());
+}
+
+void TestAppShell::startupDataFiles_data()
+{
+    QTest::addColumn<QByteArray>("database"); // empty: no file
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<QString>("message");
+    const QByteArray goodDb = "<mib_table><oid key=\"1.3.6.1\"><name>internet</name></oid></mib_table>";
+    const QByteArray goodConfig = "<config><max_rows>5</max_rows></config>";
+    QTest::newRow("no files") << QByteArray() << QByteArray() << "XML database load error:DATA/MIBTable.xml";
+    QTest::newRow("database only") << goodDb << QByteArray() << "XML database load error:DATA/Config.xml";
+    QTest::newRow("malformed database") << QByteArray("<mib_table><oid") << goodConfig
+                                        << "XML database load error:DATA/MIBTable.xml";
+    QTest::newRow("port out of range") << goodDb << QByteArray("<config><trap_port>70000</trap_port></config>")
+                                       << "XML database load error:DATA/Config.xml";
+    QTest::newRow("negative row limit") << goodDb << QByteArray("<config><max_rows>-1</max_rows></config>")
+                                        << "XML database load error:DATA/Config.xml";
+}
+
+void TestAppShell::startupDataFiles()
+{
+    QFETCH(QByteArray, database);
+    QFETCH(QByteArray, config);
+    QFETCH(QString, message);
+    QTemporaryDir root;
+    QDir(root.path()).mkpath(QStringLiteral("DATA"));
+    auto write = [&root](const char *name, const QByteArray &content) {
+        if (content.isEmpty())
+            return;
+        QFile f(root.path() + QStringLiteral("/DATA/") + QLatin1String(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    };
+    write("MIBTable.xml", database);
+    write("Config.xml", config);
+    qputenv("ORVELLE_DATA_DIR", (root.path() + QStringLiteral("/DATA")).toLocal8Bit());
+
+    CMainFrame frame;
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    onNextModal([&](QWidget *w) {
+        caption = w->windowTitle();
+        text = qobject_cast<QMessageBox *>(w)->text();
+        icon = qobject_cast<QMessageBox *>(w)->icon();
+    });
+    QVERIFY(!frame.create());
+    QCOMPARE(text, message);
+    QCOMPARE(caption, QStringLiteral("Orvelle"));
+    QCOMPARE(icon, QMessageBox::Critical);
+    qunsetenv("ORVELLE_DATA_DIR");
+}
+
+void TestAppShell::startupFromFolderWithoutData()
+{
+    // The current directory comes first; with nothing anywhere the message
+    // names the database.
+    if (QFileInfo::exists(QStringLiteral(ORVELLE_INSTALLED_DATA_DIR "/DATA")))
+        QSKIP("an installed copy of the data files would be found");
+    QTemporaryDir cwd;
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(cwd.path()));
+    CMainFrame frame;
+    QString text;
+    onNextModal([&](QWidget *w) { text = qobject_cast<QMessageBox *>(w)->text(); });
+    const bool created = frame.create();
+    QDir::setCurrent(previous);
+    QVERIFY(!created);
+    QCOMPARE(text, QStringLiteral("XML database load error:DATA/MIBTable.xml"));
+}
+
+void TestAppShell::startupTakesRowLimit()
+{
+    QTemporaryDir root;
+    QDir(root.path()).mkpath(QStringLiteral("DATA"));
+    QVERIFY(QFile::copy(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"),
+                        root.path() + QStringLiteral("/DATA/MIBTable.xml")));
+    QFile config(root.path() + QStringLiteral("/DATA/Config.xml"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write("<config><max_rows>3</max_rows></config>");
+    config.close();
+    qputenv("ORVELLE_DATA_DIR", (root.path() + QStringLiteral("/DATA")).toLocal8Bit());
+    CMainFrame frame;
+    QVERIFY(frame.create());
+    QCOMPARE(frame.view()->maxRows(), 3u);
+    auto trap = std::make_shared<tagTRAPRECORD>();
+    trap->lstVarbinds.resize(4);
+    frame.view()->OnTrapRecord(trap);
+    frame.view()->trapModel()->flush();
+    QCOMPARE(frame.view()->trapModel()->rowCount(), 3);
+    qunsetenv("ORVELLE_DATA_DIR");
 }
 
 QTEST_MAIN(TestAppShell)
