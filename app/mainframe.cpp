@@ -155,12 +155,17 @@ void CMainFrame::createMenus()
     m_trayMenu->addAction(m_actTrayMibWalk);
     m_trayMenu->addAction(m_actTrayAbout);
 
-    // Prompts follow the hovered item; "Ready" returns when the menu closes.
+    // Prompts follow the hovered item (an item without one leaves the line
+    // empty); "Ready" returns when the menu closes.
     for (QMenu *menu : {file, view, tools, help, m_trayMenu}) {
         connect(menu, &QMenu::hovered, this, [this](QAction *action) {
-            showPrompt(action->data().toString());
+            m_inMenu = true;
+            statusBar()->showMessage(action->data().toString());
         });
-        connect(menu, &QMenu::aboutToHide, this, [this] { showPrompt(QString()); });
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            m_inMenu = false;
+            statusBar()->showMessage(tr("Ready"));
+        });
     }
 }
 
@@ -181,18 +186,10 @@ void CMainFrame::createStatusBar()
     m_numPane = makePane(tr("NUM"));
     m_scrollPane = makePane(tr("SCRL"));
     connect(bar, &QStatusBar::messageChanged, this, [this](const QString &message) {
-        if (message.isEmpty() && !m_exiting)
+        if (message.isEmpty() && !m_exiting && !m_inMenu)
             statusBar()->showMessage(tr("Ready"));
     });
     statusBar()->showMessage(tr("Ready"));
-}
-
-void CMainFrame::showPrompt(const QString &prompt)
-{
-    if (prompt.isEmpty())
-        statusBar()->showMessage(tr("Ready"));
-    else
-        statusBar()->showMessage(prompt);
 }
 
 void CMainFrame::updateLockKeys()

@@ -57,7 +57,6 @@ private:
     void createStatusBar();
     void createTray();
     QAction *addCommand(QMenu *menu, const QString &text, const QString &prompt);
-    void showPrompt(const QString &prompt);
     void updateLockKeys();
     void setMainWindowVisible(bool visible);
     void onDocumentTitleChanged(const QString &title);
@@ -73,6 +72,7 @@ private:
     std::time_t m_timeLastTrap = 0;
     QString m_trayTip;
     bool m_exiting = false;
+    bool m_inMenu = false;
 
     QLabel *m_capsPane = nullptr;
     QLabel *m_numPane = nullptr;

@@ -175,7 +175,8 @@ void TestAppShell::statusPrompts_data()
     QTest::newRow("MIB Walk") << 2 << 1 << "Launch MIB walker";
     QTest::newRow("SET") << 2 << 2 << "Send SNMP SET request";
     QTest::newRow("Show monitoring") << 2 << 4 << "Show all active object monitoring window";
-    QTest::newRow("Hide monitoring has none") << 2 << 5 << "Ready";
+    QTest::newRow("Hide monitoring has none") << 2 << 5 << "";
+    QTest::newRow("About has none") << 3 << 1 << "";
     QTest::newRow("User Guide") << 3 << 0 << "View User Guide";
 }
 
