@@ -263,9 +263,20 @@ void TestSnmpTrapRobustness::privilegedPortNamesRootAndCapability()
     QFile start(QStringLiteral("/proc/sys/net/ipv4/ip_unprivileged_port_start"));
     if (start.open(QIODevice::ReadOnly) && start.readAll().trimmed().toInt() <= 162)
         QSKIP("this kernel lets every user bind port 162 (net.ipv4.ip_unprivileged_port_start)");
-    const QString helper = QStringLiteral(SNMP_TRAP_BIND_HELPER);
+    QString helper = QStringLiteral(SNMP_TRAP_BIND_HELPER);
     QString program = helper;
     QStringList arguments{QStringLiteral("162"), QStringLiteral("127.0.0.1")};
+    // The build tree may sit below a folder that nobody cannot enter (a
+    // checkout under /root): run a copy from a folder everybody can read.
+    QTemporaryDir shared;
+    if (::geteuid() == 0 && shared.isValid()) {
+        const QString copy = shared.path() + QStringLiteral("/bindhelper");
+        const auto readExec = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+            | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+        if (QFile::copy(helper, copy) && QFile::setPermissions(copy, readExec)
+            && QFile::setPermissions(shared.path(), readExec))
+            helper = copy;
+    }
     if (::geteuid() == 0) {
         // as root the bind would succeed: drop to nobody for this one run
         const QString setpriv = TestSupport::findProgram(QStringLiteral("setpriv"));
