@@ -30,7 +30,7 @@ install_packages() {
     $sudo apt-get update -qq
     # snmpd/snmptrapd start system daemons on 161/162 where systemd runs;
     # nothing here uses those ports.
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    $sudo apt-get install -y -qq "${missing[@]}"
 }
 
 jobs=$(nproc 2>/dev/null || echo 2)
