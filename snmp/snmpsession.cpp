@@ -289,17 +289,23 @@ void CSnmpSession::post(SnmpNotifyCode code, SnmpNotifyPayload payload)
         this, [this, code, p = std::move(payload)] { emit snmpNotify(code, p); }, Qt::QueuedConnection);
 }
 
+int CSnmpSession::refuseOid()
+{
+    // Nothing went out, so no request id is used up.
+    m_lastError = SNMPAPI_OID_INVALID;
+    SnmpNotifyPayload payload;
+    payload.error = SNMPAPI_OID_INVALID;
+    payload.oid = m_lastOid;
+    payload.requestId = m_requestId;
+    post(SNMPN_SEND_ERROR, std::move(payload));
+    return 0;
+}
+
 int CSnmpSession::SendRequest(const QString &oidText, quint32 pduType, const std::optional<SnmpValue> &value)
 {
     SnmpOid oid;
     if (!SnmpStrToOid(oidText, oid)) {
-        m_lastError = SNMPAPI_OID_INVALID;
-        SnmpNotifyPayload payload;
-        payload.error = SNMPAPI_OID_INVALID;
-        payload.oid = m_lastOid;
-        payload.requestId = m_requestId;
-        post(SNMPN_SEND_ERROR, std::move(payload));
-        return 0;
+        return refuseOid();
     }
     return SendOidRequest(oid, pduType, value);
 }
@@ -307,13 +313,7 @@ int CSnmpSession::SendRequest(const QString &oidText, quint32 pduType, const std
 int CSnmpSession::SendOidRequest(const SnmpOid &oid, quint32 pduType, const std::optional<SnmpValue> &value)
 {
     if (!SnmpOidIsEncodable(oid)) {
-        m_lastError = SNMPAPI_OID_INVALID;
-        SnmpNotifyPayload payload;
-        payload.error = SNMPAPI_OID_INVALID;
-        payload.oid = m_lastOid;
-        payload.requestId = m_requestId;
-        post(SNMPN_SEND_ERROR, std::move(payload));
-        return 0;
+        return refuseOid();
     }
     m_lastOid = oid;
     SnmpVarList vars;
@@ -330,13 +330,7 @@ int CSnmpSession::SendGetList(const QStringList &oidTexts)
     for (const QString &text : oidTexts) {
         SnmpOid oid;
         if (!SnmpStrToOid(text, oid) || !SnmpOidIsEncodable(oid)) {
-            m_lastError = SNMPAPI_OID_INVALID;
-            SnmpNotifyPayload payload;
-            payload.error = SNMPAPI_OID_INVALID;
-            payload.oid = m_lastOid;
-            payload.requestId = m_requestId;
-            post(SNMPN_SEND_ERROR, std::move(payload));
-            return 0;
+            return refuseOid();
         }
         vars.push_back({std::move(oid), SnmpValue()});
     }

@@ -172,6 +172,8 @@ private:
     friend struct SnmpSessionBridge;
 
     void post(SnmpNotifyCode code, SnmpNotifyPayload payload);
+    // Refuses a request whose OID cannot be sent: code 3 with error 9.
+    int refuseOid();
     bool openNetSnmp(quint32 *error);
     void closeNetSnmp();
     int sendPdu(quint32 type, const SnmpVarList &vars);
