@@ -51,6 +51,8 @@ CMainFrame::CMainFrame(QWidget *parent)
     connect(m_view, &COrvelleView::serviceStateChanged, this, &CMainFrame::SetServiceState);
     connect(m_view, &COrvelleView::trapArrived, this, &CMainFrame::OnTrapArrived);
     connect(m_view, &COrvelleView::mainWindowVisibilityRequested, this, &CMainFrame::setMainWindowVisible);
+    connect(m_view, &COrvelleView::trapStatisticsChanged, this, &CMainFrame::onTrapStatistics);
+    connect(m_view, &COrvelleView::actionStatusChanged, this, &CMainFrame::onActionStatus);
 
     const QSettings profile;
     if (!restoreGeometry(profile.value(QLatin1String(kGeometryKey)).toByteArray()))
@@ -108,11 +110,12 @@ void CMainFrame::createActions()
 
     // The tools these commands open are not part of this build yet; they stay
     // visible so the menus keep their shape, and greyed so nothing pretends.
-    for (QAction *pending : {m_actSaveAs, m_actMibWalk, m_actSnmpSet, m_actShowMonitoring,
+    for (QAction *pending : {m_actMibWalk, m_actSnmpSet, m_actShowMonitoring,
                              m_actHideMonitoring, m_actTrayMibWalk})
         pending->setEnabled(false);
 
     connect(m_actNew, &QAction::triggered, m_view, &COrvelleView::OnNew);
+    connect(m_actSaveAs, &QAction::triggered, m_view, &COrvelleView::OnSaveAs);
     connect(m_actExit, &QAction::triggered, this, &CMainFrame::exitApplication);
     connect(m_actTrayExit, &QAction::triggered, this, &CMainFrame::exitApplication);
     connect(m_actShowHide, &QAction::triggered, m_view, &COrvelleView::OnShowHideMain);
@@ -182,6 +185,20 @@ void CMainFrame::createStatusBar()
         bar->addPermanentWidget(pane);
         return pane;
     };
+    // Loss must never be silent: while the service runs, what came in and
+    // what the kernel had to drop stay in view.
+    m_trapCountPane = new QLabel(bar);
+    m_trapCountPane->setFrameShape(QFrame::Panel);
+    m_trapCountPane->setFrameShadow(QFrame::Sunken);
+    m_trapCountPane->setToolTip(tr("Traps received since the service started, and datagrams lost because "
+                                   "they came in faster than they could be read"));
+    m_trapCountPane->hide();
+    bar->addPermanentWidget(m_trapCountPane);
+    m_actionPane = new QLabel(bar);
+    m_actionPane->setFrameShape(QFrame::Panel);
+    m_actionPane->setFrameShadow(QFrame::Sunken);
+    m_actionPane->hide();
+    bar->addPermanentWidget(m_actionPane);
     m_capsPane = makePane(tr("CAP"));
     m_numPane = makePane(tr("NUM"));
     m_scrollPane = makePane(tr("SCRL"));
@@ -225,13 +242,16 @@ void CMainFrame::SetTrayIcon(TrayAction action, const QIcon &icon)
     case TrayAdd:
         m_trayTip = trayTipText(true, m_bServiceOn, m_timeLastTrap);
         m_tray->setIcon(icon);
+        m_bTrayShowsRunning = icon.cacheKey() == m_hIconRunning.cacheKey();
         m_tray->setToolTip(m_trayTip);
         m_tray->show();
         break;
     case TrayModify:
         m_trayTip = trayTipText(false, m_bServiceOn, m_timeLastTrap);
-        if (!icon.isNull())
+        if (!icon.isNull()) {
             m_tray->setIcon(icon);
+            m_bTrayShowsRunning = icon.cacheKey() == m_hIconRunning.cacheKey();
+        }
         m_tray->setToolTip(m_trayTip);
         break;
     case TrayDelete:
@@ -252,8 +272,25 @@ void CMainFrame::SetServiceState(bool on)
 
 void CMainFrame::OnTrapArrived()
 {
-    m_timeLastTrap = std::time(nullptr);
+    // The tip shows whole seconds: during a storm, once a second is enough.
+    const std::time_t now = std::time(nullptr);
+    if (now == m_timeLastTrap && m_bTrayShowsRunning)
+        return;
+    m_timeLastTrap = now;
     SetTrayIcon(TrayModify, m_hIconRunning);
+}
+
+void CMainFrame::onTrapStatistics(bool receiving, quint64 received, quint64 dropped)
+{
+    m_trapCountPane->setVisible(receiving);
+    if (receiving)
+        m_trapCountPane->setText(tr("Traps received: %L1  Dropped: %L2").arg(received).arg(dropped));
+}
+
+void CMainFrame::onActionStatus(const QString &text)
+{
+    m_actionPane->setText(text);
+    m_actionPane->setVisible(!text.isEmpty());
 }
 
 void CMainFrame::onDocumentTitleChanged(const QString &title)

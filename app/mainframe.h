@@ -62,6 +62,8 @@ private:
     void onDocumentTitleChanged(const QString &title);
     void showAbout();
     void showUserGuide();
+    void onTrapStatistics(bool receiving, quint64 received, quint64 dropped);
+    void onActionStatus(const QString &text);
 
     COrvelleView *m_view = nullptr;
     QIcon m_hIconStopped;
@@ -77,6 +79,9 @@ private:
     QLabel *m_capsPane = nullptr;
     QLabel *m_numPane = nullptr;
     QLabel *m_scrollPane = nullptr;
+    QLabel *m_trapCountPane = nullptr;
+    QLabel *m_actionPane = nullptr;
+    bool m_bTrayShowsRunning = false;
 
     QAction *m_actNew = nullptr;
     QAction *m_actSaveAs = nullptr;

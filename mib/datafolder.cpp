@@ -24,8 +24,12 @@ QStringList baseFolders()
     if (!user.isEmpty())
         bases << user;
     bases << QStringLiteral(ORVELLE_INSTALLED_DATA_DIR);
-    if (QCoreApplication::instance())
-        bases << QCoreApplication::applicationDirPath();
+    if (QCoreApplication::instance()) {
+        // An installation moved to another prefix (~/.local, /opt/...) keeps
+        // bin/ and share/orvelle/ side by side.
+        const QString executableDir = QCoreApplication::applicationDirPath();
+        bases << QDir::cleanPath(executableDir + QStringLiteral("/../share/orvelle")) << executableDir;
+    }
     bases.removeDuplicates();
     return bases;
 }

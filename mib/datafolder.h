@@ -10,7 +10,9 @@ namespace DataFolder {
 // $ORVELLE_DATA_DIR names it outright; otherwise the first base folder that
 // has a DATA folder: the current directory, the user's data folder
 // (~/.local/share/Halvorn/Orvelle), the installed data folder
-// (<prefix>/share/orvelle), then beside the executable. Empty when none has.
+// (<prefix>/share/orvelle), share/orvelle beside the executable's bin
+// folder (an installation moved to another prefix), then beside the
+// executable. Empty when none has.
 QString dataDir();
 
 // The user guide's start page for a language code ("en" or "ja"):

@@ -1,17 +1,32 @@
 #include "orvelleview.h"
 
+#include "localecodec.h"
+#include "trapaction.h"
+#include "trapfilter.h"
+#include "trapreceiver.h"
 #include "xmlread.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <cstdio>
 
+namespace {
+// The trap service's message number towards the view; records travel by a
+// queued signal, the number only names the conversation.
+constexpr int WM_TRAP_RECORD = 0x402;
+} // namespace
+
 COrvelleView::COrvelleView(QWidget *parent)
     : QTableView(parent)
     , m_model(new TrapListModel(this))
+    , m_pActions(new CTrapActionRunner(this))
 {
     setModel(m_model);
     setShowGrid(true);
@@ -30,27 +45,71 @@ COrvelleView::COrvelleView(QWidget *parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
-    const qreal scale = logicalDpiX() / 96.0;
-    for (int column = 0; column < TrapListModel::ColumnCount; ++column)
-        setColumnWidth(column, qRound(kColumnWidths[column] * scale));
     setMaxRows(m_nMaxRows);
+    // A translated heading wider than its column gets the room it needs.
+    const qreal scale = logicalDpiX() / 96.0;
+    for (int column = 0; column < TrapListModel::ColumnCount; ++column) {
+        const int wanted = qRound(kColumnWidths[column] * scale);
+        const int heading = horizontalHeader()->sectionSizeHint(column);
+        setColumnWidth(column, qMax(wanted, heading));
+    }
+    m_nColumns = TrapListModel::ColumnCount;
 
     //: Font family of the empty-list hint
     m_fontHint = QFont(tr("Verdana"));
     m_fontHint.setPixelSize(14);
     m_fontHint.setBold(true);
 
+    // The cell tip follows the mouse without a button pressed.
+    viewport()->setMouseTracking(true);
+    viewport()->installEventFilter(this);
+    horizontalHeader()->setMouseTracking(true);
+    horizontalHeader()->installEventFilter(this);
+
     connect(m_model, &TrapListModel::rowsFlushed, this, &COrvelleView::scrollToNewRows);
     // The hint disappears with the first row and comes back with New.
     connect(m_model, &QAbstractItemModel::rowsInserted, viewport(), qOverload<>(&QWidget::update));
     connect(m_model, &QAbstractItemModel::modelReset, viewport(), qOverload<>(&QWidget::update));
     connect(m_model, &QAbstractItemModel::rowsRemoved, viewport(), qOverload<>(&QWidget::update));
+    connect(m_pActions, &CTrapActionRunner::statusChanged, this, &COrvelleView::actionStatusChanged);
+
+    m_statisticsTimer.setInterval(kStatisticsIntervalMs);
+    connect(&m_statisticsTimer, &QTimer::timeout, this, &COrvelleView::publishStatistics);
 }
 
-COrvelleView::~COrvelleView() = default;
+COrvelleView::~COrvelleView()
+{
+    // Switches the service off and shuts the stack down before the reader
+    // it uses goes away.
+    delete m_pTrapReceiver;
+    m_pTrapReceiver = nullptr;
+    m_balloon.HideTip();
+}
+
+void COrvelleView::showMessage(const QString &text)
+{
+    QString body = text;
+    body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(QMessageBox::NoIcon, tr("Orvelle"), body, QMessageBox::Ok, this);
+    box.exec();
+}
 
 bool COrvelleView::OnCreate()
 {
+    auto *receiver = new CTrapReceiver(this);
+    if (receiver->Create(this, &m_settings, WM_TRAP_RECORD) != CTrapReceiver::CreateOk) {
+        delete receiver;
+        std::fprintf(stderr, "orvelle: the SNMP stack could not be started\n");
+        showMessage(tr("Unable to initialize WinSNMP"));
+        return false;
+    }
+    m_pTrapReceiver = receiver;
+    // Queued, as a posted message: the list changes only after the
+    // service's own handling has returned.
+    connect(m_pTrapReceiver, &CTrapReceiver::trapRecord, this, &COrvelleView::OnTrapRecord, Qt::QueuedConnection);
+    connect(m_pTrapReceiver, &CTrapReceiver::failureMessage, this, &COrvelleView::showMessage);
+
+
     auto reader = std::make_unique<CXMLRead>();
     QString failedFile, reason;
     if (!loadDataFiles(*reader, m_settings, &failedFile, &reason)) {
@@ -60,7 +119,9 @@ bool COrvelleView::OnCreate()
         return false;
     }
     m_pReader = std::move(reader);
+    m_pTrapReceiver->setReader(m_pReader.get());
     setMaxRows(m_settings.config.nMaxRows);
+
     return true;
 }
 
@@ -73,6 +134,8 @@ void COrvelleView::setMaxRows(quint32 maxRows)
 void COrvelleView::OnInitialUpdate(bool serviceMode)
 {
     setDocumentTitle(tr("Orvelle - Trap receive service is not running"));
+    m_balloon.Create(this);
+    m_balloon.AddTool(this, QString());
     if (serviceMode) {
         OnStartStop();
         OnShowHideMain();
@@ -87,16 +150,42 @@ void COrvelleView::setDocumentTitle(const QString &title)
 
 void COrvelleView::OnStartStop()
 {
-    m_bRunning = !m_bRunning;
-    setDocumentTitle(m_bRunning ? tr("Orvelle - Trap receive service is running")
-                                : tr("Orvelle - Trap receive service is not running"));
-    emit serviceStateChanged(m_bRunning);
+    if (m_pTrapReceiver) {
+        const bool on = !m_bRunning;
+        const int result = m_pTrapReceiver->EnableService(on);
+        // The state follows what the service really does: a port that could
+        // not be opened leaves everything showing "not running" (the service
+        // has told the user why).
+        const bool receiving = on ? (result != 0 || m_pTrapReceiver->isReceiving()) : m_pTrapReceiver->isReceiving();
+        if (receiving != m_bRunning) {
+            m_bRunning = receiving;
+            setDocumentTitle(m_bRunning ? tr("Orvelle - Trap receive service is running")
+                                        : tr("Orvelle - Trap receive service is not running"));
+            emit serviceStateChanged(m_bRunning);
+        }
+        if (m_bRunning)
+            m_statisticsTimer.start();
+        else
+            m_statisticsTimer.stop();
+        publishStatistics();
+    }
     viewport()->update();
+}
+
+void COrvelleView::publishStatistics()
+{
+    if (!m_pTrapReceiver || !m_bRunning) {
+        emit trapStatisticsChanged(false, 0, 0);
+        return;
+    }
+    const SnmpTrapStatistics stats = m_pTrapReceiver->trapStatistics();
+    emit trapStatisticsChanged(true, stats.delivered, stats.kernelDrops + stats.queueDrops);
 }
 
 void COrvelleView::OnNew()
 {
     m_model->clear();
+    m_nTipItem = m_nTipColumn = -1;
     viewport()->update();
 }
 
@@ -106,11 +195,24 @@ void COrvelleView::OnShowHideMain()
     emit mainWindowVisibilityRequested(m_bMainVisible);
 }
 
+bool COrvelleView::PassesEnterpriseFilter(const tagTRAPRECORD &record) const
+{
+    return ::PassesEnterpriseFilter(m_settings.config.strEnterpriseFilter, record);
+}
+
+void COrvelleView::RunTrapAction(const tagTRAPRECORD &record)
+{
+    m_pActions->RunTrapAction(m_settings.config.strActionProgram, m_settings.config.strActionArgs, record);
+}
+
 void COrvelleView::OnTrapRecord(std::shared_ptr<tagTRAPRECORD> record)
 {
+    // The tray notes every trap, also one the filter drops.
     emit trapArrived();
-    if (!record)
+    if (!record || !PassesEnterpriseFilter(*record))
         return;
+    // before any row, while the record still holds all its variables
+    RunTrapAction(*record);
     m_model->appendTrap(*record);
 }
 
@@ -121,6 +223,119 @@ void COrvelleView::scrollToNewRows()
     QScrollBar *bar = verticalScrollBar();
     if (bar->value() >= bar->maximum() - 1 || m_model->rowCount() <= 1)
         scrollToBottom();
+}
+
+QStringList COrvelleView::fileTypeFilters()
+{
+    // label|pattern pairs, one translatable text as the file dialogs share it
+    const QStringList parts = tr("*.csv (csv Files)|*.csv|*.txt (txt Files)|*.txt|*.* (All Files)|*.*|")
+                                  .split(u'|', Qt::SkipEmptyParts);
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    return filters;
+}
+
+void COrvelleView::OnSaveAs()
+{
+    QFileDialog dialog(window(), tr("Save data to file"));
+    // An open-style dialog that takes new names: no overwrite question, the
+    // folder must exist.
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.setNameFilters(fileTypeFilters());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    ExportListToCsv(dialog.selectedFiles().constFirst());
+}
+
+QString COrvelleView::csvLine(const QStringList &cells)
+{
+    QString line;
+    for (const QString &cell : cells) {
+        if (!line.isEmpty())
+            line += u',';
+        // a quote inside a cell is doubled, so every line parses as exactly
+        // as many fields as the list has columns
+        QString text = cell;
+        text.replace(u'"', QLatin1String("\"\""));
+        line += u'"' + text + u'"';
+    }
+    return line;
+}
+
+bool COrvelleView::ExportListToCsv(const QString &path)
+{
+    m_model->flush();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        showMessage(tr("File Open error!"));
+        return false;
+    }
+    bool ok = true;
+    QStringList cells;
+    for (int row = 0; row < m_model->rowCount() && ok; ++row) {
+        cells.clear();
+        for (int column = 0; column < m_nColumns; ++column)
+            cells << m_model->cellText(row, column);
+        const QByteArray bytes = LocaleCodec::fromUnicode(csvLine(cells) + QLatin1String("\r\n"));
+        ok = file.write(bytes) == bytes.size();
+    }
+    if (ok)
+        ok = file.flush();
+    file.close();
+    if (!ok) {
+        showMessage(tr("Unable to write the file %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool COrvelleView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove && (watched == viewport() || watched == horizontalHeader()))
+        updateCellTip(static_cast<QMouseEvent *>(event), static_cast<QWidget *>(watched));
+    return QTableView::eventFilter(watched, event);
+}
+
+void COrvelleView::updateCellTip(QMouseEvent *event, QWidget *source)
+{
+    const QPoint inViewport = viewport()->mapFrom(source == viewport() ? viewport() : source,
+                                                  event->position().toPoint());
+    // Over the header there is no row: the tip goes.
+    const int row = source == viewport() ? rowAt(inViewport.y()) : -1;
+    int column = -1;
+    if (row >= 0) {
+        // strictly inside a column: a pointer exactly on a column's left
+        // edge belongs to none
+        const int x = inViewport.x() + horizontalHeader()->offset();
+        int left = 0;
+        for (int c = 0; c < m_model->columnCount(); ++c) {
+            const int width = columnWidth(c);
+            if (x > left && x < left + width) {
+                column = c;
+                break;
+            }
+            left += width;
+        }
+    }
+    if (row < 0 || column < 0) {
+        m_nTipItem = m_nTipColumn = -1;
+        m_balloon.HideTip();
+        return;
+    }
+    if (row != m_nTipItem || column != m_nTipColumn) {
+        const QString text = m_model->cellText(row, column);
+        // an empty cell keeps the text of the last one
+        if (!text.isEmpty()) {
+            m_nTipItem = row;
+            m_nTipColumn = column;
+            m_balloon.UpdateTipText(this, QString(), text);
+        }
+    }
+    m_balloon.RelayEvent(event);
 }
 
 void COrvelleView::paintEvent(QPaintEvent *event)

@@ -1,19 +1,26 @@
 #pragma once
 
 #include "appsettings.h"
+#include "balloonwnd.h"
 #include "traplistmodel.h"
 #include "traprecord.h"
 
 #include <QFont>
 #include <QTableView>
+#include <QTimer>
 
 #include <memory>
 
+class CTrapActionRunner;
+class CTrapReceiver;
 class CXMLRead;
 
-// The main window's content: the trap list. It owns the list model and the
-// service state; it tells the frame about state changes through signals and
-// never reaches into the frame's widgets.
+// The main window's content and the centre of the program: the trap list.
+// Creating it starts the trap receive service and loads the MIB database;
+// every decoded trap comes to OnTrapRecord, which applies the enterprise
+// filter, runs the trap action and lists the trap. It tells the frame
+// about state changes through signals and never reaches into the frame's
+// widgets.
 class COrvelleView : public QTableView
 {
     Q_OBJECT
@@ -22,35 +29,59 @@ public:
     explicit COrvelleView(QWidget *parent = nullptr);
     ~COrvelleView() override;
 
-    // Column widths in pixels at 96 dpi, in column order.
+    // Column widths in pixels at 96 dpi, in column order; a translated
+    // heading that needs more gets more.
     static constexpr int kColumnWidths[TrapListModel::ColumnCount] = {120, 180, 120, 98, 620};
     // The hint starts this far below the header.
     static constexpr int kHintTopMargin = 10;
+    // How often the received/dropped counts are refreshed while receiving.
+    static constexpr int kStatisticsIntervalMs = 1000;
 
-    // Creation: loads the MIB database and the configuration. On failure it
-    // has told the user (and standard error) why, and the program is to end.
+    // Creation: starts the SNMP stack with the trap receive service, loads
+    // the MIB database and the configuration. On failure it has told the
+    // user (and standard error) why, and the program is to end.
     bool OnCreate();
 
-    // First update: the service-state title, and with the service switch the
-    // service goes on and the main window goes hidden.
+    // First update: the service-state title, the cell tip, and with the
+    // service switch the service goes on and the main window goes hidden.
     void OnInitialUpdate(bool serviceMode);
 
     const CAppSettings &settings() const { return m_settings; }
+    CAppSettings &settings() { return m_settings; }
     const CXMLRead *reader() const { return m_pReader.get(); }
+    CTrapReceiver *trapReceiver() const { return m_pTrapReceiver; }
+    CTrapActionRunner *actionRunner() const { return m_pActions; }
+    CBalloonWnd *balloon() { return &m_balloon; }
 
     bool isRunning() const { return m_bRunning; }
     bool isMainVisible() const { return m_bMainVisible; }
     QString documentTitle() const { return m_documentTitle; }
     TrapListModel *trapModel() const { return m_model; }
+    int columns() const { return m_nColumns; }
 
     quint32 maxRows() const { return m_nMaxRows; }
     void setMaxRows(quint32 maxRows);
 
+    // The enterprise filter and the trap action of the configuration.
+    bool PassesEnterpriseFilter(const tagTRAPRECORD &record) const;
+    void RunTrapAction(const tagTRAPRECORD &record);
+
+    // Writes every row as five quoted fields; false (after telling the user)
+    // when the file cannot be opened or written.
+    bool ExportListToCsv(const QString &path);
+    // One exported line for these cells, without the line end.
+    static QString csvLine(const QStringList &cells);
+
+    // The Save As command's file types: label and pattern pairs.
+    static QStringList fileTypeFilters();
+
 public slots:
     void OnStartStop();
     void OnNew();
+    void OnSaveAs();
     void OnShowHideMain();
-    // Takes a decoded trap: notes its arrival and lists it.
+    // Takes a decoded trap: notes its arrival, filters it, runs the action
+    // and lists it.
     void OnTrapRecord(std::shared_ptr<tagTRAPRECORD> record);
 
 signals:
@@ -60,20 +91,36 @@ signals:
     // The Show/Hide main window command: the frame decides how to hide where
     // no tray exists.
     void mainWindowVisibilityRequested(bool visible);
+    // While receiving: traps decoded and datagrams lost since the start.
+    void trapStatisticsChanged(bool receiving, quint64 received, quint64 dropped);
+    // The trap action's status for the status bar (empty: nothing to say).
+    void actionStatusChanged(const QString &text);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setDocumentTitle(const QString &title);
     void scrollToNewRows();
+    void updateCellTip(QMouseEvent *event, QWidget *source);
+    void publishStatistics();
+    void showMessage(const QString &text);
 
     CAppSettings m_settings;
     std::unique_ptr<CXMLRead> m_pReader;
-    TrapListModel *m_model = nullptr;
-    quint32 m_nMaxRows = 50;
-    bool m_bRunning = false;
+    int m_nColumns = 0;
+    int m_nTipItem = -1;
+    int m_nTipColumn = -1;
     bool m_bMainVisible = true;
-    QString m_documentTitle;
+    quint32 m_nMaxRows = 50;
+    CTrapReceiver *m_pTrapReceiver = nullptr;
+    bool m_bRunning = false;
+    CBalloonWnd m_balloon;
     QFont m_fontHint;
+
+    TrapListModel *m_model = nullptr;
+    CTrapActionRunner *m_pActions = nullptr;
+    QString m_documentTitle;
+    QTimer m_statisticsTimer;
 };

@@ -65,7 +65,8 @@ QVariant TrapListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    // the view's balloon shows a cell's full text, not Qt's own tooltip
+    if (role == Qt::DisplayRole)
         return cellText(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);

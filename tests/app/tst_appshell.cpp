@@ -56,6 +56,15 @@ void onNextModal(std::function<void(QWidget *)> check)
     timer->start();
 }
 
+// The data folder the frames of this suite start from: the bundled MIB
+// database and a trap port of their own on loopback.
+QString g_defaultData;
+
+void restoreDefaultData()
+{
+    qputenv("ORVELLE_DATA_DIR", QFile::encodeName(g_defaultData));
+}
+
 class UrlCatcher : public QObject
 {
     Q_OBJECT
@@ -96,6 +105,9 @@ private slots:
     void startupTakesRowLimit();
 
 private:
+    QTemporaryDir m_data;
+
+private:
     QTemporaryDir m_home;
 };
 
@@ -106,6 +118,19 @@ void TestAppShell::initTestCase()
     QCoreApplication::setApplicationName(QStringLiteral("Orvelle"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVELLE_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    QVERIFY(m_data.isValid());
+    g_defaultData = m_data.path() + QStringLiteral("/DATA");
+    QDir().mkpath(g_defaultData);
+    QVERIFY(QFile::copy(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"),
+                        g_defaultData + QStringLiteral("/MIBTable.xml")));
+    QFile config(g_defaultData + QStringLiteral("/Config.xml"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("<config><trap_port>%1</trap_port></config>")
+                     .arg(TestSupport::freeUdpPort()).toUtf8());
+    config.close();
+    qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
+    restoreDefaultData();
 }
 
 void TestAppShell::serviceSwitch_data()
@@ -201,6 +226,7 @@ void TestAppShell::statusPrompts()
 void TestAppShell::captionAndMenuFollowService()
 {
     CMainFrame frame;
+    QVERIFY(frame.create());
     frame.view()->OnInitialUpdate(false);
     QCOMPARE(frame.windowTitle(), QStringLiteral("Orvelle - Trap receive service is not running - Orvelle"));
     QCOMPARE(frame.startStopAction()->text(), QStringLiteral("&Start"));
@@ -221,6 +247,7 @@ void TestAppShell::captionAndMenuFollowService()
 void TestAppShell::trayTip()
 {
     CMainFrame frame;
+    QVERIFY(frame.create());
     frame.view()->OnInitialUpdate(false);
     QCOMPARE(frame.trayToolTip(), QStringLiteral("Orvelle"));
     frame.startStopAction()->trigger();
@@ -261,6 +288,7 @@ void TestAppShell::hintDrawnOnlyWhenStoppedAndEmpty()
     // The hint is judged by what is painted: the same list painted with the
     // service off and on must differ only while it is empty.
     COrvelleView view;
+    QVERIFY(view.OnCreate());
     view.resize(900, 300);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -293,6 +321,7 @@ void TestAppShell::hintDrawnOnlyWhenStoppedAndEmpty()
 void TestAppShell::serviceModeStartsHiddenAndRunning()
 {
     CMainFrame frame;
+    QVERIFY(frame.create());
     frame.view()->OnInitialUpdate(true);
     QVERIFY(frame.view()->isRunning());
     QVERIFY(!frame.view()->isMainVisible());
@@ -409,7 +438,7 @@ void TestAppShell::aboutBox()
     QCOMPARE(caption, QStringLiteral("Error"));
     QCOMPARE(text, QStringLiteral("Unable to launch default browser.\nor File is not existing."));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    qunsetenv("ORVELLE_DATA_DIR");
+    restoreDefaultData();
 }
 
 void TestAppShell::userGuideMissing()
@@ -424,7 +453,7 @@ void TestAppShell::userGuideMissing()
     QVERIFY(!HelpLauncher::openUserGuide(nullptr));
     QCOMPARE(caption, QStringLiteral("Orvelle"));
     QCOMPARE(text, QStringLiteral("Unable to launch default browser.\nor File is not existing."));
-    qunsetenv("ORVELLE_DATA_DIR");
+    restoreDefaultData();
 }
 
 void TestAppShell::userGuideFound()
@@ -440,7 +469,7 @@ void TestAppShell::userGuideFound()
     QCOMPARE(catcher.urls.size(), 1);
     QVERIFY(catcher.urls[0].toLocalFile().endsWith(QStringLiteral("/docs_en/read1st.htm")));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    qunsetenv("ORVELLE_DATA_DIR");
+    restoreDefaultData();
 }
 
 void TestAppShell::geometryRestored()
@@ -507,7 +536,7 @@ void TestAppShell::startupDataFiles()
     QCOMPARE(text, message);
     QCOMPARE(caption, QStringLiteral("Orvelle"));
     QCOMPARE(icon, QMessageBox::Critical);
-    qunsetenv("ORVELLE_DATA_DIR");
+    restoreDefaultData();
 }
 
 void TestAppShell::startupFromFolderWithoutData()
@@ -519,11 +548,13 @@ void TestAppShell::startupFromFolderWithoutData()
     QTemporaryDir cwd;
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(cwd.path()));
+    qunsetenv("ORVELLE_DATA_DIR");
     CMainFrame frame;
     QString text;
     onNextModal([&](QWidget *w) { text = qobject_cast<QMessageBox *>(w)->text(); });
     const bool created = frame.create();
     QDir::setCurrent(previous);
+    restoreDefaultData();
     QVERIFY(!created);
     QCOMPARE(text, QStringLiteral("XML database load error:DATA/MIBTable.xml"));
 }
@@ -547,7 +578,7 @@ void TestAppShell::startupTakesRowLimit()
     frame.view()->OnTrapRecord(trap);
     frame.view()->trapModel()->flush();
     QCOMPARE(frame.view()->trapModel()->rowCount(), 3);
-    qunsetenv("ORVELLE_DATA_DIR");
+    restoreDefaultData();
 }
 
 QTEST_MAIN(TestAppShell)

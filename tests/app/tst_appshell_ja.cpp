@@ -4,8 +4,12 @@
 #include "i18n.h"
 #include "mainframe.h"
 #include "orvelleview.h"
+#include "testsupport.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -23,11 +27,24 @@ private slots:
     void menusAreJapanese();
     void everyMenuTextTranslated();
     void qtButtonsAreJapanese();
+
+private:
+    QTemporaryDir m_data;
 };
 
 void TestAppShellJapanese::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    // the bundled MIB database and a trap port of our own on loopback
+    const QString data = m_data.path() + QStringLiteral("/DATA");
+    QDir().mkpath(data);
+    QVERIFY(QFile::copy(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"), data + QStringLiteral("/MIBTable.xml")));
+    QFile config(data + QStringLiteral("/Config.xml"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("<config><trap_port>%1</trap_port></config>").arg(TestSupport::freeUdpPort()).toUtf8());
+    config.close();
+    qputenv("ORVELLE_DATA_DIR", QFile::encodeName(data));
+    qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
     QCOMPARE(QLocale::system().language(), QLocale::Japanese);
     QVERIFY(Orvelle::installTranslations(qApp));
 }
@@ -41,6 +58,7 @@ void TestAppShellJapanese::languageCode()
 void TestAppShellJapanese::menusAreJapanese()
 {
     CMainFrame frame;
+    QVERIFY(frame.create());
     frame.view()->OnInitialUpdate(false);
     QStringList titles;
     for (QAction *action : frame.menuBar()->actions())

@@ -1,0 +1,200 @@
+#include "trapreceiver.h"
+
+#include "appsettings.h"
+#include "snmprender.h"
+#include "snmpstack.h"
+#include "xmlread.h"
+
+#include <ctime>
+
+namespace {
+
+const SnmpOid &enterprisesPrefix()
+{
+    static const SnmpOid prefix{1, 3, 6, 1, 4, 1};
+    return prefix;
+}
+
+// Tests and benchmarks receive on loopback only; operators get every
+// address. A space-separated list of numeric addresses.
+QStringList trapAddressesFromEnvironment()
+{
+    const QString text = qEnvironmentVariable("ORVELLE_TRAP_ADDRESSES").simplified();
+    return text.isEmpty() ? QStringList() : text.split(u' ');
+}
+
+} // namespace
+
+CTrapReceiver::CTrapReceiver(QObject *parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<std::shared_ptr<tagTRAPRECORD>>();
+}
+
+CTrapReceiver::~CTrapReceiver()
+{
+    if (m_pSession) {
+        EnableService(false);
+        delete m_pSession;
+        m_pSession = nullptr;
+    }
+    // Request sessions of the tool windows keep their own start-up count,
+    // so this does not pull the stack from under them.
+    if (m_bStackStarted)
+        SnmpCleanup();
+}
+
+int CTrapReceiver::Create(QObject *owner, const CAppSettings *settings, int message)
+{
+    m_pOwner = owner;
+    m_pSettings = settings;
+    m_nMessage = message;
+    if (!SnmpStartup())
+        return CreateNoStack;
+    m_bStackStarted = true;
+    m_pSession = new CSnmpSession(this);
+    connect(m_pSession, &CSnmpSession::snmpNotify, this, &CTrapReceiver::OnSessionEvent);
+    if (!m_pSession->Initialise())
+        return CreateNoSession;
+    m_strLocalAddress = m_pSession->localAddress();
+    return CreateOk;
+}
+
+int CTrapReceiver::EnableService(bool on)
+{
+    if (!m_pSession)
+        return 0;
+    if (!on) {
+        if (!m_pSession->UnregisterTraps())
+            emit failureMessage(m_pSession->trapFailureText());
+        return 0;
+    }
+    if (m_pSession->isOpen())
+        return 0;
+    if (m_pSettings)
+        m_pSession->setTrapPort(m_pSettings->config.nTrapPort);
+    const QStringList addresses = trapAddressesFromEnvironment();
+    if (!addresses.isEmpty())
+        m_pSession->setTrapAddresses(addresses);
+    if (m_pSession->RegisterTraps())
+        return 1;
+    emit failureMessage(m_pSession->trapFailureText());
+    return 0;
+}
+
+bool CTrapReceiver::isReceiving() const
+{
+    return m_pSession && m_pSession->isReceivingTraps();
+}
+
+SnmpTrapStatistics CTrapReceiver::trapStatistics() const
+{
+    return m_pSession ? m_pSession->trapStatistics() : SnmpTrapStatistics();
+}
+
+int CTrapReceiver::OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload)
+{
+    switch (code) {
+    case SNMPN_RECV_ERROR:
+        emit failureMessage(SnmpErrorText(payload.error));
+        break;
+    case SNMPN_RECEIVED:
+        DecodeTrap(payload.received);
+        break;
+    default:
+        break; // the trap session sends no requests
+    }
+    return 0;
+}
+
+void CTrapReceiver::SplitTrapOid(const SnmpOid &trapOid, QString *enterprise, qint32 *specific)
+{
+    const std::vector<quint32> &ids = trapOid.ids;
+    enterprise->clear();
+    *specific = 0;
+    if (ids.empty())
+        return;
+    *specific = static_cast<qint32>(ids.back());
+    size_t first = 0;
+    size_t end = ids.size() - 1;
+    if (ids.size() >= 7 && trapOid.startsWith(enterprisesPrefix())) {
+        // enterprise.0.specific as an SNMPv1 enterprise trap arrives: the
+        // enterprise number without the "0" before the specific number
+        first = 6;
+        end = ids.size() >= 8 ? ids.size() - 2 : 6;
+    }
+    QString text;
+    for (size_t i = first; i < end; ++i) {
+        if (i > first)
+            text += u'.';
+        text += QString::number(ids[i]);
+    }
+    *enterprise = text;
+}
+
+void CTrapReceiver::DecodeTrap(const tagSNMPRECEIVED &received)
+{
+    const SnmpPdu &pdu = received.pdu;
+    if (pdu.errorStatus != 0 || pdu.type != SNMP_PDU_TRAP)
+        return;
+
+    auto record = std::make_shared<tagTRAPRECORD>();
+    record->tmReceived = std::time(nullptr);
+    record->strAgent = received.strAgent;
+    record->strCommunity = received.strCommunity;
+    record->nVarbindCount = static_cast<qint32>(pdu.varbinds.size());
+    record->nSpecific = 0;
+
+    const QString language = m_pSettings ? m_pSettings->strLanguage : QStringLiteral("en");
+    tagMIBTran request;
+    request.pDocument = m_pReader ? m_pReader->getMIBTable() : nullptr;
+    request.strLang = language;
+    static const SnmpOid trapOidName = SnmpOids::snmpTrapOid0();
+
+    for (const SnmpVarBind &vb : pdu.varbinds) {
+        tagTRAPVARBIND var;
+        QString label;
+        // Each value starts empty: a syntax the renderer does not know must
+        // not show the previous variable's value.
+        QString valueText;
+        RenderValue(vb.value, label, valueText);
+        var.strOid = OidToText(vb.oid);
+
+        request.pOid = &vb.oid;
+        request.pValue = &vb.value;
+        request.strOidName = var.strOid;
+        request.strValueText = valueText;
+        request.strLang = language;
+        SNMPOidToTranStr(&request, 0);
+        valueText = request.strValueText;
+
+        if (vb.oid == trapOidName) {
+            record->strDescription = valueText;
+            if (vb.value.syntax == SNMP_SYNTAX_OID)
+                SplitTrapOid(vb.value.oid, &record->strEnterprise, &record->nSpecific);
+        }
+
+        if (vb.value.syntax == SNMP_SYNTAX_OID && !vb.value.oid.isEmpty()) {
+            tagMIBTran name;
+            name.pDocument = request.pDocument;
+            name.pOid = &vb.value.oid;
+            name.pValue = &vb.value;
+            name.strOidName = valueText;
+            name.strLang = language;
+            SNMPOidToTranStr(&name, 1);
+            if (name.strOidName.compare(valueText, Qt::CaseInsensitive) != 0)
+                valueText = QStringLiteral("%1 (%2)").arg(name.strOidName, valueText);
+        }
+
+        var.strName = request.strOidName;
+        var.strValue = valueText;
+        var.nSyntax = vb.value.syntax;
+        record->lstVarbinds.push_back(std::move(var));
+    }
+
+    if (m_pReader)
+        m_pReader->GetTrapDesciption(record->strEnterprise, record->nSpecific, record->strDescription,
+                                     &record->nSeverity, language);
+
+    emit trapRecord(std::move(record));
+}
