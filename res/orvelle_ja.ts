@@ -189,6 +189,14 @@ View User Guide</source>
         <source>%m/%d/%Y %H:%M:%S</source>
         <translation>%Y/%m/%d %H:%M:%S</translation>
     </message>
+    <message>
+        <source>Traps received since the service started, and datagrams lost because they came in faster than they could be read</source>
+        <translation>サービス開始以降に受信したトラップの数と、読み取りが追いつかずに失われたデータグラムの数</translation>
+    </message>
+    <message>
+        <source>Traps received: %L1  Dropped: %L2</source>
+        <translation>受信トラップ: %L1  損失: %L2</translation>
+    </message>
 </context>
 <context>
     <name>COrvelleView</name>
@@ -214,6 +222,26 @@ View User Guide</source>
     <message>
         <source>Orvelle</source>
         <translation>Orvelle</translation>
+    </message>
+    <message>
+        <source>Unable to initialize WinSNMP</source>
+        <translation>SNMP スタックを初期化できません</translation>
+    </message>
+    <message>
+        <source>*.csv (csv Files)|*.csv|*.txt (txt Files)|*.txt|*.* (All Files)|*.*|</source>
+        <translation>*.csv (csv ファイル)|*.csv|*.txt (txt ファイル)|*.txt|*.* (すべてのファイル)|*.*|</translation>
+    </message>
+    <message>
+        <source>Save data to file</source>
+        <translation>データをファイルに保存</translation>
+    </message>
+    <message>
+        <source>File Open error!</source>
+        <translation>ファイルを開けません!</translation>
+    </message>
+    <message>
+        <source>Unable to write the file %1: %2</source>
+        <translation>ファイル %1 に書き込めません: %2</translation>
     </message>
 </context>
 <context>
@@ -243,6 +271,17 @@ Check the address, or choose another port with the trap_port setting in DATA/Con
 Ports below 1024 can only be opened by root or by a program with the capability cap_net_bind_service (for example: sudo setcap cap_net_bind_service=+ep %3). Grant it, or choose a port of 1024 or above with the trap_port setting in DATA/Config.xml.</source>
         <translation>UDP ポート %1 でトラップを受信できません: %2
 1024 未満のポートは、root またはケーパビリティ cap_net_bind_service を持つプログラムだけが開けます (例: sudo setcap cap_net_bind_service=+ep %3)。権限を与えるか、DATA/Config.xml の trap_port 設定で 1024 以上のポートを選んでください。</translation>
+    </message>
+</context>
+<context>
+    <name>CTrapActionRunner</name>
+    <message>
+        <source>Unable to start the trap action program %1: %2</source>
+        <translation>トラップアクションのプログラム %1 を起動できません: %2</translation>
+    </message>
+    <message>
+        <source>Trap actions not run because too many were waiting: %L1</source>
+        <translation>待ち行列があふれたため実行しなかったトラップアクション: %L1</translation>
     </message>
 </context>
 <context>
@@ -664,6 +703,13 @@ or File is not existing.</source>
     <message>
         <source>inconsistent name</source>
         <translation>inconsistent name</translation>
+    </message>
+</context>
+<context>
+    <name>TrapAction</name>
+    <message>
+        <source>%m/%d/%Y %H:%M:%S</source>
+        <translation>%m/%d/%Y %H:%M:%S</translation>
     </message>
 </context>
 <context>

@@ -9,7 +9,9 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <csignal>
 
@@ -25,6 +27,7 @@ private slots:
     void secondCopyEndsWhileFirstRuns();
     void crashedCopyDoesNotBlock();
     void exportedRoutinesVisible();
+    void movedInstallationFindsItsData();
 
 private:
     QProcess *startProgram(const QStringList &args = {});
@@ -74,6 +77,34 @@ QProcess *TestInstance::startProgram(const QStringList &args)
     process->start(m_program, args);
     m_processes << process;
     return process;
+}
+
+void TestInstance::movedInstallationFindsItsData()
+{
+    // An installation copied to another prefix, started from a folder
+    // without DATA: it must read <prefix>/share/orvelle/DATA. Its Config.xml
+    // names a trap port, and with the service switch the program opens it:
+    // the port in use proves which configuration was read.
+    const QString prefix = m_root->path() + QStringLiteral("/prefix");
+    QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")));
+    QVERIFY(QDir().mkpath(prefix + QStringLiteral("/share/orvelle/DATA")));
+    QVERIFY(QFile::copy(m_program, prefix + QStringLiteral("/bin/orvelle")));
+    QVERIFY(QFile::copy(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"),
+                        prefix + QStringLiteral("/share/orvelle/DATA/MIBTable.xml")));
+    const quint16 port = TestSupport::freeUdpPort();
+    QFile config(prefix + QStringLiteral("/share/orvelle/DATA/Config.xml"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("<config><trap_port>%1</trap_port></config>").arg(port).toUtf8());
+    config.close();
+    m_env.remove(QStringLiteral("ORVELLE_DATA_DIR"));
+    m_env.insert(QStringLiteral("ORVELLE_TRAP_ADDRESSES"), QStringLiteral("127.0.0.1"));
+    const QString program = m_program;
+    m_program = prefix + QStringLiteral("/bin/orvelle");
+    QProcess *process = startProgram({QStringLiteral("-service")});
+    m_program = program;
+    QVERIFY(process->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(!QUdpSocket().bind(QHostAddress::LocalHost, port), 10000);
+    QCOMPARE(process->state(), QProcess::Running);
 }
 
 QString TestInstance::socketPath() const

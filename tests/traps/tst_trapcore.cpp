@@ -7,6 +7,8 @@
 #include "trapaction.h"
 #include "trapfilter.h"
 #include "trapreceiver.h"
+#include "appsettings.h"
+#include "snmpstack.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -69,6 +71,8 @@ QList<QStringList> recorded(const QString &out)
 
 } // namespace
 
+Q_DECLARE_METATYPE(SnmpVarList)
+
 class TestTrapCore : public QObject
 {
     Q_OBJECT
@@ -76,6 +80,9 @@ class TestTrapCore : public QObject
 private slots:
     void splitTrapOid_data();
     void splitTrapOid();
+    void decodeTrap_data();
+    void decodeTrap();
+    void serviceStartsOnceAndAfreshEachTime();
     void enterpriseFilter_data();
     void enterpriseFilter();
     void splitTemplate_data();
@@ -116,6 +123,74 @@ void TestTrapCore::splitTrapOid()
     CTrapReceiver::SplitTrapOid(o, &enterprise, &specific);
     QTEST(enterprise, "enterprise");
     QTEST(int(specific), "specific");
+}
+
+void TestTrapCore::decodeTrap_data()
+{
+    QTest::addColumn<quint32>("type");
+    QTest::addColumn<int>("errorStatus");
+    QTest::addColumn<SnmpVarList>("varbinds");
+    QTest::addColumn<bool>("listed");
+    QTest::addColumn<QString>("enterprise");
+    QTest::addColumn<int>("specific");
+    QTest::addColumn<QString>("description");
+    const SnmpVarBind upTime{SnmpOids::sysUpTime0(), SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, 5)};
+    QTest::newRow("no variables") << quint32(SNMP_PDU_TRAP) << 0 << SnmpVarList{} << true << "" << 0 << "";
+    QTest::newRow("trap OID that is not an OID")
+        << quint32(SNMP_PDU_TRAP) << 0
+        << SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "x.1")}} << true
+        << "" << 0 << "x.1";
+    QTest::newRow("enterprise trap")
+        << quint32(SNMP_PDU_TRAP) << 0
+        << SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), SnmpValue::objectId({1, 3, 6, 1, 4, 1, 9, 9, 41, 2, 0, 1})}}
+        << true << "9.9.41.2" << 1 << "1.3.6.1.4.1.9.9.41.2.0.1";
+    QTest::newRow("error status: dropped") << quint32(SNMP_PDU_TRAP) << 5 << SnmpVarList{upTime} << false << "" << 0 << "";
+    QTest::newRow("not a trap: dropped") << quint32(SNMP_PDU_RESPONSE) << 0 << SnmpVarList{upTime} << false << "" << 0 << "";
+}
+
+void TestTrapCore::decodeTrap()
+{
+    QFETCH(quint32, type);
+    QFETCH(int, errorStatus);
+    QFETCH(SnmpVarList, varbinds);
+    CTrapReceiver receiver; // no database: names stay dotted, severity 0
+    QSignalSpy records(&receiver, &CTrapReceiver::trapRecord);
+    tagSNMPRECEIVED received;
+    received.strAgent = QStringLiteral("192.0.2.1");
+    received.strCommunity = QStringLiteral("c");
+    received.pdu.type = type;
+    received.pdu.errorStatus = errorStatus;
+    received.pdu.varbinds = varbinds;
+    receiver.DecodeTrap(received);
+    QFETCH(bool, listed);
+    QCOMPARE(records.size(), listed ? 1 : 0);
+    if (!listed)
+        return;
+    const auto r = records.first().first().value<std::shared_ptr<tagTRAPRECORD>>();
+    QTEST(r->strEnterprise, "enterprise");
+    QTEST(int(r->nSpecific), "specific");
+    QTEST(r->strDescription, "description");
+    QCOMPARE(r->nVarbindCount, int(varbinds.size()));
+    QCOMPARE(r->lstVarbinds.size(), varbinds.size());
+    QCOMPARE(r->strAgent, QStringLiteral("192.0.2.1"));
+    QCOMPARE(r->nSeverity, 0u);
+}
+
+void TestTrapCore::serviceStartsOnceAndAfreshEachTime()
+{
+    qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
+    CAppSettings settings;
+    settings.config.nTrapPort = TestSupport::freeUdpPort();
+    CTrapReceiver receiver;
+    QCOMPARE(receiver.Create(nullptr, &settings, 0x402), int(CTrapReceiver::CreateOk));
+    QSignalSpy failures(&receiver, &CTrapReceiver::failureMessage);
+    QCOMPARE(receiver.EnableService(true), 1);
+    QCOMPARE(receiver.EnableService(true), 0); // already receiving: nothing shown
+    QVERIFY(receiver.isReceiving());
+    QCOMPARE(receiver.EnableService(false), 0);
+    QVERIFY(!receiver.isReceiving());
+    QCOMPARE(receiver.EnableService(true), 1);
+    QCOMPARE(failures.size(), 0);
 }
 
 void TestTrapCore::enterpriseFilter_data()
