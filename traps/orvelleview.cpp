@@ -295,8 +295,24 @@ bool COrvelleView::ExportListToCsv(const QString &path)
 
 bool COrvelleView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove && (watched == viewport() || watched == horizontalHeader()))
-        updateCellTip(static_cast<QMouseEvent *>(event), static_cast<QWidget *>(watched));
+    if (watched == viewport() || watched == horizontalHeader()) {
+        switch (event->type()) {
+        case QEvent::MouseMove:
+            updateCellTip(static_cast<QMouseEvent *>(event), static_cast<QWidget *>(watched));
+            break;
+        case QEvent::MouseButtonPress:
+            // a click means the user is done reading the tip
+            m_balloon.RelayEvent(event);
+            break;
+        case QEvent::Leave:
+            // no move arrives once the pointer has left the list sideways
+            m_nTipItem = m_nTipColumn = -1;
+            m_balloon.HideTip();
+            break;
+        default:
+            break;
+        }
+    }
     return QTableView::eventFilter(watched, event);
 }
 

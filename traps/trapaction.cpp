@@ -59,15 +59,17 @@ void CTrapActionRunner::setLimits(int maxRunning, int maxWaiting)
 int CTrapActionRunner::LaunchProgram(const QString &program, const QStringList &arguments, QString *error)
 {
     QProcess process;
-    process.setProgram(program);
     process.setArguments(arguments);
     // The program's folder is the child's working directory; a bare name
-    // found on PATH keeps ours.
-    const qsizetype slash = program.lastIndexOf(u'/');
-    if (slash > 0)
-        process.setWorkingDirectory(program.left(slash));
-    else if (slash == 0)
-        process.setWorkingDirectory(QStringLiteral("/"));
+    // found on PATH keeps ours. A relative path is made absolute first, or
+    // it would be looked for again from inside its own folder.
+    if (program.contains(u'/')) {
+        const QFileInfo info(program);
+        process.setProgram(info.absoluteFilePath());
+        process.setWorkingDirectory(info.absolutePath());
+    } else {
+        process.setProgram(program);
+    }
     process.setStandardInputFile(QProcess::nullDevice());
     qint64 pid = 0;
     if (!process.startDetached(&pid)) {

@@ -301,6 +301,13 @@ void TestTrapCore::actionGetsEveryMacroAsOneArgument()
     QCOMPARE(recorded(out).first(), expected);
     QVERIFY2(!QFile::exists(pwned), "a trap's text ran a command");
     QTRY_COMPARE(runner.running(), 0);
+
+    // a relative path: found from our folder, started in its own
+    QVERIFY(QDir::setCurrent(dir.path()));
+    runner.RunTrapAction(QStringLiteral("bin/record.sh"), QStringLiteral("%OID%"), r);
+    QDir::setCurrent(before);
+    QTRY_COMPARE_WITH_TIMEOUT(recorded(out).size(), 2, 10000);
+    QVERIFY(recorded(out).contains(QStringList{dir.path() + QStringLiteral("/bin"), "1"}));
 }
 
 void TestTrapCore::actionStormIsBoundedAndCounted()

@@ -494,6 +494,10 @@ void TestTrapView::cellTipFollowsMouse()
     QCOMPARE(balloon->body(), QStringLiteral("1.3.6.1.2.1.1.5.0"));
     moveTo(-1, 0, view->viewport()->height() - 2); // below the last row
     QCOMPARE(balloon->state(), 0);
+    moveTo(0, 2);
+    QCOMPARE(balloon->state(), 1);
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->trapModel()->index(0, 2)).center());
+    QCOMPARE(balloon->state(), 0);
 }
 
 void TestTrapView::translatedHeadingsFit()
