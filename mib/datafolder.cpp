@@ -13,7 +13,8 @@ namespace DataFolder {
 
 QStringList baseFolders()
 {
-    const QString overrideDir = qEnvironmentVariable("ORVELLE_DATA_DIR");
+    // cleanPath first: "/x/DATA/" must give /x, not /x/DATA
+    const QString overrideDir = QDir::cleanPath(qEnvironmentVariable("ORVELLE_DATA_DIR"));
     if (!overrideDir.isEmpty())
         return {QFileInfo(overrideDir).absolutePath()};
 

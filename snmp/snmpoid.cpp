@@ -35,13 +35,25 @@ std::optional<SnmpOid> SnmpOid::fromString(QStringView text)
 
 QString SnmpOid::toString() const
 {
-    QString text;
-    text.reserve(static_cast<qsizetype>(ids.size()) * 4);
+    // Every varbind of every trap is shown by its OID: written digit by digit
+    // into one buffer rather than through a temporary string per number.
+    QString text(static_cast<qsizetype>(ids.size()) * 11, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    char16_t *const begin = out;
     for (size_t i = 0; i < ids.size(); ++i) {
         if (i)
-            text += u'.';
-        text += QString::number(ids[i]);
+            *out++ = u'.';
+        char16_t digits[10];
+        int n = 0;
+        quint32 v = ids[i];
+        do {
+            digits[n++] = static_cast<char16_t>(u'0' + v % 10);
+            v /= 10;
+        } while (v);
+        while (n)
+            *out++ = digits[--n];
     }
+    text.truncate(out - begin);
     return text;
 }
 

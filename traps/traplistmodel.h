@@ -33,7 +33,9 @@ public:
         QString third;            // description | value
     };
 
-    static constexpr int kFlushIntervalMs = 30;
+    // Often enough to feel immediate, rarely enough that a storm of traps
+    // costs a handful of repaints a second rather than one per trap.
+    static constexpr int kFlushIntervalMs = 100;
 
     explicit TrapListModel(QObject *parent = nullptr);
 

@@ -1,6 +1,9 @@
 // The data files at start-up: Config.xml values and their limits, broken
-// MIB databases, and which file the start-up message names.
+// MIB databases, where the data folder is looked for and which file the
+// start-up message names. Runs once under a Japanese and once under an
+// English UI locale, which only the MIB language may notice.
 
+#include "datafolder.h"
 #include "testsupport.h"
 #include "xmlread.h"
 
@@ -11,14 +14,32 @@
 
 namespace {
 
+// A null `content` removes the file instead.
 bool writeFile(const QString &path, const QByteArray &content)
 {
     QFile f(path);
+    if (content.isNull())
+        return !f.exists() || f.remove();
     return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString describe(const tagGLOBALCONFIG &c)
+{
+    return QStringLiteral("rows=%1 port=%2 ").arg(c.nMaxRows).arg(c.nTrapPort) + QStringLiteral("filter=")
+           + c.strEnterpriseFilter + QStringLiteral(" program=") + c.strActionProgram + QStringLiteral(" args=")
+           + c.strActionArgs;
 }
 
 const QByteArray kSmallMib = "<?xml version=\"1.0\"?>\n<mib_table>\n <oid key=\"1.3.6.1.\"><name>internet</name></oid>\n</mib_table>\n";
 const QByteArray kGoodConfig = "<config><max_rows>250</max_rows><enterprise_filter>9;311</enterprise_filter></config>";
+const QString kGoodConfigRead = QStringLiteral("rows=250 port=162 filter=9;311 program= args=");
+const QString kDefaults = QStringLiteral("rows=10000 port=162 filter= program= args=");
 
 } // namespace
 
@@ -26,204 +47,165 @@ class TestMibConfig : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
+    void initTestCase()
     {
+        // the user's data folder is named after these
+        QCoreApplication::setOrganizationName(QStringLiteral("Halvorn"));
+        QCoreApplication::setApplicationName(QStringLiteral("Orvelle"));
         QVERIFY(m_dir.isValid());
-        qunsetenv("ORVELLE_DATA_DIR");
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("good.xml")), kGoodConfig));
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("small.xml")), kSmallMib));
     }
 
-    void config_data()
+    // Each file is read after a good one: a refused file keeps what that
+    // gave, an accepted one replaces all of it.
+    void load_data()
     {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content"); // null: no file
         QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("error");   // part of the reason
-        QTest::addColumn<int>("line");        // 0: not checked
-        QTest::addColumn<quint32>("rows");
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("expected"); // the settings read, or part of the reason
+        QTest::addColumn<int>("line");         // of the fault
 
-        QTest::newRow("all defaults") << QByteArray("<config/>") << true << QString() << 0 << 10000u << QString() << 162;
-        QTest::newRow("row limit and filter read back") << kGoodConfig << true << QString() << 0 << 250u << QStringLiteral("9;311") << 162;
-        QTest::newRow("everything")
-            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<config>\n<max_rows> 1 </max_rows>\n"
-                          "<action_program>/usr/bin/logger</action_program>\n<action_args>-t orvelle %AGENT% %msg%</action_args>\n"
-                          "<enterprise_filter>8072</enterprise_filter>\n<trap_port>16162</trap_port>\n</config>\n")
-            << true << QString() << 0 << 1u << QStringLiteral("8072") << 16162;
-        QTest::newRow("largest row limit") << QByteArray("<config><max_rows>10000000</max_rows></config>") << true << QString() << 0 << 10000000u << QString() << 162;
-        QTest::newRow("port 1") << QByteArray("<config><trap_port>1</trap_port></config>") << true << QString() << 0 << 10000u << QString() << 1;
-        QTest::newRow("port 65535") << QByteArray("<config><trap_port>65535</trap_port></config>") << true << QString() << 0 << 10000u << QString() << 65535;
+        auto config = [](const char *name, const QByteArray &content, bool ok, const QString &expected, int line) {
+            QTest::newRow(qPrintable(QStringLiteral("Config.xml: ") + QLatin1String(name))) << "Config.xml" << content << ok << expected << line;
+        };
+        config("all defaults", "<config/>", true, kDefaults, 0);
+        config("everything, as written",
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<config>\n<max_rows> 1 </max_rows>\n"
+               "<action_program> /opt/x y/run </action_program>\n"
+               "<action_args>&quot;%DESCRIPTION%&quot; &lt;%AGENT%&gt; 日本 </action_args>\n"
+               "<enterprise_filter> 8072 </enterprise_filter>\n<trap_port>16162</trap_port>\n</config>\n",
+               true, QStringLiteral("rows=1 port=16162 filter=8072 program=/opt/x y/run args=\"%DESCRIPTION%\" <%AGENT%> 日本 "), 0);
+        config("lowest limits", "<config><max_rows>0</max_rows><trap_port>1</trap_port></config>", true, QStringLiteral("rows=0 port=1 filter= program= args="), 0);
+        config("highest limits", "<config><max_rows>10000000</max_rows><trap_port>65535</trap_port></config>", true, QStringLiteral("rows=10000000 port=65535 filter= program= args="), 0);
+        config("negative row limit", "<config>\n\n<max_rows>-5</max_rows></config>", false, QStringLiteral("max_rows is \"-5\""), 3);
+        config("row limit too large", "<config><max_rows>10000001</max_rows></config>", false, QStringLiteral("from 0 to 10000000"), 1);
+        config("row limit beyond 32 bits", "<config><max_rows>4294967297</max_rows></config>", false, QStringLiteral("max_rows"), 1);
+        config("row limit not a number", "<config><max_rows>many</max_rows></config>", false, QStringLiteral("max_rows is \"many\""), 1);
+        config("port 0", "<config>\n<trap_port>0</trap_port></config>", false, QStringLiteral("trap_port is \"0\""), 2);
+        config("port 65536", "<config><trap_port>65536</trap_port></config>", false, QStringLiteral("from 1 to 65535"), 1);
+        config("port negative", "<config><trap_port>-162</trap_port></config>", false, QStringLiteral("trap_port"), 1);
+        config("misspelt setting", "<config>\n<max_row>5</max_row></config>", false, QStringLiteral("unknown setting <max_row>"), 2);
+        config("malformed", "<config>\n<max_rows>5</max_row>\n</config>", false, QString(), 2);
+        config("wrong document", "<mib_table/>", false, QStringLiteral("<config>"), 1);
+        config("no file", QByteArray(), false, QStringLiteral("cannot open"), 0);
 
-        QTest::newRow("negative row limit") << QByteArray("<config>\n\n<max_rows>-5</max_rows></config>") << false << QStringLiteral("max_rows is \"-5\"") << 3 << 0u << QString() << 0;
-        QTest::newRow("zero row limit") << QByteArray("<config><max_rows>0</max_rows></config>") << true << QString() << 0 << 0u << QString() << 162;
-        QTest::newRow("row limit too large") << QByteArray("<config><max_rows>10000001</max_rows></config>") << false << QStringLiteral("from 0 to 10000000") << 1 << 0u << QString() << 0;
-        QTest::newRow("row limit beyond 32 bits") << QByteArray("<config><max_rows>4294967297</max_rows></config>") << false << QStringLiteral("max_rows") << 1 << 0u << QString() << 0;
-        QTest::newRow("row limit not a number") << QByteArray("<config><max_rows>many</max_rows></config>") << false << QStringLiteral("max_rows is \"many\"") << 1 << 0u << QString() << 0;
-        QTest::newRow("port 0") << QByteArray("<config>\n<trap_port>0</trap_port></config>") << false << QStringLiteral("trap_port is \"0\"") << 2 << 0u << QString() << 0;
-        QTest::newRow("port 65536") << QByteArray("<config><trap_port>65536</trap_port></config>") << false << QStringLiteral("from 1 to 65535") << 1 << 0u << QString() << 0;
-        QTest::newRow("port negative") << QByteArray("<config><trap_port>-162</trap_port></config>") << false << QStringLiteral("trap_port") << 1 << 0u << QString() << 0;
-        QTest::newRow("misspelt setting") << QByteArray("<config>\n<max_row>5</max_row></config>") << false << QStringLiteral("unknown setting <max_row>") << 2 << 0u << QString() << 0;
-        QTest::newRow("malformed") << QByteArray("<config>\n<max_rows>5</max_row>\n</config>") << false << QString() << 2 << 0u << QString() << 0;
-        QTest::newRow("empty file") << QByteArray() << false << QString() << 0 << 0u << QString() << 0;
-        QTest::newRow("wrong document") << QByteArray("<mib_table/>") << false << QStringLiteral("<config>") << 1 << 0u << QString() << 0;
+        auto mib = [](const char *name, const QByteArray &content, const QString &error, int line) {
+            QTest::newRow(qPrintable(QStringLiteral("MIBTable.xml: ") + QLatin1String(name))) << "MIBTable.xml" << content << false << error << line;
+        };
+        mib("not a database", "<config/>", QStringLiteral("<mib_table>"), 1);
+        mib("oid without key", "<mib_table>\n<oid><name>x</name></oid></mib_table>", QStringLiteral("no key"), 2);
+        mib("key not a number", "<mib_table>\n\n<oid key=\"1.x\"><name>x</name></oid></mib_table>", QStringLiteral("\"1.x\""), 3);
+        mib("key with empty part", "<mib_table><oid key=\"1..3\"><name>x</name></oid></mib_table>", QStringLiteral("\"1..3\""), 1);
+        mib("unnamed oid", "<mib_table>\n<oid key=\"1\"><name>iso</name>\n<oid key=\"3\"/></oid></mib_table>", QStringLiteral("no name"), 3);
+        mib("write out of range", "<mib_table><oid key=\"1\"><name>iso</name>\n<write>6</write></oid></mib_table>", QStringLiteral("<write>"), 2);
+        mib("severity out of range", "<mib_table><oid key=\"1\"><name>t</name><severity>4</severity></oid></mib_table>", QStringLiteral("<severity>"), 1);
+        mib("enum value not a number", "<mib_table><oid key=\"1\"><name>t</name><enum value=\"x\">up</enum></oid></mib_table>", QStringLiteral("enumeration"), 1);
+        mib("deeper than 128", "<mib_table>\n" + QByteArray("<oid key=\"1\"><name>n</name>").repeated(129) + QByteArray("</oid>").repeated(129) + "</mib_table>",
+            QStringLiteral("deeper than 128"), 2);
+        mib("long key", "<mib_table><oid key=\"" + QByteArray("1.").repeated(129) + "\"><name>x</name></oid></mib_table>", QStringLiteral("deeper than 128"), 1);
+        mib("cut short", kSmallMib.left(kSmallMib.lastIndexOf("</mib_table>")), QString(), 3);
+        mib("no file", QByteArray(), QStringLiteral("cannot open"), 0);
     }
 
-    void config()
+    void load()
     {
+        QFETCH(QString, file);
         QFETCH(QByteArray, content);
         QFETCH(bool, ok);
-        QFETCH(QString, error);
+        QFETCH(QString, expected);
         QFETCH(int, line);
-        const QString path = m_dir.filePath(QStringLiteral("Config.xml"));
+        const QString path = m_dir.filePath(file);
         QVERIFY(writeFile(path, content));
-
         CXMLRead reader;
-        QCOMPARE(reader.loadConfigData(path), ok);
-        if (!ok) {
-            QVERIFY2(reader.errorString().contains(path), qPrintable(reader.errorString()));
-            if (!error.isEmpty())
-                QVERIFY2(reader.errorString().contains(error), qPrintable(reader.errorString()));
-            if (line)
-                QCOMPARE(reader.errorLine(), line);
+        QVERIFY(reader.loadConfigData(m_dir.filePath(QStringLiteral("good.xml"))));
+        QVERIFY(reader.loadMIBTable(m_dir.filePath(QStringLiteral("small.xml"))));
+        const MibDocument *before = reader.getMIBTable();
+        QCOMPARE(file == u"Config.xml" ? reader.loadConfigData(path) : reader.loadMIBTable(path), ok);
+        QCOMPARE(reader.getMIBTable(), before);
+        tagGLOBALCONFIG config;
+        reader.getGlobalConfigData(config);
+        QCOMPARE(describe(config), ok ? expected : kGoodConfigRead);
+        if (ok)
             return;
-        }
-        QFETCH(quint32, rows);
-        QFETCH(QString, filter);
-        QFETCH(int, port);
-        tagGLOBALCONFIG config;
-        config.nMaxRows = 7; // must be overwritten
-        reader.getGlobalConfigData(config);
-        QCOMPARE(config.nMaxRows, rows);
-        QCOMPARE(config.strEnterpriseFilter, filter);
-        QCOMPARE(int(config.nTrapPort), port);
-    }
-
-    void refusedConfigKeepsPrevious()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("Config.xml"));
-        CXMLRead reader;
-        QVERIFY(writeFile(path, kGoodConfig));
-        QVERIFY(reader.loadConfigData(path));
-        QVERIFY(writeFile(path, "<config><max_rows>-1</max_rows></config>"));
-        QVERIFY(!reader.loadConfigData(path));
-        tagGLOBALCONFIG config;
-        reader.getGlobalConfigData(config);
-        QCOMPARE(config.nMaxRows, 250u);
-    }
-
-    void actionTextsKeptAsWritten()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("Config.xml"));
-        QVERIFY(writeFile(path, "<config><action_program> /opt/x y/run </action_program>"
-                                "<action_args>&quot;%DESCRIPTION%&quot; &lt;%AGENT%&gt; 日本</action_args></config>"));
-        CXMLRead reader;
-        QVERIFY(reader.loadConfigData(path));
-        tagGLOBALCONFIG config;
-        reader.getGlobalConfigData(config);
-        QCOMPARE(config.strActionProgram, QStringLiteral("/opt/x y/run"));
-        QCOMPARE(config.strActionArgs, QStringLiteral("\"%DESCRIPTION%\" <%AGENT%> 日本"));
-    }
-
-    void mibTable_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<int>("line");
-        QTest::newRow("malformed") << QByteArray("<mib_table>\n<oid key=\"1\"><name>iso</name>\n</mib_table>") << QString() << 3;
-        QTest::newRow("not a database") << QByteArray("<config/>") << QStringLiteral("<mib_table>") << 1;
-        QTest::newRow("oid without key") << QByteArray("<mib_table>\n<oid><name>x</name></oid></mib_table>") << QStringLiteral("no key") << 2;
-        QTest::newRow("key not a number") << QByteArray("<mib_table>\n\n<oid key=\"1.x\"><name>x</name></oid></mib_table>") << QStringLiteral("\"1.x\"") << 3;
-        QTest::newRow("key with empty part") << QByteArray("<mib_table><oid key=\"1..3\"><name>x</name></oid></mib_table>") << QStringLiteral("\"1..3\"") << 1;
-        QTest::newRow("unnamed oid") << QByteArray("<mib_table>\n<oid key=\"1\"><name>iso</name>\n<oid key=\"3\"/></oid></mib_table>") << QStringLiteral("no name") << 3;
-        QTest::newRow("write out of range") << QByteArray("<mib_table><oid key=\"1\"><name>iso</name>\n<write>6</write></oid></mib_table>") << QStringLiteral("<write>") << 2;
-        QTest::newRow("severity out of range") << QByteArray("<mib_table><oid key=\"1\"><name>t</name><severity>4</severity></oid></mib_table>") << QStringLiteral("<severity>") << 1;
-        QByteArray deep = "<mib_table>\n";
-        for (int i = 0; i < 129; ++i)
-            deep += "<oid key=\"1\"><name>n</name>";
-        for (int i = 0; i < 129; ++i)
-            deep += "</oid>";
-        deep += "</mib_table>";
-        QTest::newRow("deeper than 128") << deep << QStringLiteral("deeper than 128") << 2;
-        QTest::newRow("long key") << QByteArray("<mib_table><oid key=\"") + QByteArray("1.").repeated(129) + "\"><name>x</name></oid></mib_table>" << QStringLiteral("deeper than 128") << 1;
-        QTest::newRow("enum value not a number") << QByteArray("<mib_table><oid key=\"1\"><name>t</name><enum value=\"x\">up</enum></oid></mib_table>") << QStringLiteral("enumeration") << 1;
-    }
-
-    void mibTable()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, error);
-        QFETCH(int, line);
-        const QString path = m_dir.filePath(QStringLiteral("MIBTable.xml"));
-        QVERIFY(writeFile(path, content));
-        CXMLRead reader;
-        QVERIFY(!reader.loadMIBTable(path));
-        QVERIFY(!reader.getMIBTable());
         QVERIFY2(reader.errorString().contains(path), qPrintable(reader.errorString()));
-        if (!error.isEmpty())
-            QVERIFY2(reader.errorString().contains(error), qPrintable(reader.errorString()));
+        QVERIFY2(reader.errorString().contains(expected), qPrintable(reader.errorString()));
         QCOMPARE(reader.errorLine(), line);
     }
 
-    // Every prefix of a real database is refused cleanly (run under the
-    // sanitizers too), and a refused load keeps the database loaded before.
-    void truncatedDatabases()
+    // Which folder's DATA, and which user guide, is used when several
+    // folders have them.
+    void dataFolderOrder_data()
     {
-        QFile f(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray whole = f.readAll();
-        QVERIFY(whole.size() > 10000);
-        const QString path = m_dir.filePath(QStringLiteral("MIBTable.xml"));
-        QVERIFY(writeFile(path, whole));
-        CXMLRead reader;
-        QVERIFY(reader.loadMIBTable(path));
-        const MibDocument *before = reader.getMIBTable();
-        const qsizetype step = whole.size() / 97;
-        for (qsizetype cut = 1; cut < whole.size() - 20; cut += step) {
-            QVERIFY(writeFile(path, whole.left(cut)));
-            QVERIFY2(!reader.loadMIBTable(path), qPrintable(QString::number(cut)));
-            QVERIFY(reader.errorLine() > 0);
-            QCOMPARE(reader.getMIBTable(), before);
+        QTest::addColumn<QStringList>("withData");
+        QTest::addColumn<QString>("winner");
+        QTest::addColumn<QString>("overrideSuffix");
+        QTest::newRow("ORVELLE_DATA_DIR first") << QStringList{"override", "current", "user"} << "override" << "";
+        QTest::newRow("ORVELLE_DATA_DIR with a slash") << QStringList{"override", "current"} << "override" << "/";
+        QTest::newRow("then the current directory") << QStringList{"current", "user"} << "current" << "";
+        QTest::newRow("then the user's data folder") << QStringList{"user"} << "user" << "";
+    }
+
+    void dataFolderOrder()
+    {
+        QFETCH(QStringList, withData);
+        QFETCH(QString, winner);
+        QFETCH(QString, overrideSuffix);
+        qunsetenv("ORVELLE_DATA_DIR");
+        QTemporaryDir root;
+        const QString user = root.filePath(QStringLiteral("xdg-data"));
+        auto base = [&](const QString &name) {
+            return name == u"user" ? user + QStringLiteral("/Halvorn/Orvelle") : root.filePath(name);
+        };
+        QVERIFY(QDir().mkpath(base(QStringLiteral("current"))));
+        for (const QString &name : withData) {
+            QVERIFY(QDir().mkpath(base(name) + QStringLiteral("/DATA")) && QDir().mkpath(base(name) + QStringLiteral("/docs_en")));
+            QVERIFY(writeFile(base(name) + QStringLiteral("/docs_en/read1st.htm"), "<html/>"));
         }
+        if (withData.contains(QStringLiteral("override")))
+            qputenv("ORVELLE_DATA_DIR", QFile::encodeName(base(QStringLiteral("override")) + QStringLiteral("/DATA") + overrideSuffix));
+        const QByteArray previousUser = qgetenv("XDG_DATA_HOME");
+        const QString previousDir = QDir::currentPath();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(user));
+        QVERIFY(QDir::setCurrent(base(QStringLiteral("current"))));
+        const QString found = QFileInfo(DataFolder::dataDir()).canonicalFilePath();
+        const QString guide = QFileInfo(DataFolder::userGuide(QStringLiteral("en"))).canonicalFilePath();
+        QDir::setCurrent(previousDir);
+        qputenv("XDG_DATA_HOME", previousUser);
+
+        const QString expected = QFileInfo(base(winner)).canonicalFilePath();
+        QCOMPARE(found, expected + QStringLiteral("/DATA"));
+        QCOMPARE(guide, expected + QStringLiteral("/docs_en/read1st.htm"));
     }
 
-    void missingMibTable()
-    {
-        CXMLRead reader;
-        QVERIFY(!reader.loadMIBTable(m_dir.filePath(QStringLiteral("nothing.xml"))));
-        QVERIFY2(reader.errorString().contains(QStringLiteral("nothing.xml")), qPrintable(reader.errorString()));
-        QVERIFY(!reader.loadConfigData(m_dir.filePath(QStringLiteral("nothing.xml"))));
-        QVERIFY2(reader.errorString().contains(QStringLiteral("cannot open")), qPrintable(reader.errorString()));
-    }
-
-    // Start-up as the main view runs it: which file the message names.
+    // Start-up as the main view runs it: which file the message names, and
+    // the language the descriptions are shown in.
     void startUp_data()
     {
-        QTest::addColumn<bool>("withMib");
-        QTest::addColumn<QByteArray>("mib");
-        QTest::addColumn<bool>("withConfig");
-        QTest::addColumn<QByteArray>("config");
+        QTest::addColumn<QByteArray>("mib");    // null: no file
+        QTest::addColumn<QByteArray>("config"); // null: no file
         QTest::addColumn<QString>("failedFile");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("folder without files") << false << QByteArray() << false << QByteArray() << QStringLiteral("DATA/MIBTable.xml") << QStringLiteral("MIBTable.xml");
-        QTest::newRow("database without configuration") << true << kSmallMib << false << QByteArray() << QStringLiteral("DATA/Config.xml") << QStringLiteral("Config.xml");
-        QTest::newRow("configuration without database") << false << QByteArray() << true << kGoodConfig << QStringLiteral("DATA/MIBTable.xml") << QStringLiteral("MIBTable.xml");
-        QTest::newRow("broken database") << true << QByteArray("<mib_table>") << true << kGoodConfig << QStringLiteral("DATA/MIBTable.xml") << QStringLiteral("line 1");
-        QTest::newRow("out-of-range configuration") << true << kSmallMib << true << QByteArray("<config>\n<trap_port>70000</trap_port></config>") << QStringLiteral("DATA/Config.xml") << QStringLiteral("line 2");
-        QTest::newRow("both good") << true << kSmallMib << true << kGoodConfig << QString() << QString();
+        QTest::addColumn<QString>("expected"); // the settings read, or part of the reason
+        const QByteArray none;
+        QTest::newRow("database without configuration") << kSmallMib << none << "DATA/Config.xml" << "Config.xml";
+        QTest::newRow("configuration without database") << none << kGoodConfig << "DATA/MIBTable.xml" << "MIBTable.xml";
+        QTest::newRow("broken database") << QByteArray("<mib_table>") << kGoodConfig << "DATA/MIBTable.xml" << "line 1";
+        QTest::newRow("both good") << kSmallMib << kGoodConfig << "" << kGoodConfigRead;
+        const QString shipped = TestSupport::sourceDir() + QStringLiteral("/DATA/");
+        QTest::newRow("the files the repository ships") << readFile(shipped + QStringLiteral("MIBTable.xml"))
+                                                        << readFile(shipped + QStringLiteral("Config.xml")) << "" << kDefaults;
     }
 
     void startUp()
     {
-        QFETCH(bool, withMib);
         QFETCH(QByteArray, mib);
-        QFETCH(bool, withConfig);
         QFETCH(QByteArray, config);
         QFETCH(QString, failedFile);
-        QFETCH(QString, reason);
+        QFETCH(QString, expected);
         QTemporaryDir data;
-        if (withMib)
-            QVERIFY(writeFile(data.filePath(QStringLiteral("MIBTable.xml")), mib));
-        if (withConfig)
-            QVERIFY(writeFile(data.filePath(QStringLiteral("Config.xml")), config));
+        QVERIFY(writeFile(data.filePath(QStringLiteral("MIBTable.xml")), mib));
+        QVERIFY(writeFile(data.filePath(QStringLiteral("Config.xml")), config));
         qputenv("ORVELLE_DATA_DIR", QFile::encodeName(data.path()));
 
         CXMLRead reader;
@@ -231,50 +213,18 @@ private slots:
         QString failed;
         QString why;
         const bool ok = loadDataFiles(reader, settings, &failed, &why);
-        QCOMPARE(ok, failedFile.isEmpty());
+        // the MIB language follows the UI locale
+        QVERIFY2(qEnvironmentVariableIsSet("EXPECTED_LANGUAGE"), "run through CTest, which sets LANG and EXPECTED_LANGUAGE");
+        QCOMPARE(settings.strLanguage, qEnvironmentVariable("EXPECTED_LANGUAGE"));
         QCOMPARE(failed, failedFile);
-        if (!ok) {
-            QVERIFY2(why.contains(reason), qPrintable(why));
+        QCOMPARE(ok, failedFile.isEmpty());
+        if (ok) {
+            QVERIFY(reader.getMIBTable());
+            QCOMPARE(describe(settings.config), expected);
+        } else {
+            QVERIFY2(why.contains(expected), qPrintable(why));
             QCOMPARE(dataLoadErrorMessage(failed), QStringLiteral("XML database load error:") + failedFile);
-            return;
         }
-        QVERIFY(reader.getMIBTable());
-        QCOMPARE(settings.config.nMaxRows, 250u);
-        QCOMPARE(settings.config.strEnterpriseFilter, QStringLiteral("9;311"));
-    }
-
-    // Without the override, DATA in the current directory comes first.
-    void currentDirectoryFirst()
-    {
-        QTemporaryDir base;
-        QVERIFY(QDir(base.path()).mkpath(QStringLiteral("DATA")));
-        QVERIFY(writeFile(base.filePath(QStringLiteral("DATA/MIBTable.xml")), kSmallMib));
-        QVERIFY(writeFile(base.filePath(QStringLiteral("DATA/Config.xml")), kGoodConfig));
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(base.path()));
-        CXMLRead reader;
-        CAppSettings settings;
-        QString failed;
-        QString why;
-        const bool ok = loadDataFiles(reader, settings, &failed, &why);
-        QDir::setCurrent(previous);
-        QVERIFY2(ok, qPrintable(why));
-        QCOMPARE(settings.config.nMaxRows, 250u);
-    }
-
-    // The files the repository ships load as they are.
-    void bundledFiles()
-    {
-        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(TestSupport::sourceDir() + QStringLiteral("/DATA")));
-        CXMLRead reader;
-        CAppSettings settings;
-        QString failed;
-        QString why;
-        QVERIFY2(loadDataFiles(reader, settings, &failed, &why), qPrintable(why));
-        QCOMPARE(settings.config.nMaxRows, ConfigLimits::kDefaultRows);
-        QCOMPARE(settings.config.nTrapPort, quint16(162));
-        QVERIFY(settings.config.strActionProgram.isEmpty());
-        QVERIFY(settings.config.strEnterpriseFilter.isEmpty());
     }
 
 private:
