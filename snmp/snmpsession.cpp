@@ -513,6 +513,9 @@ SnmpTrapStatistics CSnmpSession::trapStatistics() const
     if (m_trap) {
         stats.datagrams = m_trap->datagramsRead();
         stats.queueDrops = m_trap->queueDrops();
+        stats.informsAcknowledged = m_trap->informsAcknowledged();
+        stats.acknowledgeFailures += m_trap->acknowledgeFailures();
+        stats.informDuplicates = m_trap->informDuplicates();
         stats.kernelDrops = m_trap->kernelDrops();
         stats.receiveBufferBytes = m_trap->receiveBufferBytes();
     }
@@ -545,25 +548,16 @@ void CSnmpSession::processTrapDatagrams()
         case SNMP_PDU_TRAP:
             r.pdu = std::move(message.pdu);
             break;
-        case SNMP_PDU_INFORM: {
-            // Acknowledge first, then list it like any trap: a confirmed
-            // notification must be neither lost nor left unanswered.
-            bool acknowledged = false;
-            if (netsnmp_pdu *response = snmp_clone_pdu(pdu)) {
-                response->command = SNMP_MSG_RESPONSE;
-                response->errstat = 0;
-                response->errindex = 0;
-                quint32 error = SNMPAPI_SUCCESS;
-                const QByteArray bytes = SnmpInternal::encodePdu(response, &error);
-                acknowledged = !bytes.isEmpty() && m_trap->reply(d, bytes);
-                snmp_free_pdu(response);
-            }
-            ++(acknowledged ? m_trapStats.informsAcknowledged : m_trapStats.acknowledgeFailures);
+        case SNMP_PDU_INFORM:
+            // The reader thread has answered it already, unless its own
+            // stricter reader refused it: then the sender waits in vain,
+            // and that is counted, but the inform is still listed.
+            if (!d.informAnswered)
+                ++m_trapStats.acknowledgeFailures;
             r.pdu = std::move(message.pdu);
             r.pdu.type = SNMP_PDU_TRAP;
             r.pdu.inform = true;
             break;
-        }
         default:
             ++m_trapStats.ignored;
             snmp_free_pdu(pdu);

@@ -28,14 +28,15 @@
 //     s->Initialise();
 //     if (!s->RegisterTraps()) show(s->trapFailureText());
 //     // -> SNMPN_RECEIVED for every SNMPv1 trap (in SNMPv2 form), SNMPv2c
-//     //    trap and inform (acknowledged, delivered with type SNMP_PDU_TRAP
-//     //    and pdu.inform set).
+//     //    trap and inform (delivered with type SNMP_PDU_TRAP and pdu.inform
+//     //    set; a retransmitted inform is delivered once).
 //
 // Requests time out silently: the owners run their own response timers.
 // An owner that wants to get rid of its session from inside a notification
 // handler uses deleteLater(), as with any QObject whose signal is running.
 // Everything runs on the thread that owns the session (the GUI thread); trap
-// sockets are drained on a thread of the layer's own (see snmptrapport.h).
+// sockets are drained on a thread of the layer's own, which also answers
+// informs at once, however busy the GUI thread is (see snmptrapport.h).
 
 #include "snmperror.h"
 #include "snmptypes.h"
@@ -81,16 +82,19 @@ struct SnmpNotifyPayload
     tagSNMPRECEIVED received;  // code 2
 };
 
-// What the trap session has seen since RegisterTraps.
+// What the trap session has seen since RegisterTraps. Every datagram read
+// ends in exactly one of delivered, informDuplicates, malformed, ignored and
+// queueDrops.
 struct SnmpTrapStatistics
 {
     quint64 datagrams = 0;            // read from the trap sockets
     quint64 delivered = 0;            // notifications handed to the owner
-    quint64 informsAcknowledged = 0;
-    quint64 acknowledgeFailures = 0;  // informs whose response could not be sent
+    quint64 informsAcknowledged = 0;  // responses sent, retransmissions included
+    quint64 acknowledgeFailures = 0;  // informs left without a response (send failed, or unreadable here)
+    quint64 informDuplicates = 0;     // retransmitted informs: answered again, not delivered again
     quint64 malformed = 0;            // not a decodable SNMPv1/v2c message
     quint64 ignored = 0;              // decodable but not a notification
-    quint64 queueDrops = 0;           // dropped because the layer's queue was full
+    quint64 queueDrops = 0;           // dropped because the layer's queue was full (informs unanswered)
     quint64 kernelDrops = 0;          // dropped by the kernel (socket buffer full)
     int receiveBufferBytes = 0;       // as granted by the kernel
 };

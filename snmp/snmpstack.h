@@ -5,7 +5,9 @@
 // (decode, encode, SNMPv1 trap conversion) as value types.
 //
 // Everything here runs on the GUI thread: net-snmp's parser and encoder keep
-// global state and are not safe to call from two threads at once.
+// global state and are not safe to call from two threads at once. The trap
+// port's reader thread never calls into this file or net-snmp: it answers
+// informs with the layer's own BER code (snmpinformack.h).
 
 #include "snmperror.h"
 #include "snmptypes.h"

@@ -143,6 +143,7 @@ void SnmpTrapPort::close()
         }
         m_thread.join();
     }
+    m_informs.clear(); // the reader thread has ended
     for (const Socket &s : m_sockets)
         ::close(s.fd);
     m_sockets.clear();
@@ -203,6 +204,7 @@ void SnmpTrapPort::drain(int index)
             return; // EAGAIN: drained; other errors (ICMP reports) are not data
         std::vector<Datagram> batch;
         batch.reserve(static_cast<size_t>(got));
+        std::vector<std::optional<SnmpInformAck>> acks(static_cast<size_t>(got));
         quint64 bytes = 0;
         for (int i = 0; i < got; ++i) {
             const msghdr &h = messages[i].msg_hdr;
@@ -225,18 +227,34 @@ void SnmpTrapPort::drain(int index)
                 }
             }
             bytes += messages[i].msg_len;
+            acks[static_cast<size_t>(i)] = SnmpAcknowledgeInform(d.data);
+            d.informAnswered = acks[static_cast<size_t>(i)].has_value();
             batch.push_back(std::move(d));
         }
         m_datagramsRead += static_cast<quint64>(got);
         m_bytesRead += bytes;
+        const auto now = SnmpInformMemory::Clock::now();
+        std::vector<bool> answer(static_cast<size_t>(got), false);
         bool signal = false;
         {
             std::lock_guard lock(m_mutex);
-            for (Datagram &d : batch) {
+            for (size_t i = 0; i < batch.size(); ++i) {
+                Datagram &d = batch[i];
+                const std::optional<SnmpInformAck> &ack = acks[i];
+                if (ack && m_informs.contains(d.source, d.sourceLength, ack->requestId, now)) {
+                    // its sender missed our first answer: answer again, list once
+                    ++m_informDuplicates;
+                    answer[i] = true;
+                    continue;
+                }
                 const qint64 cost = d.data.size() + static_cast<qint64>(sizeof(Datagram));
                 if (m_queuedBytes + cost > kMaxQueuedBytes) {
-                    ++m_queueDrops;
+                    ++m_queueDrops; // an inform dropped here goes unanswered: it is sent again
                     continue;
+                }
+                if (ack) {
+                    m_informs.remember(d.source, d.sourceLength, ack->requestId, now);
+                    answer[i] = true;
                 }
                 m_queuedBytes += cost;
                 m_queue.push_back(std::move(d));
@@ -248,6 +266,14 @@ void SnmpTrapPort::drain(int index)
         }
         if (signal)
             QMetaObject::invokeMethod(this, &SnmpTrapPort::datagramsReady, Qt::QueuedConnection);
+        // Answered once the inform is queued (or known), outside the lock:
+        // the GUI thread's take() never waits for a send.
+        for (size_t i = 0; i < answer.size(); ++i) {
+            if (!answer[i])
+                continue;
+            const bool sent = sendTo(index, sources[i], messages[i].msg_hdr.msg_namelen, acks[i]->response);
+            ++(sent ? m_informsAcknowledged : m_acknowledgeFailures);
+        }
         if (got < kBatch)
             return;
     }
@@ -275,11 +301,16 @@ std::vector<SnmpTrapPort::Datagram> SnmpTrapPort::take(size_t max, bool *more)
 
 bool SnmpTrapPort::reply(const Datagram &to, const QByteArray &payload)
 {
-    if (to.socketIndex < 0 || static_cast<size_t>(to.socketIndex) >= m_sockets.size())
+    return sendTo(to.socketIndex, to.source, to.sourceLength, payload);
+}
+
+bool SnmpTrapPort::sendTo(int socketIndex, const sockaddr_storage &to, socklen_t length, const QByteArray &payload)
+{
+    if (socketIndex < 0 || static_cast<size_t>(socketIndex) >= m_sockets.size())
         return false;
-    const ssize_t sent = ::sendto(m_sockets[static_cast<size_t>(to.socketIndex)].fd, payload.constData(),
+    const ssize_t sent = ::sendto(m_sockets[static_cast<size_t>(socketIndex)].fd, payload.constData(),
                                   static_cast<size_t>(payload.size()), MSG_DONTWAIT,
-                                  reinterpret_cast<const sockaddr *>(&to.source), to.sourceLength);
+                                  reinterpret_cast<const sockaddr *>(&to), length);
     return sent == payload.size();
 }
 

@@ -7,6 +7,16 @@
 // datagrams into a queue; the GUI thread is told by a queued signal and
 // takes whole batches. The socket buffer is sized explicitly and the
 // kernel's drops for these sockets are counted, so loss is never silent.
+//
+// The same thread answers SNMPv2c informs the moment it reads them: a sender
+// waits only a few seconds for its Response, and the GUI thread may be busy
+// for longer. It uses the layer's own BER code (snmpinformack.h), never
+// net-snmp, whose parser and encoder belong to the GUI thread. A
+// retransmitted inform is answered again but not queued a second time. An
+// inform that finds the queue full is not answered either, so that its
+// sender tries again instead of taking it for delivered.
+
+#include "snmpinformack.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -32,6 +42,7 @@ public:
         socklen_t sourceLength = 0;
         QString destination; // the local address it was sent to
         int socketIndex = 0;
+        bool informAnswered = false; // a well-formed inform, answered by the reader thread
     };
 
     struct Failure
@@ -69,6 +80,11 @@ public:
     quint64 datagramsRead() const { return m_datagramsRead; }
     quint64 bytesRead() const { return m_bytesRead; }
     quint64 queueDrops() const { return m_queueDrops; }
+    // Responses to informs sent, and those that could not be sent.
+    quint64 informsAcknowledged() const { return m_informsAcknowledged; }
+    quint64 acknowledgeFailures() const { return m_acknowledgeFailures; }
+    // Retransmitted informs: answered, but not queued again.
+    quint64 informDuplicates() const { return m_informDuplicates; }
     // Datagrams the kernel dropped because a socket buffer was full.
     quint64 kernelDrops() const;
     // Bytes waiting in the sockets (not yet read by the thread).
@@ -81,6 +97,7 @@ signals:
 private:
     void run();
     void drain(int index);
+    bool sendTo(int socketIndex, const sockaddr_storage &to, socklen_t length, const QByteArray &payload);
 
     struct Socket
     {
@@ -100,5 +117,9 @@ private:
     std::atomic<quint64> m_datagramsRead{0};
     std::atomic<quint64> m_bytesRead{0};
     std::atomic<quint64> m_queueDrops{0};
+    std::atomic<quint64> m_informsAcknowledged{0};
+    std::atomic<quint64> m_acknowledgeFailures{0};
+    std::atomic<quint64> m_informDuplicates{0};
+    SnmpInformMemory m_informs; // the reader thread's alone
     int m_receiveBufferBytes = 0;
 };

@@ -8,98 +8,29 @@
 // shared tools (../shared/tools: trapblast.c, measure-snmptrapd.sh); without
 // them it says so and exits 0.
 
+#include "benchsupport.h"
 #include "snmpsession.h"
 #include "snmpstack.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
 
 namespace {
 
-constexpr int kDefaultCount = 20000;
+using namespace BenchSupport;
+
 constexpr int kSettleMs = 600;       // no progress for this long: the run is over
 constexpr int kRunTimeoutMs = 30000;
 const SnmpOid kSequenceOid{1, 3, 6, 1, 4, 1, 8072, 9999, 1, 1, 0};
-
-void out(const QString &line)
-{
-    std::printf("%s\n", line.toUtf8().constData());
-    std::fflush(stdout);
-}
-
-QString sharedDir()
-{
-    QString dir = qEnvironmentVariable("ORVELLE_SHARED_DIR");
-    if (dir.isEmpty())
-        dir = QStringLiteral(ORVELLE_DEFAULT_SHARED_DIR);
-    if (!QFileInfo::exists(dir + QStringLiteral("/tools/trapblast.c")))
-        dir = QStringLiteral("../shared");
-    return QFileInfo::exists(dir + QStringLiteral("/tools/trapblast.c")) ? QDir(dir).absolutePath() : QString();
-}
-
-QString trapblast(const QString &tools)
-{
-    const QString fromEnv = qEnvironmentVariable("TRAPBLAST");
-    if (!fromEnv.isEmpty() && QFileInfo(fromEnv).isExecutable())
-        return fromEnv;
-    const QString beside = tools + QStringLiteral("/trapblast");
-    if (QFileInfo(beside).isExecutable()
-        && QFileInfo(beside).lastModified() >= QFileInfo(tools + QStringLiteral("/trapblast.c")).lastModified())
-        return beside;
-    const QString dir = QDir::tempPath() + QStringLiteral("/trapblast-build-%1").arg(getuid());
-    const QString built = dir + QStringLiteral("/trapblast");
-    if (QFileInfo(built).isExecutable()
-        && QFileInfo(built).lastModified() >= QFileInfo(tools + QStringLiteral("/trapblast.c")).lastModified())
-        return built;
-    QDir().mkpath(dir);
-    QProcess cc;
-    cc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    cc.start(QStringLiteral("cc"), {QStringLiteral("-O2"), QStringLiteral("-o"), built, tools + QStringLiteral("/trapblast.c")});
-    if (!cc.waitForFinished(60000) || cc.exitCode() != 0)
-        return {};
-    return built;
-}
-
-quint16 freeLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in in{};
-    in.sin_family = AF_INET;
-    in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(in);
-    quint16 port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&in), sizeof(in)) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&in), &length) == 0)
-        port = ntohs(in.sin_port);
-    if (fd >= 0)
-        ::close(fd);
-    return port;
-}
-
-QString loadAverage()
-{
-    QFile f(QStringLiteral("/proc/loadavg"));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(f.readAll()).section(u' ', 0, 2);
-}
 
 struct RunResult
 {
@@ -165,7 +96,8 @@ public:
                 idle.restart();
             }
             const SnmpTrapStatistics s = m_session->trapStatistics();
-            const bool drained = s.malformed + s.ignored + s.delivered + s.queueDrops >= s.datagrams;
+            const bool drained =
+                s.malformed + s.ignored + s.delivered + s.queueDrops + s.informDuplicates >= s.datagrams;
             if (blastDone && (m_distinct == quint64(count) || (drained && idle.elapsed() > kSettleMs)))
                 loop.quit();
             if (m_clock.elapsed() > kRunTimeoutMs)
@@ -199,85 +131,20 @@ private:
     quint64 m_distinct = 0;
 };
 
-struct TrapdRow
-{
-    QString target;
-    QString sent, received, lost, lossPct, sockdrop, recvPerS;
-};
-
-std::vector<TrapdRow> runSnmptrapd(const QString &script, const QString &blast, int count, const QString &rates,
-                                   const QString &rcvbuf, QStringList *comments)
-{
-    std::vector<TrapdRow> rows;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TRAPBLAST"), blast);
-    p.setProcessEnvironment(env);
-    QStringList args{QStringLiteral("-p"), QString::number(freeLoopbackPort()), QStringLiteral("-n"),
-                     QString::number(count), QStringLiteral("-r"), rates};
-    if (!rcvbuf.isEmpty())
-        args << QStringLiteral("-B") << rcvbuf;
-    p.start(QStringLiteral("bash"), QStringList{script} + args);
-    if (!p.waitForFinished(90000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        comments->append(QStringLiteral("measure-snmptrapd.sh did not finish in time"));
-        return rows;
-    }
-    const QString err = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
-    if (!err.isEmpty())
-        comments->append(err);
-    const QStringList lines = QString::fromLocal8Bit(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    for (const QString &line : lines) {
-        if (line.startsWith(u'#') || line.startsWith(QLatin1String("target"))) {
-            if (line.startsWith(u'#'))
-                comments->append(line);
-            continue;
-        }
-        const QStringList f = line.simplified().split(u' ');
-        if (f.size() < 7)
-            continue;
-        rows.push_back({f[0], f[1], f[2], f[3], f[4], f[5], f[6]});
-    }
-    return rows;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    int count = kDefaultCount;
-    QString rates = QStringLiteral("5000 20000 50000 max");
-    bool withTrapd = true;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--count") && i + 1 < args.size())
-            count = qMax(1, args[++i].toInt());
-        else if (args[i] == QLatin1String("--rates") && i + 1 < args.size())
-            rates = args[++i];
-        else if (args[i] == QLatin1String("--no-snmptrapd"))
-            withTrapd = false;
-        else {
-            std::fprintf(stderr, "usage: trap_receive [--count N] [--rates \"R1 R2 ... max\"] [--no-snmptrapd]\n");
-            return 2;
-        }
-    }
-
-    const QString shared = sharedDir();
-    if (shared.isEmpty()) {
-        out(QStringLiteral("skipped=1 reason=\"the shared tools (../shared/tools/trapblast.c and "
-                           "measure-snmptrapd.sh, or $ORVELLE_SHARED_DIR) are not present\""));
-        out(QStringLiteral("summary: skipped, ../shared is absent"));
+    TrapBurstOptions options;
+    QString tools, blast;
+    if (!parseTrapBurstOptions(argc, argv, "trap_receive", &options))
+        return 2;
+    if (!findTrapTools(&tools, &blast))
         return 0;
-    }
-    const QString tools = shared + QStringLiteral("/tools");
-    const QString blast = trapblast(tools);
-    if (blast.isEmpty()) {
-        out(QStringLiteral("skipped=1 reason=\"cannot build trapblast from %1/trapblast.c (needs cc)\"").arg(tools));
-        out(QStringLiteral("summary: skipped, no trapblast"));
-        return 0;
-    }
+    const int count = options.count;
+    const QString rates = options.rates;
+    const bool withTrapd = options.withTrapd;
 
     const quint16 port = freeLoopbackPort();
     CSnmpSession session(nullptr, port);
@@ -332,9 +199,7 @@ int main(int argc, char **argv)
 
     QString trapdSummary = QStringLiteral("snmptrapd not measured");
     const QString script = tools + QStringLiteral("/measure-snmptrapd.sh");
-    const bool haveTrapd = !QStandardPaths::findExecutable(QStringLiteral("snmptrapd")).isEmpty()
-        || !QStandardPaths::findExecutable(QStringLiteral("snmptrapd"), {QStringLiteral("/usr/sbin")}).isEmpty();
-    if (withTrapd && QFileInfo::exists(script) && haveTrapd) {
+    if (withTrapd && QFileInfo::exists(script) && snmptrapdAvailable()) {
         for (const QString &rcvbuf : {QStringLiteral("4194304"), QString()}) {
             QStringList comments;
             const QString trapdRates = rcvbuf.isEmpty() ? QStringLiteral("50000") : QStringLiteral("20000 50000 max");
