@@ -35,25 +35,29 @@ std::optional<SnmpOid> SnmpOid::fromString(QStringView text)
 
 QString SnmpOid::toString() const
 {
-    // Every varbind of every trap is shown by its OID: written digit by digit
-    // into one buffer rather than through a temporary string per number.
-    QString text(static_cast<qsizetype>(ids.size()) * 11, Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    char16_t *const begin = out;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        if (i)
-            *out++ = u'.';
-        char16_t digits[10];
-        int n = 0;
-        quint32 v = ids[i];
+    // Every varbind of every trap is shown by its OID: counted, then written
+    // digit by digit into one string of exactly that length, rather than
+    // through a temporary string per number.
+    if (ids.empty())
+        return {};
+    qsizetype length = static_cast<qsizetype>(ids.size()) - 1;
+    for (quint32 v : ids) {
         do {
-            digits[n++] = static_cast<char16_t>(u'0' + v % 10);
+            ++length;
             v /= 10;
         } while (v);
-        while (n)
-            *out++ = digits[--n];
     }
-    text.truncate(out - begin);
+    QString text(length, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data()) + length;
+    for (size_t i = ids.size(); i-- > 0;) {
+        quint32 v = ids[i];
+        do {
+            *--out = static_cast<char16_t>(u'0' + v % 10);
+            v /= 10;
+        } while (v);
+        if (i)
+            *--out = u'.';
+    }
     return text;
 }
 

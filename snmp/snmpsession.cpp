@@ -4,6 +4,8 @@
 #include "snmptrapport.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <arpa/inet.h>
@@ -20,9 +22,11 @@ namespace {
 // owner's: the owners run their own response timers and messages.
 constexpr long kNetSnmpTimeoutUs = 120L * 1000 * 1000;
 constexpr qsizetype kMaxCommunityBytes = 1024;
-// Datagrams decoded per event-loop turn, so that a flood of traps never
-// holds the GUI thread for long.
-constexpr size_t kTrapBatch = 2048;
+// A flood of traps is decoded in slices: datagrams taken from the reader
+// thread's queue at a time, and how long one event-loop turn may spend on
+// them before painting and timers get their turn.
+constexpr size_t kTrapBatch = 256;
+constexpr qint64 kTrapSliceMs = 10;
 
 QString firstHostAddress()
 {
@@ -526,53 +530,80 @@ void CSnmpSession::processTrapDatagrams()
 {
     if (!m_trap)
         return;
-    bool more = false;
-    const std::vector<SnmpTrapPort::Datagram> batch = m_trap->take(kTrapBatch, &more);
-    for (const SnmpTrapPort::Datagram &d : batch) {
-        auto *pdu = static_cast<netsnmp_pdu *>(calloc(1, sizeof(netsnmp_pdu)));
-        if (!pdu)
-            break;
-        SnmpMessage message;
-        if (!SnmpInternal::decodeInto(reinterpret_cast<const u_char *>(d.data.constData()),
-                                      static_cast<size_t>(d.data.size()), pdu, message)) {
-            ++m_trapStats.malformed;
-            snmp_free_pdu(pdu);
-            continue;
+    // Called from the event loop (a queued signal of the reader thread), so
+    // the notifications can be emitted here directly: one event per batch,
+    // not one per trap. The owner may stop reception, or drop the session,
+    // from its handler.
+    const QPointer<CSnmpSession> self(this);
+    QElapsedTimer clock;
+    clock.start();
+    bool more = true;
+    while (more && clock.elapsed() < kTrapSliceMs) {
+        const std::vector<SnmpTrapPort::Datagram> batch = m_trap->take(kTrapBatch, &more);
+        for (const SnmpTrapPort::Datagram &d : batch) {
+            SnmpNotifyPayload payload;
+            if (!decodeTrapDatagram(d, payload.received))
+                continue;
+            ++m_trapStats.delivered;
+            emit snmpNotify(SNMPN_RECEIVED, payload);
+            if (!self || !m_trap)
+                return;
         }
-        SnmpNotifyPayload payload;
-        tagSNMPRECEIVED &r = payload.received;
-        switch (message.pdu.type) {
-        case SNMP_PDU_V1TRAP:
-            r.pdu = SnmpConvertV1Trap(message.pdu, message.community);
-            break;
-        case SNMP_PDU_TRAP:
-            r.pdu = std::move(message.pdu);
-            break;
-        case SNMP_PDU_INFORM:
-            // The reader thread has answered it already, unless its own
-            // stricter reader refused it: then the sender waits in vain,
-            // and that is counted, but the inform is still listed.
-            if (!d.informAnswered)
-                ++m_trapStats.acknowledgeFailures;
-            r.pdu = std::move(message.pdu);
-            r.pdu.type = SNMP_PDU_TRAP;
-            r.pdu.inform = true;
-            break;
-        default:
-            ++m_trapStats.ignored;
-            snmp_free_pdu(pdu);
-            continue;
-        }
-        snmp_free_pdu(pdu);
-        r.strAgent = SnmpInternal::addressText(reinterpret_cast<const sockaddr *>(&d.source), d.sourceLength);
-        r.strDestination = d.destination;
-        r.community = message.community;
-        r.strCommunity = QString::fromLocal8Bit(message.community);
-        ++m_trapStats.delivered;
-        post(SNMPN_RECEIVED, std::move(payload));
     }
     if (more)
         QMetaObject::invokeMethod(this, &CSnmpSession::processTrapDatagrams, Qt::QueuedConnection);
+}
+
+bool CSnmpSession::decodeTrapDatagram(const SnmpTrapPort::Datagram &d, tagSNMPRECEIVED &r)
+{
+    auto *pdu = static_cast<netsnmp_pdu *>(calloc(1, sizeof(netsnmp_pdu)));
+    if (!pdu)
+        return false;
+    SnmpMessage message;
+    const bool decoded = SnmpInternal::decodeInto(reinterpret_cast<const u_char *>(d.data.constData()),
+                                                  static_cast<size_t>(d.data.size()), pdu, message);
+    snmp_free_pdu(pdu);
+    if (!decoded) {
+        ++m_trapStats.malformed;
+        return false;
+    }
+    switch (message.pdu.type) {
+    case SNMP_PDU_V1TRAP:
+        r.pdu = SnmpConvertV1Trap(message.pdu, message.community);
+        break;
+    case SNMP_PDU_TRAP:
+        r.pdu = std::move(message.pdu);
+        break;
+    case SNMP_PDU_INFORM:
+        // The reader thread has answered it already, unless its own
+        // stricter reader refused it: then the sender waits in vain,
+        // and that is counted, but the inform is still listed.
+        if (!d.informAnswered)
+            ++m_trapStats.acknowledgeFailures;
+        r.pdu = std::move(message.pdu);
+        r.pdu.type = SNMP_PDU_TRAP;
+        r.pdu.inform = true;
+        break;
+    default:
+        ++m_trapStats.ignored;
+        return false;
+    }
+    // A storm usually comes from one sender with one community: their texts
+    // are made once and shared.
+    if (d.sourceLength != m_lastSourceLength || memcmp(&d.source, &m_lastSource, d.sourceLength) != 0) {
+        m_lastSource = d.source;
+        m_lastSourceLength = d.sourceLength;
+        m_lastSourceText = SnmpInternal::addressText(reinterpret_cast<const sockaddr *>(&d.source), d.sourceLength);
+    }
+    if (message.community != m_lastCommunity) {
+        m_lastCommunity = message.community;
+        m_lastCommunityText = QString::fromLocal8Bit(message.community);
+    }
+    r.strAgent = m_lastSourceText;
+    r.strDestination = d.destination;
+    r.community = m_lastCommunity;
+    r.strCommunity = m_lastCommunityText;
+    return true;
 }
 
 quint32 SnmpGetLastError(const CSnmpSession *session)

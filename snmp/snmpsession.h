@@ -39,6 +39,7 @@
 // informs at once, however busy the GUI thread is (see snmptrapport.h).
 
 #include "snmperror.h"
+#include "snmptrapport.h"
 #include "snmptypes.h"
 
 #include <QObject>
@@ -50,7 +51,6 @@
 #include <optional>
 
 class QSocketNotifier;
-class SnmpTrapPort;
 struct SnmpSessionBridge;
 
 // Notification codes (the owner's "wParam").
@@ -185,6 +185,7 @@ private:
     void onTimer();
     void armTimer();
     void processTrapDatagrams();
+    bool decodeTrapDatagram(const SnmpTrapPort::Datagram &datagram, tagSNMPRECEIVED &received);
 
     quint16 m_trapPort;
     QStringList m_trapAddresses;
@@ -206,6 +207,11 @@ private:
     const void *m_parsedFor = nullptr;
 
     std::unique_ptr<SnmpTrapPort> m_trap;
+    sockaddr_storage m_lastSource{};
+    socklen_t m_lastSourceLength = 0;
+    QString m_lastSourceText;
+    QByteArray m_lastCommunity;
+    QString m_lastCommunityText;
     SnmpTrapStatistics m_trapStats;
     QString m_trapFailureText;
 };

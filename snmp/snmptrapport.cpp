@@ -18,6 +18,11 @@ namespace {
 
 constexpr int kBatch = 64;              // datagrams per recvmmsg call
 constexpr size_t kMaxDatagram = 65536;  // largest UDP payload, rounded up
+// After a round of reading, the thread rests this long before it looks
+// again, so that a steady stream wakes it (and the GUI thread after it) a
+// few hundred times a second instead of once per trap. The socket buffer
+// holds far more than arrives meanwhile.
+constexpr int kCoalesceMs = 5;
 
 QString localText(int family, const void *address)
 {
@@ -175,6 +180,9 @@ void SnmpTrapPort::run()
         for (size_t i = 0; i + 1 < fds.size(); ++i)
             if (fds[i].revents & (POLLIN | POLLERR))
                 drain(static_cast<int>(i));
+        pollfd wake{m_wakeFd, POLLIN, 0};
+        if (::poll(&wake, 1, kCoalesceMs) > 0)
+            return;
     }
 }
 

@@ -10,7 +10,6 @@ TrapListModel::TrapListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(kFlushIntervalMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &TrapListModel::flush);
 }
 
@@ -109,8 +108,10 @@ void TrapListModel::appendTrap(const tagTRAPRECORD &record)
         row.third = vb.strValue;
         m_pending.push_back(std::move(row));
     }
-    if (!m_flushTimer.isActive())
-        m_flushTimer.start();
+    if (!m_flushTimer.isActive()) {
+        const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : kBusyFlushIntervalMs;
+        m_flushTimer.start(static_cast<int>(qMax<qint64>(kFlushIntervalMs, kBusyFlushIntervalMs - since)));
+    }
 }
 
 void TrapListModel::flush()
@@ -118,6 +119,7 @@ void TrapListModel::flush()
     m_flushTimer.stop();
     if (m_pending.empty())
         return;
+    m_sinceFlush.start();
 
     // Rows that the limit would delete again within this batch never enter
     // the model: the result equals adding them one trap at a time.

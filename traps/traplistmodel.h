@@ -3,6 +3,7 @@
 #include "traprecord.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <ctime>
@@ -33,9 +34,11 @@ public:
         QString third;            // description | value
     };
 
-    // Often enough to feel immediate, rarely enough that a storm of traps
-    // costs a handful of repaints a second rather than one per trap.
-    static constexpr int kFlushIntervalMs = 100;
+    // A trap after a quiet spell shows at once; while traps keep coming the
+    // list takes them in a few times a second, so that a storm costs a
+    // handful of repaints rather than one per trap.
+    static constexpr int kFlushIntervalMs = 30;
+    static constexpr int kBusyFlushIntervalMs = 250;
 
     explicit TrapListModel(QObject *parent = nullptr);
 
@@ -72,4 +75,5 @@ private:
     std::vector<Row> m_pending;
     quint32 m_nMaxRows = 50;
     QTimer m_flushTimer;
+    QElapsedTimer m_sinceFlush;
 };

@@ -192,9 +192,21 @@ void CTrapReceiver::DecodeTrap(const tagSNMPRECEIVED &received)
         record->lstVarbinds.push_back(std::move(var));
     }
 
-    if (m_pReader)
-        m_pReader->GetTrapDesciption(record->strEnterprise, record->nSpecific, record->strDescription,
-                                     &record->nSeverity, language);
+    if (m_pReader) {
+        const QString key = record->strEnterprise + u'\n' + QString::number(record->nSpecific) + u'\n'
+            + record->strDescription + u'\n' + language;
+        const auto cached = m_descriptions.constFind(key);
+        if (cached != m_descriptions.cend()) {
+            record->strDescription = cached->text;
+            record->nSeverity = cached->severity;
+        } else {
+            m_pReader->GetTrapDesciption(record->strEnterprise, record->nSpecific, record->strDescription,
+                                         &record->nSeverity, language);
+            if (m_descriptions.size() >= kMaxCachedDescriptions)
+                m_descriptions.clear();
+            m_descriptions.insert(key, {record->strDescription, record->nSeverity});
+        }
+    }
 
     emit trapRecord(std::move(record));
 }

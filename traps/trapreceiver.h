@@ -18,6 +18,7 @@
 
 #include "snmpsession.h"
 
+#include <QHash>
 #include <QObject>
 
 #include <memory>
@@ -42,7 +43,11 @@ public:
     int Create(QObject *owner, const CAppSettings *settings, int message);
 
     // The MIB database; set after it has loaded, before the service starts.
-    void setReader(const CXMLRead *reader) { m_pReader = reader; }
+    void setReader(const CXMLRead *reader)
+    {
+        m_pReader = reader;
+        m_descriptions.clear();
+    }
 
     // on: registers for traps on the configured port and gives 1 when
     // receiving, 0 when not (already receiving: nothing shown; failure:
@@ -76,6 +81,16 @@ private:
     QString m_strLocalAddress;
     CSnmpSession *m_pSession = nullptr;
     bool m_bStackStarted = false;
+
+    // A storm repeats a few kinds of trap: their descriptions are looked up
+    // once. The database does not change while the program runs.
+    struct Description
+    {
+        QString text;
+        quint32 severity = 0;
+    };
+    static constexpr qsizetype kMaxCachedDescriptions = 4096;
+    QHash<QString, Description> m_descriptions;
 };
 
 Q_DECLARE_METATYPE(std::shared_ptr<tagTRAPRECORD>)

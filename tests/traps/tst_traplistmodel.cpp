@@ -166,7 +166,7 @@ void TestTrapListModel::newClearsQueuedRowsToo()
     view.OnTrapRecord(makeTrap(1)); // still queued
     view.OnNew();
     QCOMPARE(view.trapModel()->rowCount(), 0);
-    QTest::qWait(TrapListModel::kFlushIntervalMs * 3);
+    QTest::qWait(TrapListModel::kBusyFlushIntervalMs * 2);
     QCOMPARE(view.trapModel()->rowCount(), 0);
 }
 
