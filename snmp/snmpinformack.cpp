@@ -1,5 +1,7 @@
 #include "snmpinformack.h"
 
+#include "snmpber.h"
+
 #include <netinet/in.h>
 
 #include <cstring>
@@ -24,66 +26,13 @@ constexpr quint8 kTagNoSuchInstance = 0x81;
 constexpr quint8 kTagEndOfMibView = 0x82;
 constexpr quint8 kTagResponse = 0xA2;
 constexpr quint8 kTagInform = 0xA6;
-constexpr quint8 kHighTagNumber = 0x1F; // the tag continues in further bytes
 constexpr int kVersionV2c = 1;
-constexpr size_t kMaxLengthBytes = 4;   // no UDP datagram needs more
 constexpr size_t kMaxOidArcs = 128;
 constexpr quint64 kMaxSubIdentifier = 0xFFFFFFFFu;
 
-using Byte = unsigned char;
-
-// One element: its tag, where it starts (the tag byte), its content.
-struct Element
-{
-    quint8 tag = 0;
-    const Byte *start = nullptr;
-    const Byte *content = nullptr;
-    size_t length = 0;
-    const Byte *end() const { return content + length; }
-};
-
-// Reads consecutive elements out of [p, end) and never past it.
-class Reader
-{
-public:
-    Reader(const Byte *begin, const Byte *end) : m_p(begin), m_end(end) {}
-    explicit Reader(const Element &e) : m_p(e.content), m_end(e.end()) {}
-
-    bool atEnd() const { return m_p == m_end; }
-
-    bool next(Element &e)
-    {
-        if (m_end - m_p < 2)
-            return false;
-        const Byte *p = m_p;
-        e.start = p;
-        e.tag = *p++;
-        if ((e.tag & kHighTagNumber) == kHighTagNumber)
-            return false; // SNMP never uses multi-byte tags
-        size_t length = *p++;
-        if (length & 0x80) {
-            const size_t bytes = length & 0x7F;
-            // 0x80 alone is the indefinite form, which SNMP forbids
-            if (bytes == 0 || bytes > kMaxLengthBytes || static_cast<size_t>(m_end - p) < bytes)
-                return false;
-            length = 0;
-            for (size_t i = 0; i < bytes; ++i)
-                length = (length << 8) | *p++;
-        }
-        if (static_cast<size_t>(m_end - p) < length)
-            return false;
-        e.content = p;
-        e.length = length;
-        m_p = p + length;
-        return true;
-    }
-
-    bool next(Element &e, quint8 tag) { return next(e) && e.tag == tag; }
-
-private:
-    const Byte *m_p;
-    const Byte *m_end;
-};
+using SnmpBer::Byte;
+using SnmpBer::Element;
+using SnmpBer::Reader;
 
 // An INTEGER of at most 32 bits in its shortest form.
 bool readInteger32(const Element &e, qint32 &value)

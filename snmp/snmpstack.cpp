@@ -1,5 +1,7 @@
 #include "snmpstack_p.h"
 
+#include "snmpber.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
@@ -64,73 +66,34 @@ constexpr ErrorMapping kErrorTable[] = {
     {SNMPERR_TRANSPORT_CONFIG_ERROR,      SNMPAPI_TL_INVALID_PARAM},
 };
 
-// A BER element as it stands in a datagram (single-byte tags, as SNMP uses).
-struct Tlv
-{
-    const u_char *start = nullptr; // the tag byte
-    quint8 tag = 0;
-    const u_char *content = nullptr;
-    size_t length = 0;
-};
-
-bool readTlv(const u_char *&p, const u_char *end, Tlv &out)
-{
-    if (end - p < 2)
-        return false;
-    out.start = p;
-    out.tag = *p++;
-    size_t length = *p++;
-    if (length & 0x80) {
-        const size_t bytes = length & 0x7F;
-        if (bytes == 0 || bytes > 4 || static_cast<size_t>(end - p) < bytes)
-            return false;
-        length = 0;
-        for (size_t i = 0; i < bytes; ++i)
-            length = (length << 8) | *p++;
-    }
-    if (static_cast<size_t>(end - p) < length)
-        return false;
-    out.content = p;
-    out.length = length;
-    p += length;
-    return true;
-}
+using Tlv = SnmpBer::Element;
 
 // The tag and content bytes of every varbind value of a message, walked
 // independently of net-snmp so that values net-snmp converts (Opaque-wrapped
 // floats) or cannot convert keep their original bytes.
 bool rawValues(const u_char *data, size_t length, std::vector<Tlv> &values)
 {
-    const u_char *p = data;
-    const u_char *end = data + length;
-    Tlv message, field;
-    if (!readTlv(p, end, message) || message.tag != 0x30)
+    Tlv message, field, pdu, list;
+    SnmpBer::Reader top(data, data + length, SnmpBer::Reader::Lenient);
+    if (!top.next(message, 0x30))
         return false;
-    p = message.content;
-    end = message.content + message.length;
-    if (!readTlv(p, end, field) || !readTlv(p, end, field)) // version, community
+    SnmpBer::Reader inMessage(message, SnmpBer::Reader::Lenient);
+    if (!inMessage.next(field) || !inMessage.next(field) || !inMessage.next(pdu)) // version, community
         return false;
-    Tlv pdu;
-    if (!readTlv(p, end, pdu))
-        return false;
-    p = pdu.content;
-    end = pdu.content + pdu.length;
+    SnmpBer::Reader inPdu(pdu, SnmpBer::Reader::Lenient);
     const int headerFields = pdu.tag == 0xA4 ? 5 : 3;
     for (int i = 0; i < headerFields; ++i)
-        if (!readTlv(p, end, field))
+        if (!inPdu.next(field))
             return false;
-    Tlv list;
-    if (!readTlv(p, end, list) || list.tag != 0x30)
+    if (!inPdu.next(list, 0x30))
         return false;
-    p = list.content;
-    end = list.content + list.length;
-    while (p < end) {
+    SnmpBer::Reader inList(list, SnmpBer::Reader::Lenient);
+    while (!inList.atEnd()) {
         Tlv vb, name, value;
-        if (!readTlv(p, end, vb) || vb.tag != 0x30)
+        if (!inList.next(vb, 0x30))
             return false;
-        const u_char *q = vb.content;
-        const u_char *vbEnd = vb.content + vb.length;
-        if (!readTlv(q, vbEnd, name) || !readTlv(q, vbEnd, value))
+        SnmpBer::Reader inVb(vb, SnmpBer::Reader::Lenient);
+        if (!inVb.next(name) || !inVb.next(value))
             return false;
         values.push_back(value);
     }
