@@ -1,0 +1,42 @@
+#pragma once
+
+// net-snmp's snmpd as the agent of a test: on 127.0.0.1 (and ::1 when asked)
+// at a free port, with a private configuration and state folder. Community
+// "public" reads everything; "private" may also write sysContact, sysName
+// and sysLocation; any other community gets no answer.
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace TestSupport {
+
+class Snmpd
+{
+public:
+    ~Snmpd() { stop(); }
+    // Empty text when it listens, else why not (for QSKIP or QFAIL).
+    QString start(const QString &workDir, quint16 port, bool ipv6 = false);
+    void stop();
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    quint16 port() const { return m_port; }
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+struct ToolResult
+{
+    bool started = false;
+    int exitCode = -1;
+    QString output; // standard output and error
+};
+
+// Runs one of net-snmp's tools (snmpget, snmpwalk, snmptrap ...) with a
+// private environment, no configuration from /etc/snmp or $HOME and no MIBs,
+// and waits for it (the event loop runs meanwhile).
+ToolResult runSnmpTool(const QString &program, const QStringList &arguments, const QString &workDir,
+                       int timeoutMs = 30000);
+
+} // namespace TestSupport
