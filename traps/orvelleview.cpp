@@ -186,6 +186,7 @@ void COrvelleView::OnNew()
 {
     m_model->clear();
     m_nTipItem = m_nTipColumn = -1;
+    m_balloon.HideTip(); // its row is gone
     viewport()->update();
 }
 

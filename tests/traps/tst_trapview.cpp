@@ -232,7 +232,7 @@ void TestTrapView::realTraps()
 
     QStringList args{"-c", "pub,\"lic"};
     args << arguments;
-    args.insert(arguments.at(1) == QLatin1String("1") ? 4 : 4, target());
+    args.insert(4, target()); // after -c COMMUNITY -v VERSION
     QVERIFY(send(program, args));
     QTRY_COMPARE(arrived.size(), 1);
     QCOMPARE(records.size(), 1);
