@@ -6,6 +6,7 @@
 #include "snmpsession.h"
 #include "snmpstack.h"
 #include "snmptrapport.h"
+#include "snmpdpeer.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -193,7 +194,7 @@ private slots:
         m_haveTools = !TestSupport::findProgram(u"snmptrap"_s).isEmpty()
             && !TestSupport::findProgram(u"snmpinform"_s).isEmpty();
         m_agentPort = TestSupport::freeUdpPort();
-        const QString error = startSnmpd();
+        const QString error = m_snmpd.start(m_dir.path(), m_agentPort, m_ipv6);
         QVERIFY2(error.isEmpty() || error.contains("not installed"_L1), qPrintable(error));
         if (!error.isEmpty())
             qWarning("%s: the request tests skip", qPrintable(error));
@@ -202,13 +203,7 @@ private slots:
     void cleanupTestCase()
     {
         delete m_trapSession;
-        if (m_snmpd.state() == QProcess::NotRunning)
-            return;
-        m_snmpd.terminate(); // SIGTERM to this pid only
-        if (!m_snmpd.waitForFinished(5000)) {
-            m_snmpd.kill();
-            m_snmpd.waitForFinished(5000);
-        }
+        m_snmpd.stop();
     }
 
     void requests_data()
@@ -296,7 +291,7 @@ private slots:
         QFETCH(QString, agent);
         QFETCH(QString, source);
         QFETCH(QString, local);
-        if (m_snmpd.state() != QProcess::Running || (source.contains(u':') && !m_ipv6))
+        if (!m_snmpd.isRunning() || (source.contains(u':') && !m_ipv6))
             QSKIP("no snmpd, or no IPv6 loopback on this host");
         const bool explicitPort = agent.contains("%1"_L1);
         CSnmpSession s;
@@ -714,55 +709,9 @@ private slots:
     }
 
 private:
-    // snmpd on 127.0.0.1 (and ::1) at m_agentPort: community "public" reads
-    // everything, "private" may also write sysContact, sysName and
-    // sysLocation, anything else gets no answer. Empty text when it
-    // listens, else why not.
-    QString startSnmpd()
-    {
-        const QString snmpd = TestSupport::findProgram(u"snmpd"_s);
-        if (snmpd.isEmpty())
-            return u"snmpd is not installed (Debian package snmpd)"_s;
-        const QString dir = m_dir.path() + u"/snmpd"_s;
-        QDir().mkpath(dir + u"/persist"_s);
-        QFile conf(dir + u"/snmpd.conf"_s);
-        if (!conf.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return u"cannot write %1"_s.arg(conf.fileName());
-        conf.write("rocommunity public 127.0.0.1\n"
-                   "rocommunity6 public ::1\n"
-                   "com2sec rwsec 127.0.0.1 private\n"
-                   "group   rwgroup v1  rwsec\n"
-                   "group   rwgroup v2c rwsec\n"
-                   "view    all      included .1\n"
-                   "view    writable included .1.3.6.1.2.1.1.4\n"
-                   "view    writable included .1.3.6.1.2.1.1.5\n"
-                   "view    writable included .1.3.6.1.2.1.1.6\n"
-                   "access  rwgroup \"\" any noauth exact all writable none\n"
-                   "dontLogTCPWrappersConnects yes\n");
-        conf.close();
-        QProcessEnvironment env = TestSupport::isolatedEnvironment(dir + u"/env"_s);
-        env.insert(u"SNMP_PERSISTENT_DIR"_s, dir + u"/persist"_s);
-        m_snmpd.setProcessEnvironment(env);
-        m_snmpd.setProcessChannelMode(QProcess::MergedChannels);
-        m_snmpd.setWorkingDirectory(dir);
-        const QString listen = m_ipv6 ? u"udp:127.0.0.1:%1,udp6:[::1]:%1"_s : u"udp:127.0.0.1:%1"_s;
-        // log to stderr (unbuffered): "NET-SNMP version" tells when it listens
-        m_snmpd.start(snmpd, {u"-f"_s, u"-C"_s, u"-c"_s, conf.fileName(), u"-m"_s, QString(), u"-I"_s, u"-smux"_s,
-                              u"-LE"_s, u"6"_s, listen.arg(m_agentPort)});
-        if (!m_snmpd.waitForStarted(10000))
-            return u"snmpd did not start: %1"_s.arg(m_snmpd.errorString());
-        QByteArray output;
-        while (!output.contains("NET-SNMP version")) {
-            if (m_snmpd.state() != QProcess::Running || !m_snmpd.waitForReadyRead(30000))
-                return u"snmpd did not come up on port %1: %2"_s.arg(m_agentPort).arg(output + m_snmpd.readAll());
-            output += m_snmpd.readAll();
-        }
-        return {};
-    }
-
     CSnmpSession *requestSession(const QString &community, int version = SNMP_VERSION_V1)
     {
-        if (m_snmpd.state() != QProcess::Running)
+        if (!m_snmpd.isRunning())
             return nullptr;
         auto *s = new CSnmpSession(this);
         s->setAgentPort(m_agentPort);
@@ -820,7 +769,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    QProcess m_snmpd;
+    TestSupport::Snmpd m_snmpd;
     quint16 m_agentPort = 0;
     CSnmpSession *m_trapSession = nullptr;
     NotifyLog *m_traps = nullptr;
