@@ -19,6 +19,7 @@
 //     list->SetBalloon(&m_balloon);   // registered with AddTool(list, ...)
 
 #include <QColor>
+#include <QPointer>
 #include <QTableView>
 
 #include <memory>
@@ -65,14 +66,16 @@ public:
     void DeleteAllItems();
 
     // Sets the row's style flags (RowStyleFlag), and its colours. A colour
-    // takes effect only with its flag. With `redraw` the row is repainted.
+    // takes effect only with its flag. With `redraw` the row is repainted;
+    // otherwise the change shows the next time the row is painted.
     bool SetRowStyle(int row, quint32 flags, bool redraw);
     bool SetRowBackground(int row, const QColor &color, bool redraw);
     bool SetRowTextColor(int row, const QColor &color, bool redraw);
     quint32 GetRowStyle(int row) const;
 
-    // Cell tips: off until enabled. `owner` (may be null) is told of each
-    // newly shown tip by the signal cellTipShown(row).
+    // Cell tips: off until enabled; a message of -1 turns them off again.
+    // While `owner` (may be null) is set, each new tip cell is announced by
+    // the signal cellTipShown(row), after the mouse move has been handled.
     void EnableCellTips(QObject *owner, int message);
     void SetBalloon(CBalloonWnd *balloon);
     // The cell whose text the tip holds; -1/-1 when none.
@@ -87,13 +90,17 @@ signals:
 
 protected:
     bool viewportEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void updateCellTip(const QPoint &position, const QEvent *event);
+    void applyFont();
+    void forgetHotCell() { m_hotRow = m_hotColumn = -1; }
+    void hotRowsMoved(int first);
 
     ReportListModel *m_model = nullptr;
-    CBalloonWnd *m_balloon = nullptr;
-    QObject *m_tipOwner = nullptr;
+    QPointer<CBalloonWnd> m_balloon;
+    QPointer<QObject> m_tipOwner;
     int m_tipMessage = -1;
     int m_hotRow = -1;
     int m_hotColumn = -1;
