@@ -13,6 +13,7 @@
 // stepped into, so that a database of 100,000 objects opens at once.
 
 #include <QComboBox>
+#include <QIcon>
 #include <QString>
 
 #include <pugixml.hpp>
@@ -53,6 +54,11 @@ public:
     // Builds the popup tree from the document (may be null: an empty tree).
     // Width 0: the field's width; height 0: 100 pixels.
     void CreateDropDown(int width, int height, const MibDocument *document);
+    // The same from a document's first <oid> element ("mib_table/oid"),
+    // walked as it stands: elements without a key or a name (which the
+    // MibDocument loader refuses) make no item. The document must outlive
+    // the combo box. A null node gives an empty tree.
+    void CreateDropDown(int width, int height, pugi::xml_node firstOid);
 
     // The drop-down tree (tests and the dialogs' layout).
     COidTreeCtrl *tree() const { return m_tree; }
@@ -77,7 +83,17 @@ protected:
 
 private:
     friend class COidTreeCtrl;
+    static constexpr int kDefaultDropHeight = 100; // pixels, when CreateDropDown is given none
+    // Reports the tree's current item to the dialog and takes the focus back.
+    void notifySelection();
+    void showCurrentIcon();
+
     COidTreeCtrl *m_tree = nullptr;
+    // 0: as wide as the field when the tree is shown (the dialog's layout
+    // may still resize the field after CreateDropDown).
     int m_nDropWidth = 0;
-    int m_nDropHeight = 100;
+    int m_nDropHeight = kDefaultDropHeight;
+    // The current item's image at the edit's leading edge; hidden while the
+    // user edits the text.
+    QAction *m_iconAction = nullptr;
 };

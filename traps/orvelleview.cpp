@@ -1,6 +1,8 @@
 #include "orvelleview.h"
 
 #include "localecodec.h"
+#include "mibwalkdlg.h"
+#include "snmpsetdlg.h"
 #include "trapaction.h"
 #include "trapfilter.h"
 #include "trapreceiver.h"
@@ -79,8 +81,10 @@ COrvelleView::COrvelleView(QWidget *parent)
 
 COrvelleView::~COrvelleView()
 {
-    // Switches the service off and shuts the stack down before the reader
-    // it uses goes away.
+    // The walk dialog's session goes first; then the service is switched
+    // off and the stack shut down, before the reader they use goes away.
+    delete m_pMibWalkDlg;
+    m_pMibWalkDlg = nullptr;
     delete m_pTrapReceiver;
     m_pTrapReceiver = nullptr;
     m_balloon.HideTip();
@@ -121,6 +125,14 @@ bool COrvelleView::OnCreate()
     m_pReader = std::move(reader);
     m_pTrapReceiver->setReader(m_pReader.get());
     setMaxRows(m_settings.config.nMaxRows);
+
+    // Created once, hidden, and kept for the whole run; a top-level window
+    // of its own, as the walk runs beside the trap list.
+    m_pMibWalkDlg = new CMibWalkDlg(nullptr);
+    m_pMibWalkDlg->m_pReader = m_pReader.get();
+    m_pMibWalkDlg->m_pSettings = &m_settings;
+    m_pMibWalkDlg->m_pDevices = &m_lstDevices;
+    m_pMibWalkDlg->Create();
 
     return true;
 }
@@ -224,6 +236,25 @@ void COrvelleView::scrollToNewRows()
     QScrollBar *bar = verticalScrollBar();
     if (bar->value() >= bar->maximum() - 1 || m_model->rowCount() <= 1)
         scrollToBottom();
+}
+
+void COrvelleView::OnMibWalk()
+{
+    if (!m_pMibWalkDlg)
+        return;
+    // hide and show again: brings it up wherever it was
+    m_pMibWalkDlg->hide();
+    m_pMibWalkDlg->show();
+    m_pMibWalkDlg->raise();
+    m_pMibWalkDlg->activateWindow();
+}
+
+void COrvelleView::OnSnmpSet()
+{
+    if (!m_pReader)
+        return;
+    CSnmpSetDlg dialog(m_pReader.get(), &m_settings, &m_lstDevices, nullptr);
+    dialog.exec();
 }
 
 QStringList COrvelleView::fileTypeFilters()

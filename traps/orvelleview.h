@@ -2,6 +2,7 @@
 
 #include "appsettings.h"
 #include "balloonwnd.h"
+#include "devicelist.h"
 #include "traplistmodel.h"
 #include "traprecord.h"
 
@@ -11,6 +12,7 @@
 
 #include <memory>
 
+class CMibWalkDlg;
 class CTrapActionRunner;
 class CTrapReceiver;
 class CXMLRead;
@@ -52,6 +54,8 @@ public:
     CTrapReceiver *trapReceiver() const { return m_pTrapReceiver; }
     CTrapActionRunner *actionRunner() const { return m_pActions; }
     CBalloonWnd *balloon() { return &m_balloon; }
+    CMibWalkDlg *mibWalkDialog() const { return m_pMibWalkDlg; }
+    DeviceList &devices() { return m_lstDevices; }
 
     bool isRunning() const { return m_bRunning; }
     bool isMainVisible() const { return m_bMainVisible; }
@@ -79,6 +83,9 @@ public slots:
     void OnStartStop();
     void OnNew();
     void OnSaveAs();
+    // MIB Walk brings up the walk dialog; SNMP SET runs the SET dialog.
+    void OnMibWalk();
+    void OnSnmpSet();
     void OnShowHideMain();
     // Takes a decoded trap: notes its arrival, filters it, runs the action
     // and lists it.
@@ -110,12 +117,14 @@ private:
     CAppSettings m_settings;
     std::unique_ptr<CXMLRead> m_pReader;
     int m_nColumns = 0;
+    DeviceList m_lstDevices;
     int m_nTipItem = -1;
     int m_nTipColumn = -1;
     bool m_bMainVisible = true;
     quint32 m_nMaxRows = 50;
     CTrapReceiver *m_pTrapReceiver = nullptr;
     bool m_bRunning = false;
+    CMibWalkDlg *m_pMibWalkDlg = nullptr;
     CBalloonWnd m_balloon;
     QFont m_fontHint;
 

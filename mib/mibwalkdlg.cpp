@@ -1,0 +1,695 @@
+#include "mibwalkdlg.h"
+
+#include "appsettings.h"
+#include "oidcombobox.h"
+#include "reportlistctrl.h"
+#include "snmprender.h"
+#include "snmpstack.h"
+#include "walklog.h"
+#include "xmlread.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QSpinBox>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+const QString kDefaultOid = QStringLiteral("1.3.6.1.");
+const QString kDefaultCommunity = QStringLiteral("daveza");
+const QString kBuiltInDevice = QStringLiteral("127.0.0.1");
+const QString kBuiltInDeviceSecond = QStringLiteral("localhost");
+
+constexpr int kInitialWidth = 820;
+constexpr int kInitialHeight = 520;
+constexpr int kFieldsMargin = 8;  // around the fields, left and top
+constexpr int kButtonSpacing = 6; // between the stacked buttons
+constexpr int kMinButtonWidth = 96;
+constexpr int kListTopGap = 8;    // between the fields and the list
+constexpr int kDropDownHeight = 300;
+constexpr int kMsPerSecond = 1000;
+// Every other row (by rows added since the run started) is shaded.
+const QColor kShadeColor(240, 240, 240);
+
+struct ColumnSpec
+{
+    const char *heading;
+    Qt::Alignment alignment;
+    int width;
+};
+
+// The result list's columns, in order (both name columns are headed "oid").
+const ColumnSpec kColumns[CMibWalkDlg::ColumnCount] = {
+    {QT_TRANSLATE_NOOP("CMibWalkDlg", "oid"), Qt::AlignLeft, 160},
+    {QT_TRANSLATE_NOOP("CMibWalkDlg", "oid"), Qt::AlignLeft, 160},
+    {QT_TRANSLATE_NOOP("CMibWalkDlg", "Syntax"), Qt::AlignHCenter, 60},
+    {QT_TRANSLATE_NOOP("CMibWalkDlg", "value"), Qt::AlignLeft, 320},
+    {QT_TRANSLATE_NOOP("CMibWalkDlg", "Description"), Qt::AlignLeft, 620},
+};
+
+// The OID as the stack parses it: the field's default "1.3.6.1." ends in a
+// dot that names no component.
+QString requestOidText(const QString &oid)
+{
+    const QString text = oid.trimmed();
+    return text.endsWith(u'.') ? text.chopped(1) : text;
+}
+
+// The components of an OID text, each the number its leading digits give.
+std::vector<quint64> oidComponents(const QString &text)
+{
+    std::vector<quint64> out;
+    QStringView rest(text);
+    if (rest.startsWith(u'.'))
+        rest = rest.mid(1); // ".1.3.6.1" as net-snmp writes it: the stack takes it too
+    if (rest.endsWith(u'.'))
+        rest.chop(1); // a final "." adds no component
+    if (rest.isEmpty())
+        return out;
+    for (QStringView part : rest.split(u'.')) {
+        quint64 value = 0;
+        for (QChar c : part) {
+            if (c < u'0' || c > u'9')
+                break;
+            // saturate: a number too long to hold still differs from any
+            // sub-identifier an agent can send
+            value = value > (std::numeric_limits<quint64>::max() - 9) / 10 ? std::numeric_limits<quint64>::max()
+                                                                              : value * 10 + (c.unicode() - u'0');
+        }
+        out.push_back(value);
+    }
+    return out;
+}
+
+} // namespace
+
+CMibWalkDlg::CMibWalkDlg(QWidget *parent)
+    : QDialog(parent), m_strOid(kDefaultOid), m_strCommunity(kDefaultCommunity)
+{
+    m_nextRequestTimer.setSingleShot(true);
+    m_nextRequestTimer.setInterval(kNextRequestDelayMs);
+    m_requestTimeoutTimer.setSingleShot(true);
+    connect(&m_nextRequestTimer, &QTimer::timeout, this, &CMibWalkDlg::OnNextRequestTimer);
+    connect(&m_requestTimeoutTimer, &QTimer::timeout, this, &CMibWalkDlg::OnRequestTimeout);
+}
+
+CMibWalkDlg::~CMibWalkDlg()
+{
+    m_nextRequestTimer.stop();
+    m_requestTimeoutTimer.stop();
+    if (m_pSession)
+        m_pSession->Close();
+    m_pLogFile.reset();
+    if (m_pList)
+        ClearResults();
+}
+
+bool CMibWalkDlg::Create()
+{
+    if (m_bCreated)
+        return true;
+    m_bCreated = true;
+    buildControls();
+
+    // The list's cell tip: the full text of the cell under the pointer.
+    m_balloon.Create(this);
+    m_balloon.AddTool(m_pList, QString());
+    //: Font face of the result list's cell tips.
+    m_balloon.SetTipFont(tr("Verdana"), 12, 0, false, false);
+    m_pList->SetBalloon(&m_balloon);
+
+    m_pSession = new CSnmpSession(this);
+    connect(m_pSession, &CSnmpSession::snmpNotify, this, &CMibWalkDlg::OnSessionEvent);
+
+    for (int i = 0; i < ColumnCount; ++i)
+        m_pList->InsertColumn(i, tr(kColumns[i].heading), kColumns[i].alignment, kColumns[i].width);
+
+    if (!m_pSession->Initialise())
+        showMessage(tr("WinSNMP SNMP Open error!"));
+
+    m_pOidField->CreateDropDown(0, kDropDownHeight, m_pReader ? m_pReader->getMIBTable() : nullptr);
+    m_pOidField->setEditText(m_strOid);
+    connect(m_pOidField, &COidComboBox::oidSelected, this, &CMibWalkDlg::OnOidSelected);
+
+    const DeviceList known = devices();
+    for (const tagDEVICE &device : known)
+        AddDevice(device.strName, device.strSecond);
+    AddDevice(kBuiltInDevice, kBuiltInDeviceSecond);
+    m_pDeviceCombo->setCurrentIndex(0);
+
+    m_pContextMenu = new QMenu(this);
+    QAction *monitoring = m_pContextMenu->addAction(tr("&Object Monitoring"));
+    connect(monitoring, &QAction::triggered, this, &CMibWalkDlg::OnObjectMonitoring);
+
+    layoutControls();
+    return true;
+}
+
+void CMibWalkDlg::buildControls()
+{
+    setWindowTitle(tr("MIB WALK"));
+    setSizeGripEnabled(true);
+    setMinimumSize(kMinWidth, kMinHeight);
+    resize(kInitialWidth, kInitialHeight);
+
+    m_pFields = new QWidget(this);
+    auto *grid = new QGridLayout(m_pFields);
+    grid->setContentsMargins(0, 0, 0, 0);
+
+    m_pDeviceCombo = new QComboBox(m_pFields);
+    m_pDeviceCombo->setEditable(true);
+    // Devices join the list through AddDevice only, in sorted order.
+    m_pDeviceCombo->setInsertPolicy(QComboBox::NoInsert);
+    m_pDeviceCombo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+    m_pCommunityEdit = new QLineEdit(m_strCommunity, m_pFields);
+    m_pCommunityEdit->setEchoMode(QLineEdit::Password);
+
+    m_pOidField = new COidComboBox(m_pFields);
+    if (!m_pOidField->isEditable())
+        m_pOidField->setEditable(true);
+    m_pOidField->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+    m_pTimeoutSpin = new QSpinBox(m_pFields);
+    m_pTimeoutSpin->setRange(kMinTimeoutSec, kMaxTimeoutSec);
+    m_pTimeoutSpin->setValue(m_nTimeout);
+    m_pLogCountSpin = new QSpinBox(m_pFields);
+    m_pLogCountSpin->setRange(kMinLogCount, kMaxLogCount);
+    m_pLogCountSpin->setValue(m_nLogCount);
+
+    m_pLogCheck = new QCheckBox(tr("Generate &Log file"), m_pFields);
+
+    auto label = [this](const QString &text, QWidget *buddy) {
+        auto *l = new QLabel(text, m_pFields);
+        l->setBuddy(buddy);
+        return l;
+    };
+    grid->addWidget(label(tr("&Device:"), m_pDeviceCombo), 0, 0);
+    grid->addWidget(m_pDeviceCombo, 0, 1);
+    grid->addWidget(label(tr("Co&mmunity String:"), m_pCommunityEdit), 0, 2);
+    grid->addWidget(m_pCommunityEdit, 0, 3);
+    grid->addWidget(label(tr("&OID:"), m_pOidField), 1, 0);
+    grid->addWidget(m_pOidField, 1, 1, 1, 3);
+    grid->addWidget(label(tr("&Timeout (seconds):"), m_pTimeoutSpin), 2, 0);
+    grid->addWidget(m_pTimeoutSpin, 2, 1, Qt::AlignLeft);
+    grid->addWidget(label(tr("Log co&unt:"), m_pLogCountSpin), 2, 2);
+    grid->addWidget(m_pLogCountSpin, 2, 3, Qt::AlignLeft);
+    grid->addWidget(m_pLogCheck, 3, 0, 1, 4);
+    grid->setColumnStretch(1, 2);
+    grid->setColumnStretch(3, 1);
+
+    m_pGetNextButton = new QPushButton(tr("Get &Next"), this);
+    m_pGetNextButton->setDefault(true);
+    m_pGetButton = new QPushButton(tr("&Get"), this);
+    m_pCloseButton = new QPushButton(tr("&Close"), this);
+    connect(m_pGetNextButton, &QPushButton::clicked, this, &CMibWalkDlg::OnGetNext);
+    connect(m_pGetButton, &QPushButton::clicked, this, &CMibWalkDlg::OnGet);
+    connect(m_pCloseButton, &QPushButton::clicked, this, &CMibWalkDlg::OnClose);
+
+    // The buttons keep one size, wide enough for "Get &Next" and "Sto&p".
+    QFontMetrics metrics(m_pGetNextButton->font());
+    int width = kMinButtonWidth;
+    for (const QString &text : {tr("Get &Next"), tr("Sto&p"), tr("&Get"), tr("&Close")})
+        width = qMax(width, metrics.horizontalAdvance(text) + 2 * metrics.averageCharWidth() + 16);
+    const int height = m_pGetNextButton->sizeHint().height();
+    int y = kFieldsMargin;
+    for (QPushButton *button : {m_pGetNextButton, m_pGetButton, m_pCloseButton}) {
+        button->setGeometry(kInitialWidth - kButtonRightMargin - width, y, width, height);
+        y += height + kButtonSpacing;
+    }
+
+    m_pList = new CReportListCtrl(this);
+    m_pList->setShowGrid(true);
+    m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // several rows can be chosen for monitoring
+    m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pList->EnableCellTips(nullptr, 0);
+    m_pList->viewport()->installEventFilter(this);
+
+    const int fieldsWidth = kInitialWidth - kButtonRightMargin - width - 2 * kFieldsMargin;
+    const int fieldsHeight = m_pFields->sizeHint().height();
+    m_pFields->setGeometry(kFieldsMargin, kFieldsMargin, fieldsWidth, fieldsHeight);
+    const int listTop = qMax(kFieldsMargin + fieldsHeight, y - kButtonSpacing) + kListTopGap;
+    m_pList->setGeometry(kListSideMargin, listTop, kInitialWidth - 2 * kListSideMargin,
+                         kInitialHeight - kListBottomMargin - listTop);
+}
+
+void CMibWalkDlg::layoutControls()
+{
+    if (!m_pGetNextButton)
+        return;
+    const int width = this->width();
+    const int height = this->height();
+    int buttonsLeft = width;
+    for (QPushButton *button : {m_pGetNextButton, m_pGetButton, m_pCloseButton}) {
+        QRect r = button->geometry();
+        r.moveRight(width - kButtonRightMargin - 1);
+        button->setGeometry(r);
+        buttonsLeft = qMin(buttonsLeft, r.left());
+    }
+    QRect fields = m_pFields->geometry();
+    fields.setRight(buttonsLeft - kFieldsMargin - 1);
+    m_pFields->setGeometry(fields);
+    QRect list = m_pList->geometry();
+    list.setLeft(kListSideMargin);
+    list.setRight(width - kListSideMargin - 1);
+    list.setBottom(height - kListBottomMargin - 1);
+    m_pList->setGeometry(list);
+}
+
+void CMibWalkDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    layoutControls();
+}
+
+DeviceList &CMibWalkDlg::devices()
+{
+    return m_pDevices ? *m_pDevices : m_ownDevices;
+}
+
+void CMibWalkDlg::AddDevice(const QString &name, const QString &second)
+{
+    ::AddDevice(devices(), name, second);
+    // The combo box may lack a name the list has (the list is the view's and
+    // was filled before this dialog existed).
+    if (m_pDeviceCombo->findText(name, Qt::MatchFixedString) >= 0)
+        return;
+    // Sorted without regard to case; inserting must not change what the
+    // user typed into the field.
+    const QString typed = m_pDeviceCombo->currentText();
+    int at = 0;
+    while (at < m_pDeviceCombo->count() && m_pDeviceCombo->itemText(at).compare(name, Qt::CaseInsensitive) <= 0)
+        ++at;
+    const bool hadItems = m_pDeviceCombo->count() > 0;
+    m_pDeviceCombo->insertItem(at, name);
+    if (hadItems)
+        m_pDeviceCombo->setEditText(typed);
+}
+
+void CMibWalkDlg::UpdateData()
+{
+    m_strOid = m_pOidField->currentText();
+    m_strCommunity = m_pCommunityEdit->text();
+    m_nTimeout = m_pTimeoutSpin->value();
+    m_nLogCount = m_pLogCountSpin->value();
+}
+
+void CMibWalkDlg::setCaption(const QString &device, bool paused)
+{
+    setWindowTitle(paused ? tr("MIB WALK %1 - Pause").arg(device) : tr("MIB WALK %1").arg(device));
+}
+
+void CMibWalkDlg::OnGetNext()
+{
+    // While busy the button reads "Stop": it ends the walk, and also a
+    // single Get (which would otherwise start a walk beside the outstanding
+    // request), whatever the fields hold by now.
+    if (m_bBusy) {
+        StopRequest();
+        setCaption(m_strDevice, false);
+        return;
+    }
+
+    UpdateData();
+    m_strStartOid = m_strOid;
+    const QString device = m_pDeviceCombo->currentText();
+    m_strCurrentOid = m_strStartOid;
+    m_bPaused = false;
+    if (!device.isEmpty())
+        AddDevice(device, QString());
+    setCaption(device, false);
+
+    if (device.isEmpty()) {
+        showMessage(tr("Please enter device name or IP address."));
+        return;
+    }
+    if (m_strStartOid.isEmpty()) {
+        showMessage(tr("Please enter request OID."));
+        return;
+    }
+
+    m_strDevice = device;
+    m_bWalking = true;
+    ClearResults();
+    m_nRowCounter = 0;
+    if (!m_pSession->Open(device, m_strCommunity)) {
+        // nothing would ever be outstanding: stay idle and say why
+        m_bWalking = false;
+        showMessage(SnmpErrorText(SnmpGetLastError(m_pSession)));
+        return;
+    }
+    m_bAwaitingReply = m_pSession->SendRequest(requestOidText(m_strStartOid), SNMP_PDU_GETNEXT) == 1;
+    SetBusy(true);
+}
+
+void CMibWalkDlg::OnGet()
+{
+    if (m_bBusy)
+        return; // the button is disabled meanwhile
+    UpdateData();
+    m_strStartOid = m_strOid;
+    const QString device = m_pDeviceCombo->currentText();
+    if (!device.isEmpty())
+        AddDevice(device, QString());
+    ClearResults();
+    m_strCurrentOid = m_strStartOid;
+
+    if (device.isEmpty()) {
+        showMessage(tr("Please enter device name or IP address."));
+        return;
+    }
+    if (m_strStartOid.isEmpty()) {
+        showMessage(tr("Please enter request OID."));
+        return;
+    }
+
+    m_strDevice = device;
+    if (!m_pSession->Open(device, m_strCommunity)) {
+        showMessage(SnmpErrorText(SnmpGetLastError(m_pSession)));
+        return;
+    }
+    m_nRowCounter = 0;
+    m_pSession->SendRequest(requestOidText(m_strStartOid), SNMP_PDU_GET);
+    SetBusy(true);
+}
+
+void CMibWalkDlg::OnClose()
+{
+    ClearResults();
+    hide();
+}
+
+void CMibWalkDlg::SetBusy(bool busy)
+{
+    m_bBusy = busy;
+    if (busy) {
+        m_pGetNextButton->setText(tr("Sto&p"));
+        m_pGetButton->setEnabled(false);
+        m_pCloseButton->setEnabled(false);
+        if (m_pLogCheck->isChecked()) {
+            m_pLogFile = std::make_unique<CWalkLog>();
+            if (!m_pLogFile->Open()) {
+                m_pLogFile.reset();
+                // the request goes on without a log
+                showMessage(tr("Log file open error! file:%1").arg(CWalkLog::fileName()));
+            }
+        }
+    } else {
+        m_pGetNextButton->setText(tr("Get &Next"));
+        m_pGetNextButton->setEnabled(true);
+        m_pGetButton->setEnabled(true);
+        m_pCloseButton->setEnabled(true);
+        m_pLogFile.reset();
+    }
+}
+
+void CMibWalkDlg::StopRequest()
+{
+    m_nextRequestTimer.stop();
+    m_requestTimeoutTimer.stop();
+    m_pSession->Close();
+    m_bWalking = false;
+    m_bAwaitingReply = false;
+    SetBusy(false);
+}
+
+void CMibWalkDlg::EndWithMessage(const QString &text)
+{
+    WriteLog(text, SNMPN_RECEIVED);
+    // Idle before the message box: its event loop must not meet a late
+    // answer or a timer of a run that has ended.
+    StopRequest();
+    showMessage(text);
+}
+
+void CMibWalkDlg::WriteLog(const QString &text, SnmpNotifyCode kind)
+{
+    if (m_pLogFile)
+        m_pLogFile->WriteLog(text, kind);
+}
+
+void CMibWalkDlg::showMessage(const QString &text)
+{
+    QString body = text;
+    body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(QMessageBox::NoIcon, tr("Orvelle"), body, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CMibWalkDlg::OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload)
+{
+    // Notifications are queued: one may come after the run it belongs to
+    // was stopped.
+    if (!m_bBusy)
+        return;
+    switch (code) {
+    case SNMPN_GET_SENT:
+    case SNMPN_GETNEXT_SENT:
+        WriteLog(OidToText(payload.oid), code);
+        m_requestTimeoutTimer.start(m_nTimeout * kMsPerSecond);
+        break;
+    case SNMPN_RECEIVED: {
+        if (payload.received.pdu.requestId != m_pSession->requestId())
+            return; // the answer to an earlier request
+        m_requestTimeoutTimer.stop();
+        m_bAwaitingReply = false;
+        const int count = ProcessResponse(payload.received.pdu);
+        if (count < 0)
+            return; // the response ended the run
+        if (m_bWalking) {
+            if (IsInSubtree(m_strStartOid, m_strCurrentOid) && count > 0) {
+                if (!m_bPaused)
+                    m_nextRequestTimer.start();
+            } else {
+                m_bWalking = false;
+            }
+        }
+        if (!m_bWalking) {
+            m_pSession->Close();
+            SetBusy(false);
+        }
+        break;
+    }
+    case SNMPN_RECV_ERROR:
+    case SNMPN_SEND_ERROR:
+        EndWithMessage(SnmpErrorText(payload.error));
+        break;
+    default:
+        break;
+    }
+}
+
+int CMibWalkDlg::ProcessResponse(const SnmpPdu &pdu)
+{
+    if (pdu.errorStatus != 0) {
+        EndWithMessage(tr("\nReceived an error SNMP data from remote agent: %1 (%2)\r\noid '%3'")
+                           .arg(ErrorStatusText(pdu.errorStatus), QString::number(pdu.errorStatus), m_strCurrentOid));
+        return -1;
+    }
+    const int count = static_cast<int>(pdu.varbinds.size());
+    if (count <= 0)
+        AddNoDataRow();
+    for (const SnmpVarBind &variable : pdu.varbinds) {
+        if (m_bWalking) {
+            const QString returned = OidToText(variable.oid);
+            // An agent that does not move forward would be asked the same
+            // question for ever.
+            const SnmpOid &asked = m_pSession->lastRequestedOid();
+            if (IsInSubtree(m_strStartOid, returned) && variable.oid <= asked) {
+                EndWithMessage(tr("The agent answered GET NEXT for %1 with %2, which does not follow it: "
+                                  "the walk stops here.")
+                                   .arg(OidToText(asked), returned));
+                return -1;
+            }
+            m_strCurrentOid = returned;
+        }
+        if (IsInSubtree(m_strStartOid, m_strCurrentOid))
+            AddResultRow(variable);
+    }
+    return count;
+}
+
+void CMibWalkDlg::AddResultRow(const SnmpVarBind &variable)
+{
+    const QString oidText = OidToText(variable.oid);
+    QString label;
+    QString valueText; // empty for a syntax the renderer does not know
+    RenderValue(variable.value, label, valueText);
+
+    const QString language = m_pSettings ? m_pSettings->strLanguage : QStringLiteral("en");
+    tagMIBTran request;
+    request.pDocument = m_pReader ? m_pReader->getMIBTable() : nullptr;
+    request.pOid = &variable.oid;
+    request.pValue = &variable.value;
+    request.strOidName = oidText;
+    request.strValueText = valueText;
+    request.strLang = language;
+    SNMPOidToTranStr(&request, 0);
+    valueText = request.strValueText;
+
+    if (variable.value.syntax == SNMP_SYNTAX_OID && !variable.value.oid.isEmpty()) {
+        tagMIBTran name;
+        name.pDocument = request.pDocument;
+        name.pOid = &variable.value.oid;
+        name.pValue = &variable.value;
+        name.strOidName = valueText;
+        name.strLang = language;
+        SNMPOidToTranStr(&name, 1);
+        if (name.strOidName.compare(valueText, Qt::CaseInsensitive) != 0)
+            valueText = QStringLiteral("%1 (%2)").arg(name.strOidName, valueText);
+    }
+
+    WriteLog(valueText, SNMPN_RECEIVED);
+
+    const int row = m_pList->InsertItem(m_pList->GetItemCount(), oidText);
+    m_pList->SetItem(row, ColName, request.strOidName);
+    m_pList->SetItem(row, ColSyntax, label);
+    m_pList->SetItem(row, ColValue, valueText);
+    m_pList->SetItem(row, ColDescription, request.strObjectDescr);
+    if (m_nRowCounter % 2 == 1) {
+        m_pList->SetRowStyle(row, CReportListCtrl::RowBackground, true);
+        m_pList->SetRowBackground(row, kShadeColor, true);
+    }
+    ++m_nRowCounter;
+    TrimRows();
+}
+
+void CMibWalkDlg::AddNoDataRow()
+{
+    const QString text = tr("No data is available");
+    WriteLog(text, SNMPN_RECEIVED);
+    const int row = m_pList->InsertItem(m_pList->GetItemCount(), m_strCurrentOid);
+    m_pList->SetItem(row, ColName, QString());
+    m_pList->SetItem(row, ColValue, text);
+    ++m_nRowCounter;
+    TrimRows();
+}
+
+void CMibWalkDlg::TrimRows()
+{
+    while (m_pList->GetItemCount() > m_nLogCount)
+        m_pList->DeleteItem(0);
+}
+
+void CMibWalkDlg::ClearResults()
+{
+    while (m_pList->GetItemCount() > 0)
+        m_pList->DeleteItem(0);
+}
+
+void CMibWalkDlg::SendNext()
+{
+    m_bAwaitingReply = m_pSession->SendRequest(requestOidText(m_strCurrentOid), SNMP_PDU_GETNEXT) == 1;
+}
+
+void CMibWalkDlg::OnNextRequestTimer()
+{
+    // paused after this request was scheduled: it waits for the resume
+    if (!m_bWalking || m_bPaused)
+        return;
+    SendNext();
+}
+
+void CMibWalkDlg::OnRequestTimeout()
+{
+    EndWithMessage(tr("SNMP request timeout! oid '%1'").arg(m_strCurrentOid));
+}
+
+bool CMibWalkDlg::IsInSubtree(const QString &start, const QString &returned)
+{
+    const std::vector<quint64> prefix = oidComponents(start);
+    const std::vector<quint64> oid = oidComponents(returned);
+    if (oid.size() < prefix.size())
+        return false;
+    return std::equal(prefix.begin(), prefix.end(), oid.begin());
+}
+
+void CMibWalkDlg::OnOidSelected(const OidTreeItem *item)
+{
+    if (!item)
+        return;
+    m_strOid = item->strOid;
+    m_pOidField->setEditText(m_strOid);
+}
+
+bool CMibWalkDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_pList && watched == m_pList->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::LeftButton)
+                OnListClick();
+            break;
+        }
+        case QEvent::MouseButtonDblClick: {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::LeftButton)
+                OnListDoubleClick(mouse->position().toPoint());
+            break;
+        }
+        case QEvent::ContextMenu: {
+            const auto *menu = static_cast<QContextMenuEvent *>(event);
+            OnListRightClick(menu->pos(), menu->globalPos());
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CMibWalkDlg::OnListClick()
+{
+    if (!m_bWalking)
+        return;
+    if (m_bPaused) {
+        m_bPaused = false;
+        // With the answer to the last request still to come, that answer
+        // schedules the next request; a second one now would walk twice.
+        if (!m_bAwaitingReply)
+            m_nextRequestTimer.start();
+        setCaption(m_pDeviceCombo->currentText(), false);
+    } else {
+        m_bPaused = true;
+        setCaption(m_pDeviceCombo->currentText(), true);
+    }
+}
+
+void CMibWalkDlg::OnListDoubleClick(const QPoint &position)
+{
+    const QModelIndex index = m_pList->indexAt(position);
+    if (!index.isValid())
+        return;
+    m_pOidField->setEditText(m_pList->GetItemText(index.row(), ColOid).left(kMaxCopiedOidChars));
+}
+
+void CMibWalkDlg::OnListRightClick(const QPoint &position, const QPoint &globalPosition)
+{
+    if (!m_pList->indexAt(position).isValid())
+        return;
+    m_pContextMenu->exec(globalPosition);
+}
+
+void CMibWalkDlg::OnObjectMonitoring()
+{
+    QStringList oids;
+    for (int row : m_pList->selectedRows())
+        oids << m_pList->GetItemText(row, ColOid);
+    if (oids.isEmpty())
+        return;
+    emit objectMonitoringRequested(m_pDeviceCombo->currentText(), m_pCommunityEdit->text(), oids);
+}

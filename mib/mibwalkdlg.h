@@ -1,0 +1,208 @@
+#pragma once
+
+// CMibWalkDlg: the program's SNMP browser, a modeless, resizable dialog.
+//
+// The user names a device, a read community and an OID, then sends one GET
+// ("&Get") or walks the subtree under the OID with a chain of GET NEXT
+// requests ("Get &Next", which reads "Sto&p" while a request runs). Every
+// variable that comes back becomes a row of the result list with its OID, MIB
+// name, syntax, value and description; the list keeps only the newest
+// "Log count" rows. Requests time out after "Timeout" seconds, a click in the
+// list pauses and resumes a walk, and with "Generate Log file" checked the
+// traffic goes to a log (CWalkLog).
+//
+// The main view creates one, hands it the MIB reader, its settings and the
+// run's device list, and calls Create() once at start; the dialog then lives
+// hidden until the view's MIB Walk command shows it. Hiding does not stop a
+// walk. Everything runs on the GUI thread: the session's notifications
+// arrive queued, like the posted messages of a dialog, and two single-shot
+// timers drive the walk (the next request shortly after an answer inside the
+// subtree; the response timeout).
+//
+//     auto *walk = new CMibWalkDlg(view);
+//     walk->m_pReader = reader; walk->m_pSettings = &settings; walk->m_pDevices = &devices;
+//     walk->Create();
+//     ...MIB Walk command: walk->hide(); walk->show(); walk->raise();
+
+#include "balloonwnd.h"
+#include "devicelist.h"
+#include "snmpsession.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+class CAppSettings;
+class COidComboBox;
+class CReportListCtrl;
+class CWalkLog;
+class CXMLRead;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSpinBox;
+class QWidget;
+struct OidTreeItem;
+
+class CMibWalkDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Field defaults and ranges.
+    static constexpr int kDefaultTimeoutSec = 5;
+    static constexpr int kMinTimeoutSec = 1;
+    static constexpr int kMaxTimeoutSec = 30;
+    static constexpr int kDefaultLogCount = 200; // rows kept
+    static constexpr int kMinLogCount = 10;
+    static constexpr int kMaxLogCount = 500;
+    // The walk's pace: the next GET NEXT goes out this long after an answer.
+    static constexpr int kNextRequestDelayMs = 10;
+    // Layout: buttons and list keep these distances to the client edges.
+    static constexpr int kButtonRightMargin = 8;
+    static constexpr int kListSideMargin = 8;
+    static constexpr int kListBottomMargin = 20;
+    static constexpr int kMinWidth = 660;
+    static constexpr int kMinHeight = 220;
+    // Result list columns.
+    enum Column { ColOid = 0, ColName, ColSyntax, ColValue, ColDescription, ColumnCount };
+    // The longest OID text a double click copies into the OID field.
+    static constexpr int kMaxCopiedOidChars = 2047;
+
+    explicit CMibWalkDlg(QWidget *parent = nullptr);
+    ~CMibWalkDlg() override;
+
+    // Handed over by the view before Create; not owned. Without a device
+    // list the dialog keeps one of its own.
+    const CXMLRead *m_pReader = nullptr;
+    const CAppSettings *m_pSettings = nullptr;
+    DeviceList *m_pDevices = nullptr;
+
+    // Builds the dialog, hidden: controls, cell tip, session, OID tree and
+    // device list. An SNMP stack that cannot start is reported here; the
+    // dialog still opens (its requests then fail). Gives true.
+    bool Create();
+
+    // True when `returned` lies in the subtree under `start`. Both are read
+    // as dot-separated components, each the number its leading digits give
+    // (0 when it starts with none); a final "." adds no component. Inside
+    // when `start` runs out first or together; outside at the first
+    // component that differs or when `returned` runs out first. So every
+    // OID beginning 1.3.6.1 is under "1.3.6.1.", and 1.3.6.10 is not under
+    // 1.3.6.1.
+    static bool IsInSubtree(const QString &start, const QString &returned);
+
+    // State and controls, for the view and the tests.
+    bool isWalking() const { return m_bWalking; }
+    bool isPaused() const { return m_bPaused; }
+    bool isBusy() const { return m_bBusy; }
+    QComboBox *deviceCombo() const { return m_pDeviceCombo; }
+    COidComboBox *oidField() const { return m_pOidField; }
+    QLineEdit *communityEdit() const { return m_pCommunityEdit; }
+    QSpinBox *timeoutSpin() const { return m_pTimeoutSpin; }
+    QSpinBox *logCountSpin() const { return m_pLogCountSpin; }
+    QCheckBox *logCheckBox() const { return m_pLogCheck; }
+    QPushButton *getNextButton() const { return m_pGetNextButton; }
+    QPushButton *getButton() const { return m_pGetButton; }
+    QPushButton *closeButton() const { return m_pCloseButton; }
+    CReportListCtrl *resultList() const { return m_pList; }
+    CSnmpSession *session() const { return m_pSession; }
+    CBalloonWnd *balloon() { return &m_balloon; }
+    QMenu *contextMenu() const { return m_pContextMenu; }
+    // The response timer runs while a request waits for its answer.
+    const QTimer &requestTimeoutTimer() const { return m_requestTimeoutTimer; }
+    // Test and tuning hook: the pause between an answer and the next GET
+    // NEXT (kNextRequestDelayMs unless changed).
+    void setNextRequestDelay(int ms) { m_nextRequestTimer.setInterval(ms); }
+
+public slots:
+    void OnGetNext();
+    void OnGet();
+    // Clears the result list and hides the dialog.
+    void OnClose();
+
+signals:
+    // "&Object Monitoring" of the result list's context menu: the device and
+    // community of the dialog and the OIDs of the selected rows in row order.
+    void objectMonitoringRequested(const QString &device, const QString &community, const QStringList &oids);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void layoutControls();
+    // Reads the fields into the members, as the dialog's data exchange does.
+    void UpdateData();
+    void AddDevice(const QString &name, const QString &second);
+    DeviceList &devices();
+
+    void OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload);
+    void OnNextRequestTimer();
+    void OnRequestTimeout();
+    void OnOidSelected(const OidTreeItem *item);
+    void OnListClick();
+    void OnListDoubleClick(const QPoint &position);
+    void OnListRightClick(const QPoint &position, const QPoint &globalPosition);
+    void OnObjectMonitoring();
+
+    // Gives the number of variables, or -1 when the response ended the run.
+    int ProcessResponse(const SnmpPdu &pdu);
+    void AddResultRow(const SnmpVarBind &variable);
+    void AddNoDataRow();
+    void TrimRows();
+    void ClearResults();
+    void SetBusy(bool busy);
+    // Ends the Get or walk: timers off, session closed, idle.
+    void StopRequest();
+    // Logs `text` as a reply, ends the run, then tells the user.
+    void EndWithMessage(const QString &text);
+    void SendNext();
+    void WriteLog(const QString &text, SnmpNotifyCode kind);
+    void showMessage(const QString &text);
+    void setCaption(const QString &device, bool paused);
+
+    // Data exchange texts and numbers.
+    QString m_strOid;
+    QString m_strCommunity;
+    int m_nTimeout = kDefaultTimeoutSec;
+    int m_nLogCount = kDefaultLogCount;
+    QString m_strDevice;      // device of the running Get or walk
+    QString m_strStartOid;
+    QString m_strCurrentOid;
+    bool m_bWalking = false;
+    bool m_bPaused = false;
+    bool m_bBusy = false;
+    // A request of the walk has gone out and its answer has not come: a
+    // resume must not send a second one beside it.
+    bool m_bAwaitingReply = false;
+    int m_nRowCounter = 0;
+
+    CSnmpSession *m_pSession = nullptr;
+    std::unique_ptr<CWalkLog> m_pLogFile;
+    QMenu *m_pContextMenu = nullptr;
+    DeviceList m_ownDevices;
+    bool m_bCreated = false;
+
+    QTimer m_nextRequestTimer;    // IDT_NEXT_REQUEST (10)
+    QTimer m_requestTimeoutTimer; // IDT_REQUEST_TIMEOUT (11)
+
+    QWidget *m_pFields = nullptr;
+    QComboBox *m_pDeviceCombo = nullptr;
+    COidComboBox *m_pOidField = nullptr;
+    QLineEdit *m_pCommunityEdit = nullptr;
+    QSpinBox *m_pTimeoutSpin = nullptr;
+    QSpinBox *m_pLogCountSpin = nullptr;
+    QCheckBox *m_pLogCheck = nullptr;
+    QPushButton *m_pGetNextButton = nullptr;
+    QPushButton *m_pGetButton = nullptr;
+    QPushButton *m_pCloseButton = nullptr;
+    CReportListCtrl *m_pList = nullptr;
+    CBalloonWnd m_balloon;
+};

@@ -1,0 +1,315 @@
+#include "snmpsetdlg.h"
+#include "ui_snmpsetdlg.h"
+
+#include "appsettings.h"
+#include "oidcombobox.h"
+#include "snmperror.h"
+#include "snmpstack.h"
+#include "xmlread.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+
+// The leading decimal number of a text, as the user typed it: optional
+// white space, an optional sign, at least one digit. Whatever follows the
+// digits is ignored.
+struct LeadingNumber
+{
+    QString text;          // sign and digits, for messages
+    bool negative = false;
+    bool fits64 = false;   // magnitude below 10^19: `magnitude` holds it
+    quint64 magnitude = 0;
+};
+
+std::optional<LeadingNumber> leadingNumber(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i).isSpace())
+        ++i;
+    const qsizetype start = i;
+    LeadingNumber n;
+    if (i < text.size() && (text.at(i) == u'-' || text.at(i) == u'+')) {
+        n.negative = text.at(i) == u'-';
+        ++i;
+    }
+    const qsizetype firstDigit = i;
+    while (i < text.size() && text.at(i) >= u'0' && text.at(i) <= u'9')
+        ++i;
+    if (i == firstDigit)
+        return std::nullopt;
+    n.text = text.mid(start, i - start);
+    QStringView digits = QStringView(text).mid(firstDigit, i - firstDigit);
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits = digits.mid(1);
+    // 19 digits always fit in 64 bits; anything longer is out of every range here
+    if (digits.size() <= 19) {
+        n.fits64 = true;
+        n.magnitude = digits.toULongLong();
+    }
+    return n;
+}
+
+} // namespace
+
+CSnmpSetDlg::CSnmpSetDlg(const CXMLRead *reader, const CAppSettings *settings, DeviceList *devices, QWidget *parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CSnmpSetDlg>())
+    , m_pReader(reader)
+    , m_pSettings(settings)
+    , m_pDevices(devices)
+    , m_strOid(QLatin1String(kInitialOid))
+{
+    m_ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    connect(m_ui->submitButton, &QPushButton::clicked, this, &CSnmpSetDlg::OnOK);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &CSnmpSetDlg::OnCancel);
+    connect(m_ui->oid, &COidComboBox::oidSelected, this, &CSnmpSetDlg::OnOidSelected);
+    OnInitDialog();
+}
+
+CSnmpSetDlg::~CSnmpSetDlg() = default;
+
+QComboBox *CSnmpSetDlg::deviceCombo() const { return m_ui->device; }
+QLineEdit *CSnmpSetDlg::communityEdit() const { return m_ui->community; }
+COidComboBox *CSnmpSetDlg::oidField() const { return m_ui->oid; }
+QComboBox *CSnmpSetDlg::syntaxCombo() const { return m_ui->syntax; }
+QLineEdit *CSnmpSetDlg::valueEdit() const { return m_ui->value; }
+QPlainTextEdit *CSnmpSetDlg::statusBox() const { return m_ui->status; }
+QPushButton *CSnmpSetDlg::submitButton() const { return m_ui->submitButton; }
+QPushButton *CSnmpSetDlg::closeButton() const { return m_ui->closeButton; }
+
+void CSnmpSetDlg::OnInitDialog()
+{
+    m_pSession = new CSnmpSession(this);
+    connect(m_pSession, &CSnmpSession::snmpNotify, this, &CSnmpSetDlg::OnSessionEvent);
+    // Told once the dialog is on screen; it stays usable, Submit then fails
+    // with the stack's own error.
+    m_bInitFailed = !m_pSession->Initialise();
+
+    m_ui->oid->CreateDropDown(0, kDropDownHeight, m_pReader ? m_pReader->getMIBTable() : nullptr);
+    m_ui->oid->setEditText(m_strOid);
+
+    // The user chooses the syntax: a preselected one would be sent unnoticed.
+    m_ui->syntax->setCurrentIndex(-1);
+
+    if (m_pDevices)
+        for (const tagDEVICE &device : std::as_const(*m_pDevices))
+            insertDeviceSorted(device.strName);
+    addDevice(QLatin1String(kLocalDevice), QLatin1String(kLocalDeviceSecond));
+    m_ui->device->setCurrentIndex(0);
+}
+
+void CSnmpSetDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_bShown)
+        return;
+    m_bShown = true;
+    if (m_bInitFailed)
+        QTimer::singleShot(0, this, [this] { showMessage(tr("WinSNMP SNMP Open error!")); });
+}
+
+void CSnmpSetDlg::addDevice(const QString &name, const QString &second)
+{
+    if (m_pDevices) {
+        if (AddDevice(*m_pDevices, name, second))
+            insertDeviceSorted(name);
+        return;
+    }
+    if (m_ui->device->findText(name, Qt::MatchFixedString) < 0)
+        insertDeviceSorted(name);
+}
+
+void CSnmpSetDlg::insertDeviceSorted(const QString &name)
+{
+    // a sorted box: the first entry, selected at start, is the
+    // alphabetically first device
+    int row = 0;
+    while (row < m_ui->device->count() && m_ui->device->itemText(row).compare(name, Qt::CaseInsensitive) <= 0)
+        ++row;
+    m_ui->device->insertItem(row, name);
+}
+
+void CSnmpSetDlg::OnOidSelected(const OidTreeItem *item)
+{
+    if (!item)
+        return;
+    m_strOid = item->strOid;
+    // a picked object is written at its scalar instance
+    m_ui->oid->setEditText(m_strOid + QLatin1String(".0"));
+
+    SnmpOid oid;
+    if (!SnmpStrToOid(m_strOid, oid)) {
+        showMessage(SnmpErrorText(SnmpGetLastError()));
+        return;
+    }
+    tagMIBTran request;
+    request.pDocument = m_pReader ? m_pReader->getMIBTable() : nullptr;
+    request.pOid = &oid;
+    request.strLang = m_pSettings ? m_pSettings->strLanguage : QStringLiteral("en");
+    SNMPOidToTranStr(&request, 0);
+    if (request.nWriteSyntax > 0) {
+        setStatusText(request.strObjectDescr);
+        m_ui->syntax->setCurrentIndex(request.nWriteSyntax - 1);
+    } else {
+        setStatusText(tr("This object is not defined as \"write enable' object.\r\n"
+                         "Enter necessay information to operate SET request.\r\n"));
+    }
+}
+
+void CSnmpSetDlg::OnOK()
+{
+    const int entry = m_ui->syntax->currentIndex();
+    if (entry < 0 || entry >= SyntaxCount || !m_pSession)
+        return;
+    const QString oidText = m_ui->oid->currentText();
+    const QString device = m_ui->device->currentText();
+    const std::optional<SnmpValue> value = buildValue(entry, m_ui->value->text());
+    if (!value)
+        return;
+    m_pSession->Close();
+    // An empty or unknown device is refused by the session at the send, an
+    // OID text that does not parse too: both come back as a send error.
+    if (m_pSession->Open(device, m_ui->community->text()))
+        m_pSession->SendRequest(oidText, SNMP_PDU_SET, *value);
+    else
+        showMessage(SnmpErrorText(SnmpGetLastError(m_pSession)));
+}
+
+std::optional<SnmpValue> CSnmpSetDlg::buildValue(int entry, const QString &text)
+{
+    switch (entry) {
+    case SyntaxSigned:
+        return buildInteger(false, text);
+    case SyntaxUnsigned:
+        return buildInteger(true, text);
+    case SyntaxOctets:
+        return SnmpValue::bytes(SNMP_SYNTAX_OCTETS, SnmpToLocal8Bit(text, kMaxOctetStringBytes));
+    case SyntaxOid: {
+        SnmpOid oid;
+        if (!SnmpStrToOid(text, oid)) {
+            showMessage(SnmpErrorText(SnmpGetLastError()));
+            return std::nullopt;
+        }
+        return SnmpValue::objectId(std::move(oid));
+    }
+    case SyntaxIpAddress:
+        if (std::optional<QByteArray> address = ParseIpAddress(text))
+            return SnmpValue::bytes(SNMP_SYNTAX_IPADDR, *address);
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<SnmpValue> CSnmpSetDlg::buildInteger(bool isUnsigned, const QString &text)
+{
+    // Out-of-range values are refused rather than wrapped or saturated: a
+    // different number than the one typed must never reach the agent.
+    const qint64 lowest = isUnsigned ? 0 : std::numeric_limits<qint32>::min();
+    const qint64 highest = isUnsigned ? qint64(std::numeric_limits<quint32>::max()) : std::numeric_limits<qint32>::max();
+    const std::optional<LeadingNumber> n = leadingNumber(text);
+    if (!n) {
+        showMessage(tr("The value \"%1\" is not a decimal number.\nEnter a number from %2 to %3.")
+                        .arg(text.trimmed(), QString::number(lowest), QString::number(highest)));
+        return std::nullopt;
+    }
+    const bool inRange = n->fits64 && n->magnitude <= quint64(n->negative ? -lowest : highest);
+    if (!inRange) {
+        const QString message = isUnsigned
+            ? tr("The value %1 is outside the range of a 32-bit unsigned integer.\nEnter a number from %2 to %3.")
+            : tr("The value %1 is outside the range of a 32-bit signed integer.\nEnter a number from %2 to %3.");
+        showMessage(message.arg(n->text, QString::number(lowest), QString::number(highest)));
+        return std::nullopt;
+    }
+    const qint64 number = n->negative ? -qint64(n->magnitude) : qint64(n->magnitude);
+    // Unsigned32 shares its tag with Gauge32 ([APPLICATION 2]): an INTEGER
+    // would make every value above 2^31 - 1 negative at the agent, and the
+    // layer's UINT32 (0x47) is the obsolete UInteger32 tag that agents
+    // refuse as a wrong type.
+    if (isUnsigned)
+        return SnmpValue::unsignedValue(SNMP_SYNTAX_GAUGE32, static_cast<quint32>(number));
+    return SnmpValue::integer(static_cast<qint32>(number));
+}
+
+std::optional<QByteArray> CSnmpSetDlg::ParseIpAddress(const QString &text)
+{
+    QStringList parts = text.split(u'.');
+    if (parts.size() == 5 && parts.last().isEmpty())
+        parts.removeLast(); // "10.0.0.1."
+    QByteArray bytes;
+    if (parts.size() == 4) {
+        for (const QString &part : std::as_const(parts)) {
+            // a part above 255, or without a number, would send another
+            // address than the one typed
+            const std::optional<LeadingNumber> n = leadingNumber(part);
+            if (!n || !n->text.front().isDigit() || !n->fits64 || n->magnitude > 255)
+                break;
+            bytes.append(static_cast<char>(n->magnitude));
+        }
+    }
+    if (bytes.size() != 4) {
+        showMessage(tr("Invalid IP Address format.\r\nUse \"xxx.xxx.xxx.xxx\"\r\n"));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+void CSnmpSetDlg::OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload)
+{
+    // Only whether the request went out is told: the agent's answer (code 2)
+    // is not read, and a late one meets a closed session.
+    switch (code) {
+    case SNMPN_OTHER_SENT:
+        showMessage(tr("SNMP SET request has been sent."));
+        if (m_pSession)
+            m_pSession->Close();
+        break;
+    case SNMPN_RECV_ERROR:
+    case SNMPN_SEND_ERROR:
+        showMessage(SnmpErrorText(payload.error));
+        if (m_pSession)
+            m_pSession->Close();
+        break;
+    default:
+        break;
+    }
+}
+
+void CSnmpSetDlg::OnCancel()
+{
+    if (m_pSession) {
+        // deleted later: this may run while one of its notifications is
+        // being handled
+        disconnect(m_pSession, nullptr, this, nullptr);
+        m_pSession->Close();
+        m_pSession->deleteLater();
+        m_pSession = nullptr;
+    }
+    QDialog::reject();
+}
+
+void CSnmpSetDlg::reject()
+{
+    OnCancel();
+}
+
+void CSnmpSetDlg::setStatusText(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    m_ui->status->setPlainText(shown);
+}
+
+void CSnmpSetDlg::showMessage(const QString &text)
+{
+    QString body = text;
+    body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(QMessageBox::NoIcon, tr("Orvelle"), body, QMessageBox::Ok, this);
+    box.exec();
+}
