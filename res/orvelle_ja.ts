@@ -199,6 +199,126 @@ View User Guide</source>
     </message>
 </context>
 <context>
+    <name>CMibWalkDlg</name>
+    <message>
+        <source>oid</source>
+        <translation>OID</translation>
+    </message>
+    <message>
+        <source>Syntax</source>
+        <translation>構文</translation>
+    </message>
+    <message>
+        <source>value</source>
+        <translation>値</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>説明</translation>
+    </message>
+    <message>
+        <source>Verdana</source>
+        <extracomment>Font face of the result list&apos;s cell tips.</extracomment>
+        <translation>Verdana</translation>
+    </message>
+    <message>
+        <source>WinSNMP SNMP Open error!</source>
+        <translation>SNMP セッションを開けません!</translation>
+    </message>
+    <message>
+        <source>&amp;Object Monitoring</source>
+        <translation>オブジェクト監視(&amp;O)</translation>
+    </message>
+    <message>
+        <source>MIB WALK</source>
+        <translation>MIB ウォーク</translation>
+    </message>
+    <message>
+        <source>Generate &amp;Log file</source>
+        <translation>ログ ファイルを作成する(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Device:</source>
+        <translation>デバイス(&amp;D):</translation>
+    </message>
+    <message>
+        <source>Co&amp;mmunity String:</source>
+        <translation>コミュニティ名(&amp;M):</translation>
+    </message>
+    <message>
+        <source>&amp;OID:</source>
+        <translation>OID(&amp;O):</translation>
+    </message>
+    <message>
+        <source>&amp;Timeout (seconds):</source>
+        <translation>タイムアウト (秒)(&amp;T):</translation>
+    </message>
+    <message>
+        <source>Log co&amp;unt:</source>
+        <translation>保持する行数(&amp;U):</translation>
+    </message>
+    <message>
+        <source>Get &amp;Next</source>
+        <translation>Get Next(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;Get</source>
+        <translation>Get(&amp;G)</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>閉じる(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Sto&amp;p</source>
+        <translation>停止(&amp;P)</translation>
+    </message>
+    <message>
+        <source>MIB WALK %1 - Pause</source>
+        <translation>MIB ウォーク %1 - 一時停止</translation>
+    </message>
+    <message>
+        <source>MIB WALK %1</source>
+        <translation>MIB ウォーク %1</translation>
+    </message>
+    <message>
+        <source>Please enter device name or IP address.</source>
+        <translation>デバイス名または IP アドレスを入力してください。</translation>
+    </message>
+    <message>
+        <source>Please enter request OID.</source>
+        <translation>要求する OID を入力してください。</translation>
+    </message>
+    <message>
+        <source>Log file open error! file:%1</source>
+        <translation>ログ ファイルを開けません! ファイル:%1</translation>
+    </message>
+    <message>
+        <source>Orvelle</source>
+        <translation>Orvelle</translation>
+    </message>
+    <message>
+        <source>
+Received an error SNMP data from remote agent: %1 (%2)<byte value="xd"/>
+oid &apos;%3&apos;</source>
+        <translation>
+リモート エージェントからエラーの SNMP データを受信しました: %1 (%2)<byte value="xd"/>
+oid &apos;%3&apos;</translation>
+    </message>
+    <message>
+        <source>The agent answered GET NEXT for %1 with %2, which does not follow it: the walk stops here.</source>
+        <translation>エージェントは %1 に対する GET NEXT に %2 で応答しましたが、これは %1 より後の OID ではありません。ウォークをここで終了します。</translation>
+    </message>
+    <message>
+        <source>No data is available</source>
+        <translation>データがありません</translation>
+    </message>
+    <message>
+        <source>SNMP request timeout! oid &apos;%1&apos;</source>
+        <translation>SNMP 要求がタイムアウトしました! oid &apos;%1&apos;</translation>
+    </message>
+</context>
+<context>
     <name>COrvelleView</name>
     <message>
         <source>Verdana</source>
@@ -271,6 +391,107 @@ Check the address, or choose another port with the trap_port setting in DATA/Con
 Ports below 1024 can only be opened by root or by a program with the capability cap_net_bind_service (for example: sudo setcap cap_net_bind_service=+ep %3). Grant it, or choose a port of 1024 or above with the trap_port setting in DATA/Config.xml.</source>
         <translation>UDP ポート %1 でトラップを受信できません: %2
 1024 未満のポートは、root またはケーパビリティ cap_net_bind_service を持つプログラムだけが開けます (例: sudo setcap cap_net_bind_service=+ep %3)。権限を与えるか、DATA/Config.xml の trap_port 設定で 1024 以上のポートを選んでください。</translation>
+    </message>
+</context>
+<context>
+    <name>CSnmpSetDlg</name>
+    <message>
+        <source>SNMP SET Request</source>
+        <translation>SNMP SET 要求</translation>
+    </message>
+    <message>
+        <source>Target Device:</source>
+        <translation>対象デバイス:</translation>
+    </message>
+    <message>
+        <source>&amp;Submit</source>
+        <translation>送信(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>閉じる(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Community String(Write):</source>
+        <translation>コミュニティ名 (書き込み):</translation>
+    </message>
+    <message>
+        <source>OID:</source>
+        <translation>OID:</translation>
+    </message>
+    <message>
+        <source>Syntax:</source>
+        <translation>構文:</translation>
+    </message>
+    <message>
+        <source>32-bit signed integer</source>
+        <translation>32 ビット符号付き整数</translation>
+    </message>
+    <message>
+        <source>32-bit unsigned integer</source>
+        <translation>32 ビット符号なし整数</translation>
+    </message>
+    <message>
+        <source>octet string variable</source>
+        <translation>オクテット文字列</translation>
+    </message>
+    <message>
+        <source>object identifier</source>
+        <translation>オブジェクト識別子</translation>
+    </message>
+    <message>
+        <source>32-bit Internet address</source>
+        <translation>32 ビット インターネット アドレス</translation>
+    </message>
+    <message>
+        <source>Value:</source>
+        <translation>値:</translation>
+    </message>
+    <message>
+        <source>WinSNMP SNMP Open error!</source>
+        <translation>SNMP セッションを開けません!</translation>
+    </message>
+    <message>
+        <source>This object is not defined as &quot;write enable&apos; object.<byte value="xd"/>
+Enter necessay information to operate SET request.<byte value="xd"/>
+</source>
+        <translation>このオブジェクトは書き込み可能なオブジェクトとして定義されていません。<byte value="xd"/>
+SET 要求に必要な情報を入力してください。<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>The value &quot;%1&quot; is not a decimal number.
+Enter a number from %2 to %3.</source>
+        <translation>値「%1」は 10 進数ではありません。
+%2 から %3 までの数を入力してください。</translation>
+    </message>
+    <message>
+        <source>The value %1 is outside the range of a 32-bit unsigned integer.
+Enter a number from %2 to %3.</source>
+        <translation>値 %1 は 32 ビット符号なし整数の範囲外です。
+%2 から %3 までの数を入力してください。</translation>
+    </message>
+    <message>
+        <source>The value %1 is outside the range of a 32-bit signed integer.
+Enter a number from %2 to %3.</source>
+        <translation>値 %1 は 32 ビット符号付き整数の範囲外です。
+%2 から %3 までの数を入力してください。</translation>
+    </message>
+    <message>
+        <source>Invalid IP Address format.<byte value="xd"/>
+Use &quot;xxx.xxx.xxx.xxx&quot;<byte value="xd"/>
+</source>
+        <translation>IP アドレスの形式が正しくありません。<byte value="xd"/>
+&quot;xxx.xxx.xxx.xxx&quot; の形式で入力してください。<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>SNMP SET request has been sent.</source>
+        <translation>SNMP SET 要求を送信しました。</translation>
+    </message>
+    <message>
+        <source>Orvelle</source>
+        <translation>Orvelle</translation>
     </message>
 </context>
 <context>
