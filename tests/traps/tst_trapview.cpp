@@ -4,13 +4,16 @@
 // cell tip.
 
 #include "i18n.h"
+#include "mibwalkdlg.h"
 #include "mainframe.h"
 #include "orvelleview.h"
 #include "testsupport.h"
 #include "trapaction.h"
 #include "trapreceiver.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -88,6 +91,7 @@ private slots:
     void exportFailures();
     void portInUseLeavesServiceStopped();
     void cellTipFollowsMouse();
+    void toolCommandsOpenTheDialogs();
     void translatedHeadingsFit(); // last: installs the Japanese catalogue
 
 private:
@@ -498,6 +502,32 @@ void TestTrapView::cellTipFollowsMouse()
     QCOMPARE(balloon->state(), 1);
     QTest::mousePress(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->trapModel()->index(0, 2)).center());
     QCOMPARE(balloon->state(), 0);
+}
+
+void TestTrapView::toolCommandsOpenTheDialogs()
+{
+    CMainFrame *frame = startFrame();
+    QVERIFY(frame);
+    // the walk dialog exists from the start, hidden, and the command brings it up
+    CMibWalkDlg *walk = frame->view()->mibWalkDialog();
+    QVERIFY(walk);
+    QVERIFY(!walk->isVisible());
+    for (QAction *action : frame->findChildren<QAction *>())
+        if (action->text() == QLatin1String("MIB &Walk") && action->isEnabled()) {
+            action->trigger();
+            break;
+        }
+    QVERIFY(walk->isVisible());
+    // SNMP SET runs modally and offers the devices the walk has used
+    AddDevice(frame->view()->devices(), QStringLiteral("192.0.2.9"), QString());
+    QStringList offered;
+    onNextModal([&offered](QWidget *modal) {
+        if (auto *combo = modal->findChild<QComboBox *>())
+            for (int i = 0; i < combo->count(); ++i)
+                offered << combo->itemText(i);
+    });
+    frame->view()->OnSnmpSet();
+    QVERIFY2(offered.contains(QStringLiteral("192.0.2.9")), qPrintable(offered.join(u' ')));
 }
 
 void TestTrapView::translatedHeadingsFit()
