@@ -1,5 +1,7 @@
 #include "reportlistctrl.h"
 
+#include "celltip.h"
+
 #include "balloonwnd.h"
 #include "reportlistmodel.h"
 
@@ -214,19 +216,7 @@ void CReportListCtrl::updateCellTip(const QPoint &position, const QEvent *event)
         return;
     }
 
-    // Strictly inside a column: a pointer exactly on either edge of a column
-    // belongs to none.
-    const int x = position.x() + horizontalHeader()->offset();
-    int column = -1;
-    int left = 0;
-    for (int c = 0; c < m_model->columnCount(); ++c) {
-        const int width = columnWidth(c);
-        if (x > left && x < left + width) {
-            column = c;
-            break;
-        }
-        left += width;
-    }
+    const int column = CellTipColumnAt(this, position.x());
     if (column < 0) {
         forgetHotCell();
         return;

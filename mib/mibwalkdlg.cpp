@@ -523,41 +523,17 @@ int CMibWalkDlg::ProcessResponse(const SnmpPdu &pdu)
 
 void CMibWalkDlg::AddResultRow(const SnmpVarBind &variable)
 {
-    const QString oidText = OidToText(variable.oid);
-    QString label;
-    QString valueText; // empty for a syntax the renderer does not know
-    RenderValue(variable.value, label, valueText);
-
     const QString language = m_pSettings ? m_pSettings->strLanguage : QStringLiteral("en");
-    tagMIBTran request;
-    request.pDocument = m_pReader ? m_pReader->getMIBTable() : nullptr;
-    request.pOid = &variable.oid;
-    request.pValue = &variable.value;
-    request.strOidName = oidText;
-    request.strValueText = valueText;
-    request.strLang = language;
-    SNMPOidToTranStr(&request, 0);
-    valueText = request.strValueText;
-
-    if (variable.value.syntax == SNMP_SYNTAX_OID && !variable.value.oid.isEmpty()) {
-        tagMIBTran name;
-        name.pDocument = request.pDocument;
-        name.pOid = &variable.value.oid;
-        name.pValue = &variable.value;
-        name.strOidName = valueText;
-        name.strLang = language;
-        SNMPOidToTranStr(&name, 1);
-        if (name.strOidName.compare(valueText, Qt::CaseInsensitive) != 0)
-            valueText = QStringLiteral("%1 (%2)").arg(name.strOidName, valueText);
-    }
+    const tagVARBINDTEXT text = TranslateVarBind(m_pReader ? m_pReader->getMIBTable() : nullptr, variable, language);
+    const QString &valueText = text.strValue;
 
     WriteLog(valueText, SNMPN_RECEIVED);
 
-    const int row = m_pList->InsertItem(m_pList->GetItemCount(), oidText);
-    m_pList->SetItem(row, ColName, request.strOidName);
-    m_pList->SetItem(row, ColSyntax, label);
+    const int row = m_pList->InsertItem(m_pList->GetItemCount(), text.strOid);
+    m_pList->SetItem(row, ColName, text.strName);
+    m_pList->SetItem(row, ColSyntax, text.strSyntax);
     m_pList->SetItem(row, ColValue, valueText);
-    m_pList->SetItem(row, ColDescription, request.strObjectDescr);
+    m_pList->SetItem(row, ColDescription, text.strDescription);
     if (m_nRowCounter % 2 == 1) {
         m_pList->SetRowStyle(row, CReportListCtrl::RowBackground, true);
         m_pList->SetRowBackground(row, kShadeColor, true);

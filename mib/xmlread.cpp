@@ -1,5 +1,7 @@
 #include "xmlread.h"
 
+#include "snmprender.h"
+
 #include "datafolder.h"
 
 #include <QFile>
@@ -42,6 +44,40 @@ bool parseConfigNumber(const QString &text, qint64 *value)
 }
 
 } // namespace
+
+tagVARBINDTEXT TranslateVarBind(const MibDocument *document, const SnmpVarBind &variable, const QString &language)
+{
+    tagVARBINDTEXT out;
+    QString valueText;
+    RenderValue(variable.value, out.strSyntax, valueText);
+    out.strOid = OidToText(variable.oid);
+
+    tagMIBTran request;
+    request.pDocument = document;
+    request.pOid = &variable.oid;
+    request.pValue = &variable.value;
+    request.strOidName = out.strOid;
+    request.strValueText = valueText;
+    request.strLang = language;
+    SNMPOidToTranStr(&request, 0);
+    out.strName = request.strOidName;
+    out.strPlainValue = request.strValueText;
+    out.strValue = out.strPlainValue;
+    out.strDescription = request.strObjectDescr;
+
+    if (variable.value.syntax == SNMP_SYNTAX_OID && !variable.value.oid.isEmpty()) {
+        tagMIBTran name;
+        name.pDocument = document;
+        name.pOid = &variable.value.oid;
+        name.pValue = &variable.value;
+        name.strOidName = out.strPlainValue;
+        name.strLang = language;
+        SNMPOidToTranStr(&name, 1);
+        if (name.strOidName.compare(out.strPlainValue, Qt::CaseInsensitive) != 0)
+            out.strValue = QStringLiteral("%1 (%2)").arg(name.strOidName, out.strPlainValue);
+    }
+    return out;
+}
 
 int SNMPOidToTranStr(tagMIBTran *request, int mode)
 {

@@ -32,6 +32,23 @@ struct tagMIBTran
 // it came in empty). Returns 1 when a name was found, else 0.
 int SNMPOidToTranStr(tagMIBTran *request, int mode);
 
+// One variable binding as the program's lists show it. Each value starts
+// empty, so a syntax the renderer does not know shows nothing rather than
+// a neighbour's value.
+struct tagVARBINDTEXT
+{
+    QString strOid;         // dotted
+    QString strName;        // the database's name with its instance suffix, or the dotted OID
+    QString strSyntax;      // the syntax label, e.g. "(octets)"
+    QString strPlainValue;  // the value text after naming (an enumeration by its label)
+    QString strValue;       // the same, an OID value shown as "name (dotted)" when the database knows it
+    QString strDescription; // the object's description
+};
+
+// Renders and names one variable binding: mode 0 for the variable, mode 1
+// for an OID value. `document` may be null (nothing is named).
+tagVARBINDTEXT TranslateVarBind(const MibDocument *document, const SnmpVarBind &variable, const QString &language);
+
 class CXMLRead
 {
     Q_DECLARE_TR_FUNCTIONS(CXMLRead)

@@ -1,5 +1,6 @@
 #include "orvelleview.h"
 
+#include "celltip.h"
 #include "localecodec.h"
 #include "mibwalkdlg.h"
 #include "snmpsetdlg.h"
@@ -354,21 +355,7 @@ void COrvelleView::updateCellTip(QMouseEvent *event, QWidget *source)
                                                   event->position().toPoint());
     // Over the header there is no row: the tip goes.
     const int row = source == viewport() ? rowAt(inViewport.y()) : -1;
-    int column = -1;
-    if (row >= 0) {
-        // strictly inside a column: a pointer exactly on a column's left
-        // edge belongs to none
-        const int x = inViewport.x() + horizontalHeader()->offset();
-        int left = 0;
-        for (int c = 0; c < m_model->columnCount(); ++c) {
-            const int width = columnWidth(c);
-            if (x > left && x < left + width) {
-                column = c;
-                break;
-            }
-            left += width;
-        }
-    }
+    const int column = row >= 0 ? CellTipColumnAt(this, inViewport.x()) : -1;
     if (row < 0 || column < 0) {
         m_nTipItem = m_nTipColumn = -1;
         m_balloon.HideTip();

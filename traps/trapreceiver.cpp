@@ -146,49 +146,22 @@ void CTrapReceiver::DecodeTrap(const tagSNMPRECEIVED &received)
     record->nSpecific = 0;
 
     const QString language = m_pSettings ? m_pSettings->strLanguage : QStringLiteral("en");
-    tagMIBTran request;
-    request.pDocument = m_pReader ? m_pReader->getMIBTable() : nullptr;
-    request.strLang = language;
+    const MibDocument *document = m_pReader ? m_pReader->getMIBTable() : nullptr;
     static const SnmpOid trapOidName = SnmpOids::snmpTrapOid0();
 
     for (const SnmpVarBind &vb : pdu.varbinds) {
-        tagTRAPVARBIND var;
-        QString label;
-        // Each value starts empty: a syntax the renderer does not know must
-        // not show the previous variable's value.
-        QString valueText;
-        RenderValue(vb.value, label, valueText);
-        var.strOid = OidToText(vb.oid);
-
-        request.pOid = &vb.oid;
-        request.pValue = &vb.value;
-        request.strOidName = var.strOid;
-        request.strValueText = valueText;
-        request.strLang = language;
-        SNMPOidToTranStr(&request, 0);
-        valueText = request.strValueText;
-
+        tagVARBINDTEXT text = TranslateVarBind(document, vb, language);
         if (vb.oid == trapOidName) {
-            record->strDescription = valueText;
+            // the trap OID as it came, not its name: the database looks it up
+            record->strDescription = text.strPlainValue;
             if (vb.value.syntax == SNMP_SYNTAX_OID)
                 SplitTrapOid(vb.value.oid, &record->strEnterprise, &record->nSpecific);
         }
-
-        if (vb.value.syntax == SNMP_SYNTAX_OID && !vb.value.oid.isEmpty()) {
-            tagMIBTran name;
-            name.pDocument = request.pDocument;
-            name.pOid = &vb.value.oid;
-            name.pValue = &vb.value;
-            name.strOidName = valueText;
-            name.strLang = language;
-            SNMPOidToTranStr(&name, 1);
-            if (name.strOidName.compare(valueText, Qt::CaseInsensitive) != 0)
-                valueText = QStringLiteral("%1 (%2)").arg(name.strOidName, valueText);
-        }
-
-        var.strName = request.strOidName;
-        var.strValue = valueText;
+        tagTRAPVARBIND var;
         var.nSyntax = vb.value.syntax;
+        var.strOid = std::move(text.strOid);
+        var.strName = std::move(text.strName);
+        var.strValue = std::move(text.strValue);
         record->lstVarbinds.push_back(std::move(var));
     }
 
