@@ -188,6 +188,15 @@ bool CReportListCtrl::viewportEvent(QEvent *event)
     case QEvent::MouseMove:
         updateCellTip(static_cast<QMouseEvent *>(event)->position().toPoint(), event);
         break;
+    case QEvent::MouseButtonPress:
+    case QEvent::Leave:
+        // as in the trap list: a click, or leaving the rows sideways, means
+        // the user is done with the tip
+        if (m_tipMessage != -1 && m_balloon) {
+            forgetHotCell();
+            m_balloon->HideTip();
+        }
+        break;
     case QEvent::ToolTip:
         // The balloon is the list's tooltip.
         return true;
