@@ -134,13 +134,9 @@ void TestOidTree::tree_data()
                       "<oid key=\"1.3.6.10\"><name>ten</name></oid>"
                       "<oid key=\"1.3.6.01.5\"><name>padded</name></oid>")
         << false
-        << QStringList{QStringLiteral("internet(1) 1.3.6.1 0"),
-                       QStringLiteral("  private(4) 1.3.6.1.4 6"),
-                       QStringLiteral("    cisco(9) 1.3.6.1.4.1.9 6"),
-                       QStringLiteral("  mib-2(1) 1.3.6.1.2.1 2"),
-                       QStringLiteral("    system(1) 1.3.6.1.2.1.1 6"),
-                       QStringLiteral("ten(10) 1.3.6.10 6"),
-                       QStringLiteral("padded(5) 1.3.6.01.5 6")};
+        << QStringList{"internet(1) 1.3.6.1 0", "  private(4) 1.3.6.1.4 6", "    cisco(9) 1.3.6.1.4.1.9 6",
+                          "  mib-2(1) 1.3.6.1.2.1 2", "    system(1) 1.3.6.1.2.1.1 6", "ten(10) 1.3.6.10 6",
+                          "padded(5) 1.3.6.01.5 6"};
 
     // A repeated OID makes no item of its own; its children follow what the
     // item already holds, also for an item below the top level.
@@ -150,11 +146,8 @@ void TestOidTree::tree_data()
                       "<oid key=\"1.3.6.1.\"><name>internet again</name><oid key=\"4\"><name>private</name></oid></oid>"
                       "<oid key=\"1.3.6.1.2\"><name>mgmt again</name><oid key=\"1\"><name>mib-2</name></oid></oid>")
         << false
-        << QStringList{QStringLiteral("internet(1) 1.3.6.1 0"),
-                       QStringLiteral("  mgmt(2) 1.3.6.1.2 6"),
-                       QStringLiteral("    mib-2(1) 1.3.6.1.2.1 6"),
-                       QStringLiteral("  cisco(9) 1.3.6.1.4.1.9 6"),
-                       QStringLiteral("  private(4) 1.3.6.1.4 6")};
+        << QStringList{"internet(1) 1.3.6.1 0", "  mgmt(2) 1.3.6.1.2 6", "    mib-2(1) 1.3.6.1.2.1 6",
+                          "  cisco(9) 1.3.6.1.4.1.9 6", "  private(4) 1.3.6.1.4 6"};
 
     // The first item made, not the first element, gets the first image.
     QTest::newRow("elements without name or key are skipped with their descendants")
@@ -166,7 +159,7 @@ void TestOidTree::tree_data()
                       "</oid>"
                       "<oid key=\"1.3.6.1.4.1\"><oid key=\"9\"><name>lost</name></oid></oid>")
         << true
-        << QStringList{QStringLiteral("internet(1) 1.3.6.1 0"), QStringLiteral("  private(4) 1.3.6.1.4 6")};
+        << QStringList{"internet(1) 1.3.6.1 0", "  private(4) 1.3.6.1.4 6"};
 
     QTest::newRow("images by kind")
         << QByteArray("<oid key=\"1.3.6.1.2.1.1\"><name>system</name><oid key=\"1\"><name>sysDescr</name></oid></oid>"
@@ -178,15 +171,11 @@ void TestOidTree::tree_data()
                       " <oid key=\"2\"><name>ipDefaultTTL</name></oid></oid>"
                       "<oid key=\"1.3.6.1.2.1.1.5\"><name>sysName</name><write>3</write></oid>")
         << false
-        << QStringList{QStringLiteral("system(1) 1.3.6.1.2.1.1 0"),
-                       QStringLiteral("  sysDescr(1) 1.3.6.1.2.1.1.1 6"),
-                       QStringLiteral("  sysName(5) 1.3.6.1.2.1.1.5 8"),
-                       QStringLiteral("internet(1) 1.3.6.1 2"),
-                       QStringLiteral("  ifEntry(1) 1.3.6.1.2.1.2.2.1 4"),
-                       QStringLiteral("    ifIndex(1) 1.3.6.1.2.1.2.2.1.1 6"),
-                       QStringLiteral("  ip(4) 1.3.6.1.2.1.4 2"),
-                       QStringLiteral("    ipForwarding(1) 1.3.6.1.2.1.4.1 8"),
-                       QStringLiteral("    ipDefaultTTL(2) 1.3.6.1.2.1.4.2 6")};
+        << QStringList{"system(1) 1.3.6.1.2.1.1 0", "  sysDescr(1) 1.3.6.1.2.1.1.1 6",
+                          "  sysName(5) 1.3.6.1.2.1.1.5 8", "internet(1) 1.3.6.1 2",
+                          "  ifEntry(1) 1.3.6.1.2.1.2.2.1 4", "    ifIndex(1) 1.3.6.1.2.1.2.2.1.1 6",
+                          "  ip(4) 1.3.6.1.2.1.4 2", "    ipForwarding(1) 1.3.6.1.2.1.4.1 8",
+                          "    ipDefaultTTL(2) 1.3.6.1.2.1.4.2 6"};
 }
 
 void TestOidTree::tree()
@@ -245,21 +234,12 @@ void TestOidTree::stepping_data()
     QTest::addColumn<QString>("keys");   // D(own) R(ight) U(p) L(eft)
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("down to the last item and no further")
-        << QString() << QStringLiteral("DDDD")
-        << QStringList{QStringLiteral("mgmt(2)"), QStringLiteral("private(4)"), QStringLiteral("ieee(8802)")};
-    QTest::newRow("right steps as down") << QString() << QStringLiteral("RR")
-                                         << QStringList{QStringLiteral("mgmt(2)"), QStringLiteral("private(4)")};
-    QTest::newRow("up at the first item does nothing") << QString() << QStringLiteral("UL") << QStringList();
-    QTest::newRow("down and back up")
-        << QString() << QStringLiteral("DDUL")
-        << QStringList{QStringLiteral("mgmt(2)"), QStringLiteral("private(4)"), QStringLiteral("mgmt(2)"),
-                       QStringLiteral("internet(1)")};
-    QTest::newRow("into a branch opened in the tree")
-        << QStringLiteral("mgmt(2)") << QStringLiteral("DDD")
-        << QStringList{QStringLiteral("mgmt(2)"), QStringLiteral("mib-2(1)"), QStringLiteral("private(4)")};
-    QTest::newRow("past the closed first item")
-        << QStringLiteral("internet(1)") << QStringLiteral("DD") << QStringList{QStringLiteral("ieee(8802)")};
+    QTest::newRow("down to the last item and no further") << "" << "DDDD" << QStringList{"mgmt(2)", "private(4)", "ieee(8802)"};
+    QTest::newRow("right steps as down") << "" << "RR" << QStringList{"mgmt(2)", "private(4)"};
+    QTest::newRow("up at the first item does nothing") << "" << "UL" << QStringList();
+    QTest::newRow("down and back up") << "" << "DDUL" << QStringList{"mgmt(2)", "private(4)", "mgmt(2)", "internet(1)"};
+    QTest::newRow("into a branch opened in the tree") << "mgmt(2)" << "DDD" << QStringList{"mgmt(2)", "mib-2(1)", "private(4)"};
+    QTest::newRow("past the closed first item") << "internet(1)" << "DD" << QStringList{"ieee(8802)"};
 }
 
 void TestOidTree::stepping()

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QNetworkDatagram>
@@ -52,9 +51,10 @@ const char kDatabase[] =
 class MessageCatcher : public QObject
 {
 public:
+    static constexpr int kPollMs = 20;
     MessageCatcher()
     {
-        m_timer.setInterval(20);
+        m_timer.setInterval(kPollMs);
         connect(&m_timer, &QTimer::timeout, this, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 texts << box->text();
@@ -157,33 +157,14 @@ std::optional<SnmpMessage> TestSnmpSetDlg::caught()
 
 void TestSnmpSetDlg::initialState()
 {
-    CSnmpSetDlg &dlg = *m_dlg;
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("SNMP SET Request"));
-    QStringList labels;
-    for (const QLabel *label : dlg.findChildren<QLabel *>())
-        labels << label->text();
-    QVERIFY(labels.contains(QStringLiteral("Target Device:")) && labels.contains(QStringLiteral("Community String(Write):")));
-    QCOMPARE(dlg.communityEdit()->echoMode(), QLineEdit::Password);
-    QCOMPARE(dlg.oidField()->currentText(), QStringLiteral("1.3.6"));
-    QStringList syntaxes;
-    for (int i = 0; i < dlg.syntaxCombo()->count(); ++i)
-        syntaxes << dlg.syntaxCombo()->itemText(i);
-    QCOMPARE(syntaxes, QStringList({"32-bit signed integer", "32-bit unsigned integer", "octet string variable",
-                                    "object identifier", "32-bit Internet address"}));
-    QCOMPARE(dlg.syntaxCombo()->currentIndex(), -1);
-    QVERIFY(dlg.statusBox()->isReadOnly());
-    QCOMPARE(dlg.submitButton()->text(), QStringLiteral("&Submit"));
-    QVERIFY(dlg.submitButton()->isDefault());
-    QCOMPARE(dlg.closeButton()->text(), QStringLiteral("&Close"));
+    QCOMPARE(m_dlg->communityEdit()->echoMode(), QLineEdit::Password);
     // sorted, the first selected; the built-in device joins the shared list once
     QStringList shown;
-    for (int i = 0; i < dlg.deviceCombo()->count(); ++i)
-        shown << dlg.deviceCombo()->itemText(i);
+    for (int i = 0; i < m_dlg->deviceCombo()->count(); ++i)
+        shown << m_dlg->deviceCombo()->itemText(i);
     QCOMPARE(shown, QStringList({"10.1.1.1", "127.0.0.1", "router.example"}));
-    QCOMPARE(dlg.deviceCombo()->currentText(), QStringLiteral("10.1.1.1"));
-    QCOMPARE(m_devices.size(), 3);
-    QCOMPARE(m_devices.last().strName, QStringLiteral("127.0.0.1"));
-    QCOMPARE(m_devices.last().strSecond, QStringLiteral("localhost"));
+    QCOMPARE(m_dlg->deviceCombo()->currentText(), QStringLiteral("10.1.1.1"));
+    QCOMPARE(m_devices.last().strName + u' ' + m_devices.last().strSecond, QStringLiteral("127.0.0.1 localhost"));
     CSnmpSetDlg again(&m_reader, &m_settings, &m_devices);
     QCOMPARE(m_devices.size(), 3);
     QCOMPARE(again.deviceCombo()->count(), 3);
