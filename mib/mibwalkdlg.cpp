@@ -331,14 +331,8 @@ void CMibWalkDlg::OnGetNext()
         AddDevice(device, QString());
     setCaption(device, false);
 
-    if (device.isEmpty()) {
-        showMessage(tr("Please enter device name or IP address."));
+    if (!requestFieldsFilled(device))
         return;
-    }
-    if (m_strStartOid.isEmpty()) {
-        showMessage(tr("Please enter request OID."));
-        return;
-    }
 
     m_strDevice = device;
     m_bWalking = true;
@@ -354,6 +348,19 @@ void CMibWalkDlg::OnGetNext()
     SetBusy(true);
 }
 
+bool CMibWalkDlg::requestFieldsFilled(const QString &device)
+{
+    if (device.isEmpty()) {
+        showMessage(tr("Please enter device name or IP address."));
+        return false;
+    }
+    if (m_strStartOid.isEmpty()) {
+        showMessage(tr("Please enter request OID."));
+        return false;
+    }
+    return true;
+}
+
 void CMibWalkDlg::OnGet()
 {
     if (m_bBusy)
@@ -366,14 +373,8 @@ void CMibWalkDlg::OnGet()
     ClearResults();
     m_strCurrentOid = m_strStartOid;
 
-    if (device.isEmpty()) {
-        showMessage(tr("Please enter device name or IP address."));
+    if (!requestFieldsFilled(device))
         return;
-    }
-    if (m_strStartOid.isEmpty()) {
-        showMessage(tr("Please enter request OID."));
-        return;
-    }
 
     m_strDevice = device;
     if (!m_pSession->Open(device, m_strCommunity)) {

@@ -136,6 +136,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Tells the user which field is missing; false when one is.
+    bool requestFieldsFilled(const QString &device);
     void buildControls();
     void layoutControls();
     // Reads the fields into the members, as the dialog's data exchange does.

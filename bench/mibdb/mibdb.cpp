@@ -3,6 +3,7 @@
 // and OID translations per second. Prints key=value lines; the last line is
 // a summary. No arguments; runs from anywhere.
 
+#include "benchmib.h"
 #include "mibcompiler.h"
 #include "xmlread.h"
 
@@ -85,44 +86,11 @@ void report(const char *prefix, const LoadFigures &f)
     print(qPrintable(QStringLiteral("%1_heap_mib").arg(QLatin1String(prefix))), QString::number(f.heapMiB, 'f', 2));
 }
 
-// 1,000 tables of 100 columns under a private enterprise, each with a
-// description of typical length and every tenth with an enumeration.
+// 100,000 objects: 1,000 tables of an entry and 98 columns.
 bool generate(const QString &path)
 {
-    MibcDatabase db;
-    const QString descr = QStringLiteral(
-        "A generated object for the benchmark. Its description is about as long as a typical "
-        "MIB description, so that the file has a realistic size per object.");
-    int made = 0;
-    for (quint32 table = 1; made < kGeneratedObjects; ++table) {
-        MibcNode t;
-        t.name = QStringLiteral("benchTable%1").arg(table);
-        t.kind = QStringLiteral("table");
-        t.module = QStringLiteral("BENCH-MIB");
-        db.add(SnmpOid{1, 3, 6, 1, 4, 1, 99999, table}, t);
-        MibcNode e;
-        e.name = QStringLiteral("benchEntry%1").arg(table);
-        e.kind = QStringLiteral("entry");
-        e.module = t.module;
-        e.indexes.emplace_back(QStringLiteral("benchIndex"), false);
-        db.add(SnmpOid{1, 3, 6, 1, 4, 1, 99999, table, 1}, e);
-        made += 2;
-        for (quint32 column = 1; column <= 98 && made < kGeneratedObjects; ++column, ++made) {
-            MibcNode c;
-            c.name = QStringLiteral("bench%1Column%2").arg(table).arg(column);
-            c.kind = QStringLiteral("column");
-            c.module = t.module;
-            c.syntax = QStringLiteral("INTEGER");
-            c.access = column % 3 ? QStringLiteral("read-only") : QStringLiteral("read-write");
-            c.status = QStringLiteral("current");
-            c.descrEn = descr;
-            if (column % 10 == 0)
-                c.enums = {{1, QStringLiteral("up")}, {2, QStringLiteral("down")}, {3, QStringLiteral("testing")}};
-            db.add(SnmpOid{1, 3, 6, 1, 4, 1, 99999, table, 1, column}, c);
-        }
-    }
     QFile out(path);
-    return out.open(QIODevice::WriteOnly) && out.write(db.toXml()) > 0;
+    return out.open(QIODevice::WriteOnly) && out.write(benchMibTables(kGeneratedObjects, false).toXml()) > 0;
 }
 
 // A mix of what the trap list and the walk translate: instances of table

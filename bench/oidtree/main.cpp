@@ -12,6 +12,7 @@
 // Offscreen unless QT_QPA_PLATFORM says otherwise. No arguments. Prints
 // key=value lines; the last line is a one-line summary with the targets.
 
+#include "benchmib.h"
 #include "benchsupport.h"
 #include "mibdocument.h"
 #include "mibmodel.h"
@@ -35,66 +36,12 @@ namespace {
 using namespace BenchSupport;
 
 constexpr int kObjects = 100000;
-constexpr int kColumnsPerTable = 98;
 constexpr int kRuns = 3;             // fresh dialogs per shape; medians are printed
 constexpr int kSteps = 1000;
 constexpr double kTargetOpenMs = 200.0;
 constexpr double kTargetStepMs = 1.0; // mean per step: the field follows the key at once
 constexpr int kPaintTimeoutMs = 5000;
 
-const SnmpOid kBench{1, 3, 6, 1, 4, 1, 99999};
-
-// The objects: internet, private, enterprises, the bench enterprise (unless
-// left out), then 1,000 tables of an entry and 98 columns, every third
-// column writable.
-MibcDatabase objects(bool withParents)
-{
-    MibcDatabase db;
-    const QString descr = QStringLiteral(
-        "A generated object for the benchmark. Its description is about as long as a typical "
-        "MIB description, so that the document has a realistic size per object.");
-    auto node = [](const char *name, const char *kind) {
-        MibcNode n;
-        n.name = QString::fromLatin1(name);
-        n.kind = QString::fromLatin1(kind);
-        n.module = QStringLiteral("BENCH-MIB");
-        return n;
-    };
-    int made = 0;
-    if (withParents) {
-        db.add(SnmpOid{1, 3, 6, 1}, node("internet", "node"));
-        db.add(SnmpOid{1, 3, 6, 1, 4}, node("private", "node"));
-        db.add(SnmpOid{1, 3, 6, 1, 4, 1}, node("enterprises", "node"));
-        db.add(kBench, node("bench", "node"));
-        made = 4;
-    }
-    for (quint32 table = 1; made < kObjects; ++table) {
-        SnmpOid t = kBench;
-        t.ids.push_back(table);
-        MibcNode tn = node("", "table");
-        tn.name = QStringLiteral("benchTable%1").arg(table);
-        db.add(t, tn);
-        SnmpOid e = t;
-        e.ids.push_back(1);
-        MibcNode en = node("", "entry");
-        en.name = QStringLiteral("benchEntry%1").arg(table);
-        en.indexes.emplace_back(QStringLiteral("benchIndex"), false);
-        db.add(e, en);
-        made += 2;
-        for (quint32 column = 1; column <= kColumnsPerTable && made < kObjects; ++column, ++made) {
-            SnmpOid c = e;
-            c.ids.push_back(column);
-            MibcNode cn = node("", "column");
-            cn.name = QStringLiteral("bench%1Column%2").arg(table).arg(column);
-            cn.syntax = QStringLiteral("INTEGER");
-            cn.access = column % 3 ? QStringLiteral("read-only") : QStringLiteral("read-write");
-            cn.status = QStringLiteral("current");
-            cn.descrEn = descr;
-            db.add(c, cn);
-        }
-    }
-    return db;
-}
 
 // The same objects, each a top-level element with its full OID.
 QByteArray flatXml(const MibcDatabase &db)
@@ -216,7 +163,7 @@ Figures runOnce(const MibDocument &document, bool expandToTables)
         QModelIndex branch = model->index(0, 0);
         watch.painted = false;
         t.start();
-        for (size_t depth = 4; depth <= kBench.ids.size() && branch.isValid(); ++depth) {
+        for (size_t depth = 4; depth <= kBenchEnterprise.ids.size() && branch.isValid(); ++depth) {
             tree->expand(branch);
             branch = model->index(0, 0, branch);
         }
@@ -338,10 +285,10 @@ int main(int argc, char *argv[])
 
     QElapsedTimer t;
     t.start();
-    const MibcDatabase db = objects(true);
+    const MibcDatabase db = benchMibTables(kObjects, true);
     const QByteArray compiled = db.toXml();
     const QByteArray flat = flatXml(db);
-    const QByteArray tables = objects(false).toXml();
+    const QByteArray tables = benchMibTables(kObjects, false).toXml();
     out(QStringLiteral("generate_ms=%1").arg(t.elapsed()));
 
     const ShapeResult results[] = {measure("compiled", compiled, true), measure("flat", flat, true),
