@@ -11,6 +11,7 @@
 #include "snmpdpeer.h"
 #include "snmprender.h"
 #include "snmpstack.h"
+#include "messagecatcher.h"
 #include "testsupport.h"
 #include "walklog.h"
 #include "xmlread.h"
@@ -50,26 +51,7 @@ const QString kThreeObjects = QStringLiteral("1.3.6.1.4.1.2021.10.1.2"); // laNa
 const QString kNoSuchName = QStringLiteral("\nReceived an error SNMP data from remote agent: no such name (2)\noid '%1'");
 const SnmpOid kRepeated{1, 3, 6, 1, 2, 1, 1, 5, 0};
 
-// Answers every message box that opens and keeps its text.
-class MessageCatcher : public QObject
-{
-public:
-    static constexpr int kPollMs = 20;
-    MessageCatcher()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->reject();
-            }
-        });
-        m_timer.start(kPollMs);
-    }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
+using TestSupport::MessageCatcher;
 
 // An agent of the test's own on loopback: silent; answering every GET NEXT
 // with the same OID; or a slow one with a MIB of four objects.

@@ -7,6 +7,7 @@
 #include "snmpdpeer.h"
 #include "snmpsetdlg.h"
 #include "snmpstack.h"
+#include "messagecatcher.h"
 #include "testsupport.h"
 #include "xmlread.h"
 
@@ -47,27 +48,7 @@ const char kDatabase[] =
     "</oid>"
     "</mib_table>";
 
-// Answers every message box as it opens and keeps its text.
-class MessageCatcher : public QObject
-{
-public:
-    static constexpr int kPollMs = 20;
-    MessageCatcher()
-    {
-        m_timer.setInterval(kPollMs);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->reject();
-            }
-        });
-        m_timer.start();
-    }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
+using TestSupport::MessageCatcher;
 
 } // namespace
 
