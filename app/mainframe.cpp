@@ -108,16 +108,13 @@ void CMainFrame::createActions()
     m_actTrayMibWalk = addCommand(nullptr, tr("MIB &Walk"), m_actMibWalk->data().toString());
     m_actTrayAbout = addCommand(nullptr, tr("&About..."), QString());
 
-    // The tools these commands open are not part of this build yet; they stay
-    // visible so the menus keep their shape, and greyed so nothing pretends.
-    for (QAction *pending : {m_actShowMonitoring, m_actHideMonitoring})
-        pending->setEnabled(false);
-
     connect(m_actNew, &QAction::triggered, m_view, &COrvelleView::OnNew);
     connect(m_actSaveAs, &QAction::triggered, m_view, &COrvelleView::OnSaveAs);
     connect(m_actMibWalk, &QAction::triggered, m_view, &COrvelleView::OnMibWalk);
     connect(m_actTrayMibWalk, &QAction::triggered, m_view, &COrvelleView::OnMibWalk);
     connect(m_actSnmpSet, &QAction::triggered, m_view, &COrvelleView::OnSnmpSet);
+    connect(m_actShowMonitoring, &QAction::triggered, m_view, &COrvelleView::OnShowMonitoring);
+    connect(m_actHideMonitoring, &QAction::triggered, m_view, &COrvelleView::OnHideMonitoring);
     connect(m_actExit, &QAction::triggered, this, &CMainFrame::exitApplication);
     connect(m_actTrayExit, &QAction::triggered, this, &CMainFrame::exitApplication);
     connect(m_actShowHide, &QAction::triggered, m_view, &COrvelleView::OnShowHideMain);

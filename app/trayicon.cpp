@@ -1,5 +1,7 @@
 #include "trayicon.h"
 
+#include "i18n.h"
+
 #include <QCoreApplication>
 
 std::time_t noTrapYetTime()
@@ -23,11 +25,8 @@ QString trayTipText(bool added, bool serviceOn, std::time_t lastTrap)
     std::tm local{};
     localtime_r(&lastTrap, &local);
     if (local.tm_year + 1900 != 1990) {
-        const QByteArray format = QCoreApplication::translate("CMainFrame", "%m/%d/%Y %H:%M:%S").toLocal8Bit();
-        char buffer[128];
-        const size_t length = std::strftime(buffer, sizeof buffer, format.constData(), &local);
         tip += u'\n';
-        tip += QString::fromLocal8Bit(buffer, static_cast<qsizetype>(length));
+        tip += Orvelle::localTimeText(lastTrap, QCoreApplication::translate("CMainFrame", "%m/%d/%Y %H:%M:%S"));
     }
     return tip;
 }

@@ -1,6 +1,8 @@
 #include "mibwalkdlg.h"
 
 #include "appsettings.h"
+#include "monitorsettingsdlg.h"
+#include "monitorwnd.h"
 #include "oidcombobox.h"
 #include "reportlistctrl.h"
 #include "snmprender.h"
@@ -12,6 +14,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QSpinBox>
 
 #include <algorithm>
@@ -39,6 +43,9 @@ constexpr int kMinButtonWidth = 96;
 constexpr int kListTopGap = 8;    // between the fields and the list
 constexpr int kDropDownHeight = 300;
 constexpr int kMsPerSecond = 1000;
+// "Show monitoring data" stacks the windows down the screen; a column that
+// runs off the bottom starts again this much further right.
+constexpr int kMonitorCascadeStep = 40;
 // Every other row (by rows added since the run started) is shaded.
 const QColor kShadeColor(240, 240, 240);
 
@@ -106,6 +113,9 @@ CMibWalkDlg::CMibWalkDlg(QWidget *parent)
 
 CMibWalkDlg::~CMibWalkDlg()
 {
+    for (CMonitorWnd *monitor : m_lstMonitors)
+        delete monitor;
+    m_lstMonitors.clear();
     m_nextRequestTimer.stop();
     m_requestTimeoutTimer.stop();
     if (m_pSession)
@@ -663,10 +673,72 @@ void CMibWalkDlg::OnListRightClick(const QPoint &position, const QPoint &globalP
 
 void CMibWalkDlg::OnObjectMonitoring()
 {
+    UpdateData();
     QStringList oids;
     for (int row : m_pList->selectedRows())
         oids << m_pList->GetItemText(row, ColOid);
     if (oids.isEmpty())
         return;
-    emit objectMonitoringRequested(m_pDeviceCombo->currentText(), m_pCommunityEdit->text(), oids);
+
+    CMonitorSettingsDlg settings(this);
+    settings.m_settings.timeout = quint32(m_nTimeout);
+    settings.m_settings.oidList = oids.join(QLatin1String("\r\n"));
+    settings.m_settings.device = m_pDeviceCombo->currentText();
+    settings.m_settings.community = m_pCommunityEdit->text();
+    if (settings.exec() != QDialog::Accepted)
+        return;
+
+    auto *monitor = new CMonitorWnd(this);
+    connect(monitor, &CMonitorWnd::ownerNotify, this, &CMibWalkDlg::OnMonitorNotify, Qt::QueuedConnection);
+    if (!monitor->Create(this, settings.m_settings)) {
+        delete monitor;
+        showMessage(tr("Unable to open new window for device object monitoring."));
+        return;
+    }
+    monitor->show();
+    m_lstMonitors.push_back(monitor);
+}
+
+void CMibWalkDlg::OnMonitorNotify(int, CMonitorWnd *window)
+{
+    // Closed by the user or ended by itself: either way it goes.
+    const auto found = std::find(m_lstMonitors.begin(), m_lstMonitors.end(), window);
+    if (found == m_lstMonitors.end())
+        return;
+    m_lstMonitors.erase(found);
+    delete window;
+}
+
+void CMibWalkDlg::ShowMonitors()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const int screenWidth = area.width();
+    int screenHeight = area.height();
+    int x = 1;
+    int y = 1;
+    for (CMonitorWnd *monitor : m_lstMonitors) {
+        const QSize size = monitor->size();
+        if (y > screenHeight) {
+            x += kMonitorCascadeStep;
+            y = 0;
+        }
+        if (x > screenWidth) {
+            screenHeight -= kMonitorCascadeStep;
+            x = 0;
+        }
+        monitor->setAttribute(Qt::WA_ShowWithoutActivating);
+        monitor->setGeometry(area.x() + x, area.y() + y, size.width(), size.height());
+        monitor->show();
+        monitor->raise();
+        y += size.height();
+    }
+}
+
+void CMibWalkDlg::HideMonitors()
+{
+    for (CMonitorWnd *monitor : m_lstMonitors)
+        monitor->hide();
 }

@@ -34,8 +34,10 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class CAppSettings;
+class CMonitorWnd;
 class COidComboBox;
 class CReportListCtrl;
 class CWalkLog;
@@ -126,10 +128,15 @@ public slots:
     // Clears the result list and hides the dialog.
     void OnClose();
 
-signals:
-    // "&Object Monitoring" of the result list's context menu: the device and
-    // community of the dialog and the OIDs of the selected rows in row order.
-    void objectMonitoringRequested(const QString &device, const QString &community, const QStringList &oids);
+    // The monitor windows started from this dialog, oldest first. The
+    // dialog owns them: it deletes each when it asks to go (closed by the
+    // user, or ended by itself) and all of them when it goes itself.
+    const std::vector<CMonitorWnd *> &monitors() const { return m_lstMonitors; }
+    // The main view's "Show monitoring data": every monitor window shown,
+    // stacked down the screen's left edge, without taking the focus.
+    void ShowMonitors();
+    // "Hide monitoring data": hidden; they go on polling.
+    void HideMonitors();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -152,7 +159,10 @@ private:
     void OnListClick();
     void OnListDoubleClick(const QPoint &position);
     void OnListRightClick(const QPoint &position, const QPoint &globalPosition);
+    // "&Object Monitoring": the settings dialog for the selected rows, then
+    // a monitor window.
     void OnObjectMonitoring();
+    void OnMonitorNotify(int code, CMonitorWnd *window);
 
     // Gives the number of variables, or -1 when the response ended the run.
     int ProcessResponse(const SnmpPdu &pdu);
@@ -207,4 +217,5 @@ private:
     QPushButton *m_pCloseButton = nullptr;
     CReportListCtrl *m_pList = nullptr;
     CBalloonWnd m_balloon;
+    std::vector<CMonitorWnd *> m_lstMonitors;
 };

@@ -48,4 +48,25 @@ QString languageCode(const QLocale &locale)
     return first.language() == QLocale::Japanese ? QStringLiteral("ja") : QStringLiteral("en");
 }
 
+QString localTimeText(std::time_t time, const QString &format)
+{
+    std::tm local{};
+    localtime_r(&time, &local);
+    char buffer[256];
+    const size_t length = std::strftime(buffer, sizeof buffer, format.toLocal8Bit().constData(), &local);
+    return QString::fromLocal8Bit(buffer, static_cast<qsizetype>(length));
+}
+
+QStringList dataFileFilters()
+{
+    // label|pattern pairs in one translatable text
+    const QStringList parts =
+        QCoreApplication::translate("FileTypes", "*.csv (csv Files)|*.csv|*.txt (txt Files)|*.txt|*.* (All Files)|*.*|")
+            .split(u'|', Qt::SkipEmptyParts);
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    return filters;
+}
+
 } // namespace Orvelle

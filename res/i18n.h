@@ -2,6 +2,9 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
+
+#include <ctime>
 
 class QCoreApplication;
 
@@ -15,5 +18,14 @@ bool installTranslations(QCoreApplication *app, const QLocale &locale = QLocale:
 // "ja" when the locale's language is Japanese, otherwise "en": the language
 // code that MIB descriptions are chosen by.
 QString languageCode(const QLocale &locale = QLocale::system());
+
+// `time` in local time through a strftime format, in the C library's
+// locale as start-up set it, so that month and weekday names follow the
+// user's language.
+QString localTimeText(std::time_t time, const QString &format);
+
+// The file types the save dialogs offer (comma-separated text first), as
+// QFileDialog name filters.
+QStringList dataFileFilters();
 
 } // namespace Orvelle

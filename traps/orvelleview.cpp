@@ -1,6 +1,7 @@
 #include "orvelleview.h"
 
 #include "celltip.h"
+#include "i18n.h"
 #include "localecodec.h"
 #include "mibwalkdlg.h"
 #include "snmpsetdlg.h"
@@ -250,23 +251,24 @@ void COrvelleView::OnMibWalk()
     m_pMibWalkDlg->activateWindow();
 }
 
+void COrvelleView::OnShowMonitoring()
+{
+    if (m_pMibWalkDlg)
+        m_pMibWalkDlg->ShowMonitors();
+}
+
+void COrvelleView::OnHideMonitoring()
+{
+    if (m_pMibWalkDlg)
+        m_pMibWalkDlg->HideMonitors();
+}
+
 void COrvelleView::OnSnmpSet()
 {
     if (!m_pReader)
         return;
     CSnmpSetDlg dialog(m_pReader.get(), &m_settings, &m_lstDevices, nullptr);
     dialog.exec();
-}
-
-QStringList COrvelleView::fileTypeFilters()
-{
-    // label|pattern pairs, one translatable text as the file dialogs share it
-    const QStringList parts = tr("*.csv (csv Files)|*.csv|*.txt (txt Files)|*.txt|*.* (All Files)|*.*|")
-                                  .split(u'|', Qt::SkipEmptyParts);
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
-    return filters;
 }
 
 void COrvelleView::OnSaveAs()
@@ -278,7 +280,7 @@ void COrvelleView::OnSaveAs()
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.setNameFilters(fileTypeFilters());
+    dialog.setNameFilters(Orvelle::dataFileFilters());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     ExportListToCsv(dialog.selectedFiles().constFirst());

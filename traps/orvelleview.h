@@ -76,9 +76,6 @@ public:
     // One exported line for these cells, without the line end.
     static QString csvLine(const QStringList &cells);
 
-    // The Save As command's file types: label and pattern pairs.
-    static QStringList fileTypeFilters();
-
 public slots:
     void OnStartStop();
     void OnNew();
@@ -86,6 +83,10 @@ public slots:
     // MIB Walk brings up the walk dialog; SNMP SET runs the SET dialog.
     void OnMibWalk();
     void OnSnmpSet();
+    // Show/Hide monitoring data: forwarded to the walk dialog, which owns
+    // the monitor windows.
+    void OnShowMonitoring();
+    void OnHideMonitoring();
     void OnShowHideMain();
     // Takes a decoded trap: notes its arrival, filters it, runs the action
     // and lists it.

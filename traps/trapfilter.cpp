@@ -1,5 +1,7 @@
 #include "trapfilter.h"
 
+#include "i18n.h"
+
 #include <QCoreApplication>
 
 #include <iterator>
@@ -78,12 +80,7 @@ QStringList SplitArgumentTemplate(const QString &argumentTemplate)
 
 QString ActionTimeText(std::time_t time)
 {
-    const QByteArray format = QCoreApplication::translate("TrapAction", "%m/%d/%Y %H:%M:%S").toLocal8Bit();
-    std::tm local{};
-    localtime_r(&time, &local);
-    char buffer[256];
-    const size_t length = std::strftime(buffer, sizeof buffer, format.constData(), &local);
-    return QString::fromLocal8Bit(buffer, static_cast<qsizetype>(length));
+    return Orvelle::localTimeText(time, QCoreApplication::translate("TrapAction", "%m/%d/%Y %H:%M:%S"));
 }
 
 QString ExpandActionMacros(const QString &argument, const tagTRAPRECORD &record)

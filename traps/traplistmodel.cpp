@@ -1,5 +1,7 @@
 #include "traplistmodel.h"
 
+#include "i18n.h"
+
 #include "snmprender.h"
 
 #include <QCoreApplication>
@@ -35,14 +37,7 @@ QString TrapListModel::severityText(quint32 severity)
 
 QString TrapListModel::timeText(std::time_t time)
 {
-    // strftime in the user's locale, as set at start-up, so that month and
-    // weekday names follow the language.
-    const QByteArray format = tr("%y-%d-%b %H:%M:%S %A").toLocal8Bit();
-    std::tm local{};
-    localtime_r(&time, &local);
-    char buffer[256];
-    const size_t length = std::strftime(buffer, sizeof buffer, format.constData(), &local);
-    return QString::fromLocal8Bit(buffer, static_cast<qsizetype>(length));
+    return Orvelle::localTimeText(time, tr("%y-%d-%b %H:%M:%S %A"));
 }
 
 QString TrapListModel::cellText(int row, int column) const

@@ -6,6 +6,7 @@
 
 #include "appsettings.h"
 #include "mibwalkdlg.h"
+#include "monitorsettingsdlg.h"
 #include "oidcombobox.h"
 #include "reportlistctrl.h"
 #include "snmpdpeer.h"
@@ -27,6 +28,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QNetworkDatagram>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -361,20 +363,33 @@ void TestMibWalkDlg::listActions()
     list->clearSelection();
     for (int row : {2, 3})
         list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QSignalSpy monitoring(m_dlg.get(), &CMibWalkDlg::objectMonitoringRequested);
-    QTimer::singleShot(0, this, [] {
-        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-            menu->actions().value(0)->trigger();
+    // ... in the settings dialog, which gets the dialog's agent and timeout
+    MonitorSettings offered;
+    QTimer answer;
+    bool chosen = false;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (menu && !chosen) {
+            chosen = true;
             menu->close();
+            // later: this timer does not fire again while its slot runs
+            QMetaObject::invokeMethod(menu->actions().value(0), &QAction::trigger, Qt::QueuedConnection);
+        } else if (auto *settings = qobject_cast<CMonitorSettingsDlg *>(QApplication::activeModalWidget())) {
+            offered = settings->m_settings;
+            offered.oidList = settings->oidText()->toPlainText();
+            settings->reject();
         }
     });
+    answer.start(20);
     const QPoint third = list->visualRect(list->model()->index(3, 0)).center();
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, third, list->viewport()->mapToGlobal(third));
     QApplication::sendEvent(list->viewport(), &rightClick);
-    QCOMPARE(monitoring.size(), 1);
-    QCOMPARE(monitoring[0][0].toString(), agent());
-    QCOMPARE(monitoring[0][1].toString(), QStringLiteral("public"));
-    QCOMPARE(monitoring[0][2].toStringList(), QStringList({expected[2].oid, expected[3].oid}));
+    QTRY_COMPARE(offered.oidList, expected[2].oid + u'\n' + expected[3].oid);
+    answer.stop();
+    QCOMPARE(offered.device, agent());
+    QCOMPARE(offered.community, QStringLiteral("public"));
+    QCOMPARE(offered.timeout, quint32(m_dlg->timeoutSpin()->value()));
+    QVERIFY(m_dlg->monitors().empty()); // cancelled
 
     // Escape only hides; Close also empties the list
     QTest::keyClick(m_dlg.get(), Qt::Key_Escape);

@@ -1,0 +1,570 @@
+#include "monitorwnd.h"
+
+#include "i18n.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kMsPerSecond = 1000;
+constexpr int kSecondsPerMinute = 60;
+constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop;
+constexpr int kUnbounded = 32767;    // room given to a text being measured
+constexpr int kLabelHeight = 14;     // the "0" label's box
+constexpr int kLabelLeft = 12;       // labels start this far left of the vertical axis
+constexpr int kLabelRight = 4;
+constexpr int kTickLength = 2;       // above and below the time axis
+
+const QColor kShadow(128, 128, 128);
+const QColor kSeriesColors[] = {QColor(255, 128, 64), QColor(128, 255, 0), QColor(64, 128, 128), QColor(128, 128, 192)};
+
+std::time_t systemClock()
+{
+    return std::time(nullptr);
+}
+
+} // namespace
+
+CMonitorWnd::CMonitorWnd(QWidget *owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_clock(systemClock)
+{
+    //: Font face of the monitor windows' text.
+    m_font.setFamily(tr("Verdana"));
+    m_font.setPixelSize(kFontPixels);
+    setAttribute(Qt::WA_OpaquePaintEvent); // every pixel is painted
+    setMouseTracking(true);                // the resize cursor at the edges
+
+    m_startTimer.setInterval(kStartCheckMs);
+    m_elapsedTimer.setInterval(kElapsedTickMs);
+    m_responseTimer.setSingleShot(true);
+    connect(&m_startTimer, &QTimer::timeout, this, &CMonitorWnd::OnStartTimer);
+    connect(&m_elapsedTimer, &QTimer::timeout, this, &CMonitorWnd::OnElapsedTimer);
+    connect(&m_pollTimer, &QTimer::timeout, this, &CMonitorWnd::OnPollTimer);
+    connect(&m_responseTimer, &QTimer::timeout, this, &CMonitorWnd::OnResponseTimeout);
+    m_monotonic.start();
+}
+
+CMonitorWnd::~CMonitorWnd()
+{
+    m_dataFile.Close();
+    Stop();
+}
+
+QColor CMonitorWnd::seriesColor(size_t k)
+{
+    return kSeriesColors[k % std::size(kSeriesColors)];
+}
+
+bool CMonitorWnd::Create(QWidget *owner, const MonitorSettings &settings)
+{
+    m_settings = settings;
+    if (owner != parentWidget())
+        setParent(owner, windowFlags());
+    // One OID per line; blank lines name nothing.
+    m_oids = settings.oidList.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    m_history = MonitorHistory(settings.graphMode, settings.maxHistories);
+    m_pollTimer.setInterval(int(settings.pollingInterval) * kMsPerSecond);
+
+    m_pMenu = new QMenu(this);
+    connect(m_pMenu->addAction(tr("&Close object monitoring")), &QAction::triggered, this,
+            &CMonitorWnd::OnCloseMonitoring);
+    connect(m_pMenu->addAction(tr("&Pause/restart object monitoring ")), &QAction::triggered, this,
+            &CMonitorWnd::OnPauseRestart);
+
+    // Sized for the text as it reads once polling runs, so the elapsed time
+    // is not cut off a second after the start.
+    m_strElapsed = elapsedText(0);
+    MeasureTextBlock();
+    m_strElapsed.clear();
+    const QSize textSize(m_rectText.right() + 1 + kTextMargin, m_rectText.bottom() + 1 + kTextMargin);
+    setMinimumSize(textSize);
+    move(kTextMargin, kTextMargin);
+    resize(textSize.width(), textSize.height() + (settings.graph ? kGraphHeight : 0));
+
+    if (m_settings.save && !m_settings.fileName.isEmpty()) {
+        if (m_dataFile.Open(m_settings.fileName)) {
+            WriteDataLine(m_settings.device);
+            WriteDataLine(CMonitorDataFile::headerLine(m_oids));
+        } else {
+            QMessageBox box(QMessageBox::NoIcon, tr("Orvelle"), tr("File Open error!"), QMessageBox::Ok, owner);
+            box.setInformativeText(tr("%1: %2\nMonitoring goes on without saving the samples.")
+                                       .arg(m_settings.fileName, m_dataFile.errorString()));
+            box.exec();
+        }
+    }
+    m_settings.save = m_dataFile.isOpen();
+
+    m_pSession = new CSnmpSession(this);
+    connect(m_pSession, &CSnmpSession::snmpNotify, this, &CMonitorWnd::OnSessionEvent);
+    if (m_pSession->Initialise() != 1)
+        return false;
+    m_startTimer.start();
+    return true;
+}
+
+void CMonitorWnd::OnStartTimer()
+{
+    const std::time_t now = m_clock();
+    if (m_settings.startTime > now)
+        return;
+    m_startTimer.stop();
+    m_actualStart = now;
+    if (m_pSession->Open(m_settings.device, m_settings.community) != 1) {
+        EndWindow(EndOpenFailed);
+        return;
+    }
+    SendRequest();
+    // paused while waiting for the start: the restart begins the polling
+    if (!m_bPaused) {
+        m_elapsedTimer.start();
+        m_pollTimer.start();
+    }
+    RefreshText();
+}
+
+void CMonitorWnd::OnElapsedTimer()
+{
+    const std::time_t elapsed = m_clock() - m_actualStart;
+    if (m_settings.duration != 0 && elapsed / kSecondsPerMinute >= std::time_t(m_settings.duration)) {
+        // the window stays with its text and graph
+        m_elapsedTimer.stop();
+        m_pollTimer.stop();
+    }
+    RefreshText();
+}
+
+void CMonitorWnd::OnPollTimer()
+{
+    SendRequest();
+}
+
+void CMonitorWnd::SendRequest()
+{
+    // A refused request comes back as a send error, a sent one as "sent".
+    m_pSession->SendGetList(m_oids);
+}
+
+void CMonitorWnd::armResponseTimer()
+{
+    if (m_outstanding.empty()) {
+        m_responseTimer.stop();
+        return;
+    }
+    const qint64 due = m_outstanding.front().sentMs + qint64(m_settings.timeout) * kMsPerSecond;
+    m_responseTimer.start(int(std::max<qint64>(0, due - m_monotonic.elapsed())));
+}
+
+void CMonitorWnd::OnResponseTimeout()
+{
+    EndWindow(EndTimeout);
+}
+
+void CMonitorWnd::OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload)
+{
+    // queued: it may arrive after the window stopped
+    if (!m_pSession || m_bEnding)
+        return;
+    switch (code) {
+    case SNMPN_GET_SENT:
+        m_outstanding.push_back({payload.requestId, m_monotonic.elapsed()});
+        if (m_outstanding.size() == 1)
+            armResponseTimer();
+        break;
+    case SNMPN_RECEIVED: {
+        // An answer shows the agent alive: requests older than the one
+        // answered will not be answered any more.
+        const qint32 id = payload.received.pdu.requestId;
+        const auto answered = std::find_if(m_outstanding.begin(), m_outstanding.end(),
+                                           [id](const Outstanding &o) { return o.requestId == id; });
+        if (answered != m_outstanding.end())
+            m_outstanding.erase(m_outstanding.begin(), answered + 1);
+        armResponseTimer();
+        ProcessResponse(payload.received.pdu);
+        break;
+    }
+    case SNMPN_SEND_ERROR:
+        // A name that does not resolve is only found out by the first send.
+        EndWindow(payload.error == SNMPAPI_ENTITY_INVALID ? EndOpenFailed : EndSnmpError);
+        break;
+    case SNMPN_RECV_ERROR:
+        EndWindow(EndSnmpError);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMonitorWnd::ProcessResponse(const SnmpPdu &pdu)
+{
+    if (pdu.errorStatus != 0) {
+        EndWindow(EndSnmpError);
+        return;
+    }
+    const std::time_t now = m_clock();
+    const std::vector<qint64> raw = m_history.addResponse(pdu.varbinds, now);
+    ++m_nSampleCount;
+    if (!raw.empty())
+        WriteDataLine(CMonitorDataFile::dataLine(now, raw));
+    RefreshGraph();
+}
+
+void CMonitorWnd::WriteDataLine(const QString &text)
+{
+    if (m_dataFile.WriteLine(text))
+        return;
+    // Told once (the file is closed now) and without a modal loop, so
+    // polling goes on undisturbed.
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Orvelle"),
+                                tr("Unable to write to the data file %1: %2\nMonitoring goes on without saving the samples.")
+                                    .arg(m_dataFile.fileName(), m_dataFile.errorString()),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+
+void CMonitorWnd::Stop()
+{
+    m_startTimer.stop();
+    m_elapsedTimer.stop();
+    m_pollTimer.stop();
+    m_responseTimer.stop();
+    m_outstanding.clear();
+    if (m_pSession) {
+        m_pSession->Close();
+        // we may be inside its notification
+        m_pSession->deleteLater();
+        m_pSession = nullptr;
+    }
+    m_history.clear();
+}
+
+void CMonitorWnd::EndWindow(EndCode code)
+{
+    if (m_bEnding)
+        return;
+    m_bEnding = true;
+    Stop();
+    RefreshText();
+    QString text;
+    switch (code) {
+    case EndTimeout: text = tr("SNMP request timeout occured.\r\nMonitoring window will be terminated."); break;
+    case EndOpenFailed: text = tr("Unable to open SNMP service.\r\nPlease verify device name."); break;
+    case EndSnmpError: text = tr("Received SNMP error.\r\nMonitoring window will be terminated."); break;
+    }
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    // The box's own event loop runs: the owner may go away meanwhile (the
+    // program quits), taking this window and the box with it.
+    QPointer<CMonitorWnd> self(this);
+    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::NoIcon, tr("Orvelle"), text, QMessageBox::Ok, this);
+    box->exec();
+    if (!self)
+        return;
+    delete box;
+    // An error answer leaves an empty line, so the file shows where the run
+    // broke off.
+    if (code == EndSnmpError && m_dataFile.isOpen())
+        m_dataFile.WriteLine(QString());
+    QMetaObject::invokeMethod(this, [this] { emit ownerNotify(OwnerEnded, this); }, Qt::QueuedConnection);
+}
+
+void CMonitorWnd::OnCloseMonitoring()
+{
+    QMetaObject::invokeMethod(this, [this] { emit ownerNotify(OwnerClose, this); }, Qt::QueuedConnection);
+}
+
+void CMonitorWnd::OnPauseRestart()
+{
+    if (m_bPaused) {
+        m_bPaused = false;
+        if (isStarted() && !m_bEnding) {
+            // the next request follows one interval from now
+            m_elapsedTimer.start();
+            m_pollTimer.start();
+        }
+    } else {
+        m_elapsedTimer.stop();
+        m_pollTimer.stop();
+        m_bPaused = true;
+    }
+}
+
+// --- text and graph --------------------------------------------------------
+
+QString CMonitorWnd::elapsedText(std::time_t seconds) const
+{
+    const auto two = [](std::time_t n) { return QStringLiteral("%1").arg(qint64(n), 2, 10, QLatin1Char('0')); };
+    const std::time_t days = seconds / 86400;
+    const std::time_t rest = seconds % 86400;
+    return tr("%1Day(s) %2H %3 %4sec.").arg(QString::number(qint64(days)), two(rest / 3600), two(rest / 60 % 60), two(rest % 60));
+}
+
+QStringList CMonitorWnd::textLines() const
+{
+    QStringList lines;
+    lines << tr("Target Device: %1").arg(m_settings.device) << tr("Target OID(s): ");
+    const std::vector<qint64> &current = m_history.currentValues();
+    for (qsizetype k = 0; k < m_oids.size(); ++k) {
+        const qint64 value = size_t(k) < current.size() ? current[size_t(k)] : 0;
+        lines << tr("%1 Current Value: %2").arg(m_oids[k], QString::number(value));
+    }
+    const QString start = Orvelle::localTimeText(m_settings.startTime, tr("%m/%d/%Y %H:%M:%S"));
+    QString times = tr("Start Time %1 Elapsed: %2\r\nSampling count: %3\r\n")
+                        .arg(start, m_strElapsed, QString::number(m_nSampleCount));
+    times.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines << times;
+    return lines;
+}
+
+QString CMonitorWnd::maxLabel() const
+{
+    return tr("Max=%1").arg(m_history.maximum());
+}
+
+void CMonitorWnd::MeasureTextBlock()
+{
+    const QFontMetrics metrics(m_font);
+    int width = 0;
+    int height = 0;
+    for (const QString &line : textLines()) {
+        const QRect r = metrics.boundingRect(QRect(0, 0, kUnbounded, kUnbounded), kTextFlags, line);
+        width = std::max(width, r.width());
+        height += r.height();
+    }
+    m_rectText = QRect(kTextMargin, kTextMargin, width + 2 * kTextMargin, height);
+}
+
+void CMonitorWnd::RefreshText()
+{
+    if (isStarted())
+        m_strElapsed = elapsedText(m_clock() - m_actualStart);
+    const QRect before = m_rectText;
+    MeasureTextBlock();
+    // Values that gained digits widen the window rather than being cut.
+    if (m_rectText.right() + kTextMargin >= width())
+        resize(m_rectText.right() + 1 + kTextMargin, height());
+    // one pixel up and left for the shadowed copy
+    update(before.united(m_rectText).adjusted(-1, -1, 0, 0));
+}
+
+void CMonitorWnd::RefreshGraph()
+{
+    update(QRect(0, m_rectText.height(), width(), height() - m_rectText.height()));
+}
+
+QRect CMonitorWnd::graphRect() const
+{
+    if (!m_settings.graph || !m_history.hasNumericData())
+        return {};
+    return QRect(QPoint(kGraphLeft, m_rectText.bottom() + 1), QPoint(width() - kGraphRight, height() - kGraphBottom));
+}
+
+void CMonitorWnd::DrawShadowedText(QPainter &painter, const QString &text, QRect &rect, const QColor &color) const
+{
+    const QRect measured =
+        QFontMetrics(m_font).boundingRect(QRect(rect.left(), rect.top(), kUnbounded, kUnbounded), kTextFlags, text);
+    rect.setRight(measured.right());
+    rect.setBottom(measured.bottom());
+    painter.setPen(kShadow);
+    painter.drawText(rect, kTextFlags, text);
+    painter.setPen(color);
+    painter.drawText(rect.translated(-1, -1), kTextFlags, text);
+}
+
+void CMonitorWnd::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+
+    painter.setFont(m_font);
+    const QStringList lines = textLines();
+    int top = kTextMargin;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const bool valueLine = i >= 2 && i < lines.size() - 1;
+        QRect r(kTextMargin, top, 0, 0);
+        DrawShadowedText(painter, lines[i], r, valueLine ? seriesColor(size_t(i - 2)) : QColor(Qt::white));
+        top = r.bottom() + 1;
+    }
+
+    if (m_settings.graph && m_history.hasNumericData()) {
+        const QRect graph(QPoint(kGraphLeft, top), QPoint(width() - kGraphRight, height() - kGraphBottom));
+        // too small a window shows only the text
+        if (graph.top() < graph.bottom())
+            DrawGraph(painter, graph);
+    }
+}
+
+void CMonitorWnd::DrawGraph(QPainter &painter, const QRect &rect) const
+{
+    const int L = rect.left();
+    const int T = rect.top();
+    const int R = rect.right();
+    const int B = rect.bottom();
+    const int width = R - L;
+    const int height = B - T;
+    const bool deltas = m_history.graphMode() != MonitorGraphValue;
+    const auto &samples = m_history.samples();
+    const qint64 n = qint64(samples.size());
+    const qint64 maximum = m_history.maximum();
+    const auto xAt = [&](qint64 i) { return int(L + i * width / (n + 2)); };
+
+    painter.save();
+    painter.setPen(QPen(Qt::white, 2));
+    painter.drawLine(L, B, L, T);
+    painter.drawLine(L, B, R, B);
+
+    // The delta modes draw around a zero line at half height.
+    const int scale = deltas ? height / 2 : height;
+    const int zero = deltas ? B - scale : B;
+    if (deltas) {
+        painter.setPen(QPen(Qt::red, 1));
+        painter.drawLine(L, zero, L + width, zero);
+    }
+
+    painter.setPen(QPen(Qt::white, 1));
+    for (qint64 i = 0; i <= n + 1; ++i) {
+        if (i % kTicksEvery == 0)
+            painter.drawLine(xAt(i), B - kTickLength, xAt(i), B + kTickLength);
+    }
+
+    painter.setFont(m_font);
+    painter.setPen(Qt::yellow);
+    painter.drawText(QRect(QPoint(L - kLabelLeft, zero), QPoint(R - kLabelRight, zero + kLabelHeight)), kTextFlags,
+                     QStringLiteral("0"));
+
+    for (size_t k = 0; k < m_history.seriesCount(); ++k) {
+        QPolygon points;
+        for (qint64 j = 0; j < n; ++j) {
+            const MonitorSample &sample = samples[size_t(j)];
+            // an answer that carried fewer numbers has no point here
+            if (k >= sample.values.size())
+                continue;
+            qint64 offset = maximum == 0 ? 0 : sample.values[k] * scale / maximum;
+            if (!deltas)
+                offset = std::max<qint64>(offset, 0); // a negative value rests on the axis
+            points << QPoint(xAt(j), deltas ? int(zero - offset) : int(B - offset - 1));
+        }
+        painter.setPen(QPen(seriesColor(k), 1));
+        if (points.size() == 1)
+            painter.drawPoint(points.first());
+        else
+            painter.drawPolyline(points);
+    }
+
+    painter.setPen(Qt::yellow);
+    painter.drawText(QRect(QPoint(L - kLabelLeft, T), QPoint(R - kLabelRight, B)), kTextFlags, maxLabel());
+    painter.restore();
+}
+
+// --- window handling --------------------------------------------------------
+
+void CMonitorWnd::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    RefreshGraph();
+}
+
+Qt::Edges CMonitorWnd::edgesAt(const QPoint &position) const
+{
+    Qt::Edges edges;
+    if (position.x() < kResizeBorder)
+        edges |= Qt::LeftEdge;
+    if (position.x() >= width() - kResizeBorder)
+        edges |= Qt::RightEdge;
+    if (position.y() < kResizeBorder)
+        edges |= Qt::TopEdge;
+    if (position.y() >= height() - kResizeBorder)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+void CMonitorWnd::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    const QPoint global = event->globalPosition().toPoint();
+    m_resizeEdges = edgesAt(event->position().toPoint());
+    if (m_resizeEdges) {
+        // The window manager resizes where it can; elsewhere we do.
+        if (windowHandle() && windowHandle()->startSystemResize(m_resizeEdges)) {
+            m_resizeEdges = {};
+            return;
+        }
+        m_resizeStart = geometry();
+        m_resizeAnchor = global;
+        return;
+    }
+    // the window has no caption: it is moved by dragging its client area
+    m_dragOffset = global - pos();
+    m_bDragging = true;
+}
+
+void CMonitorWnd::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton)) {
+        const Qt::Edges edges = edgesAt(event->position().toPoint());
+        const bool diagonal = (edges & (Qt::LeftEdge | Qt::RightEdge)) && (edges & (Qt::TopEdge | Qt::BottomEdge));
+        if (diagonal)
+            setCursor((edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
+                          ? Qt::SizeFDiagCursor
+                          : Qt::SizeBDiagCursor);
+        else if (edges & (Qt::LeftEdge | Qt::RightEdge))
+            setCursor(Qt::SizeHorCursor);
+        else if (edges)
+            setCursor(Qt::SizeVerCursor);
+        else
+            unsetCursor();
+        return;
+    }
+    const QPoint global = event->globalPosition().toPoint();
+    if (m_resizeEdges) {
+        const QPoint d = global - m_resizeAnchor;
+        QRect r = m_resizeStart;
+        const QSize least = minimumSize();
+        if (m_resizeEdges & Qt::LeftEdge)
+            r.setLeft(std::min(r.left() + d.x(), r.right() + 1 - least.width()));
+        if (m_resizeEdges & Qt::RightEdge)
+            r.setRight(std::max(r.right() + d.x(), r.left() + least.width() - 1));
+        if (m_resizeEdges & Qt::TopEdge)
+            r.setTop(std::min(r.top() + d.y(), r.bottom() + 1 - least.height()));
+        if (m_resizeEdges & Qt::BottomEdge)
+            r.setBottom(std::max(r.bottom() + d.y(), r.top() + least.height() - 1));
+        setGeometry(r);
+    } else if (m_bDragging) {
+        const QPoint topLeft = global - m_dragOffset;
+        if (topLeft != pos())
+            move(topLeft);
+    }
+}
+
+void CMonitorWnd::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_bDragging = false;
+        m_resizeEdges = {};
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CMonitorWnd::contextMenuEvent(QContextMenuEvent *event)
+{
+    m_pMenu->exec(event->globalPos());
+}
+
+void CMonitorWnd::closeEvent(QCloseEvent *event)
+{
+    // Closed by the window manager (Alt+F4): as the Close command, so that
+    // the owner lets go of it.
+    event->ignore();
+    OnCloseMonitoring();
+}

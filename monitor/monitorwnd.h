@@ -1,0 +1,187 @@
+#pragma once
+
+// CMonitorWnd: a small caption-less window that polls one agent for a fixed
+// set of objects. At the start time it opens its own session, then sends one
+// GET for all its OIDs every polling interval, keeps the numeric values of
+// each answer as a sample (MonitorHistory), shows the current values and
+// counters as shadowed text on black, draws the history as a graph under the
+// text and, when asked to, appends each sample to a data file. Polling stops
+// when the duration has passed (the window stays); the window ends itself
+// when the agent cannot be reached, stops answering or answers with an
+// error.
+//
+// The MIB walk dialog creates the windows, keeps them in its list and is
+// their owner: a window never deletes itself. It tells its owner through
+// ownerNotify, always queued: OwnerClose when the user chose Close,
+// OwnerEnded after it ended itself and its message box was dismissed. The
+// owner then deletes it.
+//
+//     auto *w = new CMonitorWnd;
+//     connect(w, &CMonitorWnd::ownerNotify, this, &Owner::onMonitor, Qt::QueuedConnection);
+//     if (!w->Create(this, settings)) { delete w; ...say so }
+//     w->show();
+//
+// Four timers drive it: the start (each second until the start time), the
+// elapsed time (each second: text, end of duration), polling (each interval)
+// and the response timeout, which runs from the oldest request still
+// unanswered, so an agent that stops answering ends the window even when
+// requests go out more often than the timeout.
+//
+// The text block is repainted each second, the area below it on each sample
+// and size change; nothing else is invalidated.
+
+#include "monitordatafile.h"
+#include "monitorhistory.h"
+#include "monitorsettings.h"
+#include "snmpsession.h"
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <deque>
+#include <functional>
+
+class QMenu;
+class QPainter;
+
+class CMonitorWnd : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Why a window ended itself.
+    enum EndCode { EndTimeout = 1, EndOpenFailed = 2, EndSnmpError = 3 };
+    // What the window tells its owner.
+    enum OwnerCode { OwnerEnded = 0, OwnerClose = 1 };
+
+    static constexpr int kStartCheckMs = 1000;  // timer 1: is it time to start?
+    static constexpr int kElapsedTickMs = 1000; // timer 2: elapsed time and end of duration
+    static constexpr int kTextMargin = 4;       // text block from the client's top-left corner
+    static constexpr int kGraphHeight = 100;    // added to the window's height when the graph is on
+    static constexpr int kGraphLeft = 16;       // graph rectangle's distances to the client edges
+    static constexpr int kGraphRight = 8;
+    static constexpr int kGraphBottom = 16;
+    static constexpr int kResizeBorder = 4;     // the frameless window is resized from this edge band
+    static constexpr int kTicksEvery = 10;      // samples between two ticks on the time axis
+    static constexpr int kFontPixels = 12;
+
+    explicit CMonitorWnd(QWidget *owner = nullptr);
+    ~CMonitorWnd() override;
+
+    // Copies the settings, sizes the window to its text, opens the data file
+    // (a failure is told and saving is switched off) and sets up the session.
+    // False when the session cannot be set up; the caller then deletes it.
+    bool Create(QWidget *owner, const MonitorSettings &settings);
+
+    // Context menu commands.
+    void OnCloseMonitoring();
+    void OnPauseRestart();
+
+    // Where "now" comes from (seconds since 1970); tests move time forward.
+    void setClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
+
+    // State, for the owner and the tests.
+    const MonitorHistory &history() const { return m_history; }
+    int sampleCount() const { return m_nSampleCount; }
+    bool isPaused() const { return m_bPaused; }
+    bool isStarted() const { return m_actualStart != 0; }
+    bool isPolling() const { return m_pollTimer.isActive(); }
+    bool isSaving() const { return m_dataFile.isOpen(); }
+    QStringList oids() const { return m_oids; }
+    const MonitorSettings &settings() const { return m_settings; }
+    CSnmpSession *session() const { return m_pSession; }
+    QMenu *contextMenu() const { return m_pMenu; }
+    QRect textBlock() const { return m_rectText; }
+    // Where the graph goes in the current size (empty before numbers came
+    // or without the graph).
+    QRect graphRect() const;
+    // The graph's maximum label, "Max=..." (also painted).
+    QString maxLabel() const;
+    // The text lines, as painted.
+    QStringList textLines() const;
+
+    // The graph in (L, T, R, B); public so a test can render it alone.
+    void DrawGraph(QPainter &painter, const QRect &rect) const;
+
+    // Series colour of value position k.
+    static QColor seriesColor(size_t k);
+
+signals:
+    void ownerNotify(int code, CMonitorWnd *window);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void OnStartTimer();
+    void OnElapsedTimer();
+    void OnPollTimer();
+    void OnResponseTimeout();
+    void OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload);
+    void ProcessResponse(const SnmpPdu &pdu);
+    void SendRequest();
+    // The response timer follows the oldest request still unanswered.
+    void armResponseTimer();
+    // Timers off, session gone, samples and values dropped.
+    void Stop();
+    // Stops, shows why, and asks the owner to delete the window.
+    void EndWindow(EndCode code);
+    void WriteDataLine(const QString &text);
+
+    void RefreshText();
+    void RefreshGraph();
+    void MeasureTextBlock();
+    // Draws `text` shadowed at rect's top-left; rect's right and bottom are
+    // set to fit it.
+    void DrawShadowedText(QPainter &painter, const QString &text, QRect &rect, const QColor &color) const;
+    QString elapsedText(std::time_t seconds) const;
+    Qt::Edges edgesAt(const QPoint &position) const;
+
+    MonitorSettings m_settings;
+    QStringList m_oids;
+    MonitorHistory m_history;
+    CMonitorDataFile m_dataFile;
+    CSnmpSession *m_pSession = nullptr;
+    QMenu *m_pMenu = nullptr;
+    QFont m_font;
+
+    QTimer m_startTimer;    // 1
+    QTimer m_elapsedTimer;  // 2
+    QTimer m_pollTimer;     // 3
+    QTimer m_responseTimer; // 4
+
+    struct Outstanding
+    {
+        qint32 requestId;
+        qint64 sentMs; // on m_monotonic
+    };
+    std::deque<Outstanding> m_outstanding;
+    QElapsedTimer m_monotonic;
+
+    std::function<std::time_t()> m_clock;
+    std::time_t m_actualStart = 0;
+    QString m_strElapsed;
+    QRect m_rectText;
+    int m_nSampleCount = 0;
+    bool m_bPaused = false;
+    bool m_bEnding = false;
+
+    QPoint m_dragOffset;
+    bool m_bDragging = false;
+    Qt::Edges m_resizeEdges;
+    QRect m_resizeStart;
+    QPoint m_resizeAnchor;
+};
