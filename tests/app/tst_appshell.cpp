@@ -5,6 +5,7 @@
 
 #include "aboutdlg.h"
 #include "mainframe.h"
+#include "messagecatcher.h"
 #include "orvelleapp.h"
 #include "orvelleview.h"
 #include "servicemode.h"
@@ -33,31 +34,7 @@ bool writeFile(const QString &path, const QByteArray &content)
     return content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
 }
 
-// Closes the next modal dialog as soon as it is up and keeps what it said;
-// the watch ends with the object, so it never closes a later test's dialog.
-struct NextModal
-{
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer timer;
-
-    NextModal()
-    {
-        QObject::connect(&timer, &QTimer::timeout, &timer, [this] {
-            if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-                timer.stop();
-                caption = modal->windowTitle();
-                if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-                    text = box->text();
-                    icon = box->icon();
-                }
-                modal->reject();
-            }
-        });
-        timer.start(20);
-    }
-};
+using TestSupport::MessageCatcher;
 
 } // namespace
 
@@ -66,19 +43,298 @@ class TestAppShell : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void serviceSwitch_data();
-    void serviceSwitch();
-    void menuPrompts_data();
-    void menuPrompts();
-    void serviceStateShown();
-    void activationFromAnotherCopy();
-    void helpDocuments_data();
-    void helpDocuments();
-    void startup_data();
-    void startup();
-    void closingDialogKeepsProgramClosingFrameEndsIt();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_cwd = QDir::currentPath();
+        // The bundled MIB database and a trap port of the suite's own on loopback.
+        QVERIFY(QDir(m_data.path()).mkpath(QStringLiteral("DATA")));
+        QVERIFY(QFile::copy(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"),
+                            m_data.path() + QStringLiteral("/DATA/MIBTable.xml")));
+        QVERIFY(writeFile(m_data.path() + QStringLiteral("/DATA/Config.xml"),
+                          QStringLiteral("<config><trap_port>%1</trap_port></config>")
+                              .arg(TestSupport::freeUdpPort()).toUtf8()));
+        qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
+    }
+
+    void init()
+    {
+        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(m_data.path() + QStringLiteral("/DATA")));
+        QDir::setCurrent(m_cwd);
+    }
+
+    void serviceSwitch_data()
+    {
+        QTest::addColumn<QByteArrayList>("args");
+        QTest::addColumn<bool>("service");
+        // only the first argument counts, and only "-service" or "/service" exactly
+        for (const QByteArray &yes : {"-service", "/service"})
+            QTest::newRow(yes.constData()) << QByteArrayList{"orvelle", yes, "x"} << true;
+        for (const QByteArray &no : {"-Service", "service", "--service", "-services", "-service ", "-", "", "\\service"})
+            QTest::newRow(no.isEmpty() ? "empty" : no.constData()) << QByteArrayList{"orvelle", no} << false;
+        QTest::newRow("no argument") << QByteArrayList{"orvelle"} << false;
+        QTest::newRow("second argument") << QByteArrayList{"orvelle", "x", "-service"} << false;
+        QTest::newRow("after Qt's own option") << QByteArrayList{"orvelle", "-platform", "offscreen", "-service"} << false;
+    }
+
+    void serviceSwitch()
+    {
+        QFETCH(QByteArrayList, args);
+        std::vector<const char *> argv;
+        for (const QByteArray &arg : args)
+            argv.push_back(arg.constData());
+        argv.push_back(nullptr);
+        QTEST(isServiceMode(static_cast<int>(args.size()), argv.data()), "service");
+    }
+
+    void menuPrompts_data()
+    {
+        QTest::addColumn<int>("menu"); // in the menu bar; -1: the tray's
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("prompt");
+        // A prompt's second line is a tooltip's, never shown.
+        QTest::newRow("File > New") << 0 << 0 << "Create a new document";
+        QTest::newRow("Tools > Start") << 2 << 0 << "Start or Stop SNMP Trap Receive service";
+        QTest::newRow("Tools > Hide monitoring data has none") << 2 << 5 << "";
+        QTest::newRow("tray > Main Dialog, as Show/Hide") << -1 << 2 << "Show or Hide main Window";
+    }
+
+    void menuPrompts()
+    {
+        QFETCH(int, menu);
+        QFETCH(int, item);
+        CMainFrame frame;
+        // Without a tray the frame says so first; "Ready" otherwise.
+        const QString first = frame.statusBar()->currentMessage();
+        QVERIFY2(frame.trayAvailable() ? first == QLatin1String("Ready") : first.startsWith(QLatin1String("No system tray")),
+                 qPrintable(first));
+        QMenu *shown = menu < 0 ? frame.trayMenu() : frame.menuBar()->actions().at(menu)->menu();
+        emit shown->hovered(shown->actions().at(item));
+        QTEST(frame.statusBar()->currentMessage(), "prompt");
+        emit shown->aboutToHide();
+        QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("Ready"));
+    }
+
+    void serviceStateShown()
+    {
+        // With the service switch: receiving and out of sight, yet never
+        // unreachable (without a tray the window is minimised instead).
+        CMainFrame frame;
+        QVERIFY(frame.create());
+        COrvelleView *view = frame.view();
+        view->OnInitialUpdate(true);
+        QVERIFY(frame.trayAvailable() ? frame.isHidden() : frame.isMinimized());
+        view->OnShowHideMain();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame) && !frame.isMinimized());
+
+        // Caption, both Start/Stop commands, the tray tip and the empty list's
+        // hint follow the service, whichever of the two commands switched it.
+        // The hint is judged by what is painted; an empty list while running is
+        // plain background.
+        auto paint = [view] { return view->viewport()->grab().toImage(); };
+        const QImage emptyRunning = paint();
+        for (int y = 0; y < emptyRunning.height(); y += 7)
+            for (int x = 0; x < emptyRunning.width(); x += 7)
+                QCOMPARE(emptyRunning.pixelColor(x, y), view->palette().color(QPalette::Base));
+        QImage emptyStopped;
+        for (QAction *command : {static_cast<QAction *>(nullptr), frame.trayStartStopAction(), frame.trayStartStopAction(),
+                                 frame.startStopAction(), frame.startStopAction()}) {
+            const bool on = command ? !view->isRunning() : true;
+            if (command)
+                command->trigger();
+            QCOMPARE(view->isRunning(), on);
+            const QString state = on ? QStringLiteral("Orvelle - Trap receive service is running")
+                                     : QStringLiteral("Orvelle - Trap receive service is not running");
+            QCOMPARE(frame.windowTitle(), state + QStringLiteral(" - Orvelle"));
+            QCOMPARE(frame.startStopAction()->text(), on ? QStringLiteral("&Stop") : QStringLiteral("&Start"));
+            QCOMPARE(frame.trayStartStopAction()->text(), frame.startStopAction()->text());
+            QCOMPARE(frame.trayToolTip(), QStringLiteral("Orvelle\n") + state);
+            if (!on)
+                emptyStopped = paint();
+            QVERIFY2((paint() == emptyRunning) == on, "the hint is painted only while stopped and empty");
+        }
+
+        // A trap adds its time to the tip, and a row, which leaves no hint.
+        view->OnTrapRecord(std::make_shared<tagTRAPRECORD>());
+        view->trapModel()->flush();
+        QVERIFY(frame.lastTrapTime() != noTrapYetTime());
+        QCOMPARE(frame.trayToolTip(), trayTipText(false, true, frame.lastTrapTime()));
+        const QImage rowRunning = paint();
+        view->OnStartStop();
+        QCOMPARE(paint(), rowRunning);
+        view->OnNew();
+        QCOMPARE(paint(), emptyStopped);
+
+        const std::time_t t = QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3)).toSecsSinceEpoch(); // local time
+        QCOMPARE(trayTipText(false, true, t),
+                 QStringLiteral("Orvelle\nOrvelle - Trap receive service is running\n03/07/2026 09:05:03"));
+    }
+
+    void activationFromAnotherCopy()
+    {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.showMinimized();
+        QTRY_VERIFY(frame.isMinimized());
+        frame.activateFromOtherInstance();
+        QTRY_VERIFY(!frame.isMinimized());
+
+        // A modal dialog in front, minimised: it is the one that comes back.
+        bool restored = false;
+        CAboutDlg about(&frame);
+        QTimer::singleShot(0, &about, [&] {
+            about.showMinimized();
+            if (QTest::qWaitFor([&about] { return about.isMinimized(); })) {
+                frame.activateFromOtherInstance();
+                restored = QTest::qWaitFor([&about] { return !about.isMinimized(); });
+            }
+            about.reject();
+        });
+        about.exec();
+        QVERIFY(restored);
+
+        // A window hidden to the tray stays hidden.
+        frame.hide();
+        frame.activateFromOtherInstance();
+        QVERIFY(frame.isHidden());
+    }
+
+    void helpDocuments_data()
+    {
+        QTest::addColumn<bool>("productPage");  // the About box's button; else Help > User Guide
+        QTest::addColumn<QStringList>("files"); // copied from the source tree
+        QTest::addColumn<QString>("opened");    // below the base folder; empty: a failure is shown
+        QTest::addColumn<QString>("caption");   // of that failure
+        const QStringList guide{"docs_en/read1st.htm"};
+        QTest::newRow("user guide") << false << guide << "docs_en/read1st.htm" << "";
+        QTest::newRow("user guide missing") << false << QStringList{} << "" << "Orvelle";
+        QTest::newRow("product page") << true << (guide + QStringList{"docs_en/mibdb.htm"}) << "docs_en/mibdb.htm" << "";
+        QTest::newRow("product page, chapter missing") << true << guide << "docs_en/read1st.htm#mibdb" << "";
+        QTest::newRow("product page, guide missing") << true << QStringList{} << "" << "Error";
+    }
+
+    void helpDocuments()
+    {
+        QFETCH(bool, productPage);
+        QFETCH(QStringList, files);
+        QFETCH(QString, opened);
+        QTemporaryDir base;
+        QVERIFY(QDir(base.path()).mkpath(QStringLiteral("DATA")) && QDir(base.path()).mkpath(QStringLiteral("docs_en")));
+        for (const QString &name : files)
+            QVERIFY(QFile::copy(TestSupport::sourceDir() + u'/' + name, base.path() + u'/' + name));
+        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(base.path() + QStringLiteral("/DATA")));
+        m_opened.clear();
+
+        const MessageCatcher shown;
+        CMainFrame frame;
+        CAboutDlg about(&frame);
+        if (productPage)
+            about.findChild<QPushButton *>(QStringLiteral("obtainButton"))->click();
+        else
+            frame.menuBar()->actions().at(3)->menu()->actions().at(0)->trigger();
+        QCOMPARE(m_opened.size(), opened.isEmpty() ? 0 : 1);
+        QCOMPARE(m_opened.value(0).toString(),
+                 opened.isEmpty() ? QString() : QUrl::fromLocalFile(base.path() + u'/').toString() + opened);
+        QFETCH(QString, caption);
+        QCOMPARE(shown.captions, caption.isEmpty() ? QStringList() : QStringList{caption});
+        QCOMPARE(shown.texts, opened.isEmpty() ? QStringList{"Unable to launch default browser.\nor File is not existing."}
+                                               : QStringList());
+    }
+
+    void startup_data()
+    {
+        QTest::addColumn<bool>("dataFolder");     // false: none anywhere, started from an empty folder
+        QTest::addColumn<QByteArray>("database"); // empty: no file
+        QTest::addColumn<QByteArray>("config");   // empty: no file
+        QTest::addColumn<QString>("message");     // empty: it starts
+        const QByteArray db = "<mib_table><oid key=\"1.3.6.1\"><name>internet</name></oid></mib_table>";
+        const QString dbError = QStringLiteral("XML database load error:DATA/MIBTable.xml");
+        const QString configError = QStringLiteral("XML database load error:DATA/Config.xml");
+        QTest::newRow("no DATA folder") << false << QByteArray() << QByteArray() << dbError;
+        QTest::newRow("no files") << true << QByteArray() << QByteArray() << dbError;
+        QTest::newRow("database only") << true << db << QByteArray() << configError;
+        QTest::newRow("malformed database")
+            << true << QByteArray("<mib_table><oid") << QByteArray("<config><max_rows>5</max_rows></config>") << dbError;
+        QTest::newRow("port out of range")
+            << true << db << QByteArray("<config><trap_port>70000</trap_port></config>") << configError;
+        QTest::newRow("negative row limit")
+            << true << db << QByteArray("<config><max_rows>-1</max_rows></config>") << configError;
+        QTest::newRow("row limit from the configuration")
+            << true << db << QByteArray("<config><max_rows>3</max_rows></config>") << QString();
+    }
+
+    void startup()
+    {
+        QFETCH(bool, dataFolder);
+        QFETCH(QByteArray, database);
+        QFETCH(QByteArray, config);
+        QFETCH(QString, message);
+        QTemporaryDir root;
+        if (dataFolder) {
+            QVERIFY(QDir(root.path()).mkpath(QStringLiteral("DATA")));
+            QVERIFY(writeFile(root.path() + QStringLiteral("/DATA/MIBTable.xml"), database));
+            QVERIFY(writeFile(root.path() + QStringLiteral("/DATA/Config.xml"), config));
+            qputenv("ORVELLE_DATA_DIR", QFile::encodeName(root.path() + QStringLiteral("/DATA")));
+        } else {
+            // The current folder comes first in the search.
+            if (QFile::exists(QStringLiteral(ORVELLE_INSTALLED_DATA_DIR "/DATA")))
+                QSKIP("an installed copy of the data files would be found");
+            qunsetenv("ORVELLE_DATA_DIR");
+            QVERIFY(QDir::setCurrent(root.path()));
+        }
+
+        CMainFrame frame;
+        MessageCatcher shown;
+        QCOMPARE(frame.create(), message.isEmpty());
+        if (message.isEmpty()) {
+            QCOMPARE(shown.texts, QStringList());
+            QCOMPARE(frame.view()->trapModel()->maxRows(), 3u);
+        } else {
+            QCOMPARE(shown.texts, QStringList{message});
+            QCOMPARE(shown.captions, QStringList{"Orvelle"});
+            QCOMPARE(shown.icons.value(0), QMessageBox::Critical);
+        }
+    }
+
+    void closingDialogKeepsProgramClosingFrameEndsIt()
+    {
+        // Run in the program's event loop, where closing the last window would
+        // end it: a dialog opened from the tray while the main window is hidden
+        // may close, the main window closing is Exit.
+        QSettings().remove(QStringLiteral("MainFrame"));
+        const QRect geometry(100, 120, 640, 410);
+        QString dialog;
+        bool frameClosed = false;
+        QSize saved;
+        {
+            CMainFrame frame;
+            QTimer::singleShot(0, &frame, [&] {
+                const MessageCatcher closer;
+                frame.trayMenu()->actions().constLast()->trigger(); // About...
+                dialog = closer.captions.value(0);
+                // Later than anything the closing dialog may have posted.
+                QTimer::singleShot(100, &frame, [&] {
+                    frame.setGeometry(geometry);
+                    frame.show();
+                    if (QTest::qWaitForWindowExposed(&frame)) {
+                        saved = frame.size();
+                        frameClosed = frame.close();
+                    }
+                });
+            });
+            QTimer::singleShot(20000, &frame, [] { QCoreApplication::exit(1); }); // should it never end
+            QCOMPARE(QApplication::exec(), 0);
+            QCOMPARE(dialog, QStringLiteral("About Orvelle"));
+            QVERIFY2(frameClosed, "the program ended before its main window closed");
+            QVERIFY(frame.trayToolTip().isEmpty());
+        }
+        CMainFrame again;
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.size(), saved);
+    }
 
 public slots: // not a test: the desktop's handler of file URLs
     void openUrl(const QUrl &url) { m_opened << url; }
@@ -88,303 +344,6 @@ private:
     QString m_cwd;
     QList<QUrl> m_opened;
 };
-
-void TestAppShell::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    m_cwd = QDir::currentPath();
-    // The bundled MIB database and a trap port of the suite's own on loopback.
-    QVERIFY(QDir(m_data.path()).mkpath(QStringLiteral("DATA")));
-    QVERIFY(QFile::copy(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"),
-                        m_data.path() + QStringLiteral("/DATA/MIBTable.xml")));
-    QVERIFY(writeFile(m_data.path() + QStringLiteral("/DATA/Config.xml"),
-                      QStringLiteral("<config><trap_port>%1</trap_port></config>")
-                          .arg(TestSupport::freeUdpPort()).toUtf8()));
-    qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
-}
-
-void TestAppShell::init()
-{
-    qputenv("ORVELLE_DATA_DIR", QFile::encodeName(m_data.path() + QStringLiteral("/DATA")));
-    QDir::setCurrent(m_cwd);
-}
-
-void TestAppShell::serviceSwitch_data()
-{
-    QTest::addColumn<QByteArrayList>("args");
-    QTest::addColumn<bool>("service");
-    QTest::newRow("minus") << QByteArrayList{"orvelle", "-service"} << true;
-    QTest::newRow("slash") << QByteArrayList{"orvelle", "/service"} << true;
-    QTest::newRow("more arguments after") << QByteArrayList{"orvelle", "-service", "x"} << true;
-    QTest::newRow("no argument") << QByteArrayList{"orvelle"} << false;
-    QTest::newRow("capitalised") << QByteArrayList{"orvelle", "-Service"} << false;
-    QTest::newRow("without prefix") << QByteArrayList{"orvelle", "service"} << false;
-    QTest::newRow("double minus") << QByteArrayList{"orvelle", "--service"} << false;
-    QTest::newRow("trailing text") << QByteArrayList{"orvelle", "-services"} << false;
-    QTest::newRow("trailing blank") << QByteArrayList{"orvelle", "-service "} << false;
-    QTest::newRow("prefix alone") << QByteArrayList{"orvelle", "-"} << false;
-    QTest::newRow("empty argument") << QByteArrayList{"orvelle", ""} << false;
-    QTest::newRow("second argument") << QByteArrayList{"orvelle", "x", "-service"} << false;
-    QTest::newRow("after Qt's own option") << QByteArrayList{"orvelle", "-platform", "offscreen", "-service"} << false;
-    QTest::newRow("backslash") << QByteArrayList{"orvelle", "\\service"} << false;
-}
-
-void TestAppShell::serviceSwitch()
-{
-    QFETCH(QByteArrayList, args);
-    std::vector<const char *> argv;
-    for (const QByteArray &arg : args)
-        argv.push_back(arg.constData());
-    argv.push_back(nullptr);
-    QTEST(isServiceMode(static_cast<int>(args.size()), argv.data()), "service");
-}
-
-void TestAppShell::menuPrompts_data()
-{
-    QTest::addColumn<int>("menu"); // in the menu bar; -1: the tray's
-    QTest::addColumn<int>("item");
-    QTest::addColumn<QString>("prompt");
-    // A prompt's second line is a tooltip's, never shown.
-    QTest::newRow("File > New") << 0 << 0 << "Create a new document";
-    QTest::newRow("Tools > Start") << 2 << 0 << "Start or Stop SNMP Trap Receive service";
-    QTest::newRow("Tools > Hide monitoring data has none") << 2 << 5 << "";
-    QTest::newRow("tray > Main Dialog, as Show/Hide") << -1 << 2 << "Show or Hide main Window";
-}
-
-void TestAppShell::menuPrompts()
-{
-    QFETCH(int, menu);
-    QFETCH(int, item);
-    CMainFrame frame;
-    // Without a tray the frame says so first; "Ready" otherwise.
-    const QString first = frame.statusBar()->currentMessage();
-    QVERIFY2(frame.trayAvailable() ? first == QLatin1String("Ready") : first.startsWith(QLatin1String("No system tray")),
-             qPrintable(first));
-    QMenu *shown = menu < 0 ? frame.trayMenu() : frame.menuBar()->actions().at(menu)->menu();
-    emit shown->hovered(shown->actions().at(item));
-    QTEST(frame.statusBar()->currentMessage(), "prompt");
-    emit shown->aboutToHide();
-    QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("Ready"));
-}
-
-void TestAppShell::serviceStateShown()
-{
-    // With the service switch: receiving and out of sight, yet never
-    // unreachable (without a tray the window is minimised instead).
-    CMainFrame frame;
-    QVERIFY(frame.create());
-    COrvelleView *view = frame.view();
-    view->OnInitialUpdate(true);
-    QVERIFY(frame.trayAvailable() ? frame.isHidden() : frame.isMinimized());
-    view->OnShowHideMain();
-    QVERIFY(QTest::qWaitForWindowExposed(&frame) && !frame.isMinimized());
-
-    // Caption, both Start/Stop commands, the tray tip and the empty list's
-    // hint follow the service, whichever of the two commands switched it.
-    // The hint is judged by what is painted; an empty list while running is
-    // plain background.
-    auto paint = [view] { return view->viewport()->grab().toImage(); };
-    const QImage emptyRunning = paint();
-    for (int y = 0; y < emptyRunning.height(); y += 7)
-        for (int x = 0; x < emptyRunning.width(); x += 7)
-            QCOMPARE(emptyRunning.pixelColor(x, y), view->palette().color(QPalette::Base));
-    QImage emptyStopped;
-    for (QAction *command : {static_cast<QAction *>(nullptr), frame.trayStartStopAction(), frame.trayStartStopAction(),
-                             frame.startStopAction(), frame.startStopAction()}) {
-        const bool on = command ? !view->isRunning() : true;
-        if (command)
-            command->trigger();
-        QCOMPARE(view->isRunning(), on);
-        const QString state = on ? QStringLiteral("Orvelle - Trap receive service is running")
-                                 : QStringLiteral("Orvelle - Trap receive service is not running");
-        QCOMPARE(frame.windowTitle(), state + QStringLiteral(" - Orvelle"));
-        QCOMPARE(frame.startStopAction()->text(), on ? QStringLiteral("&Stop") : QStringLiteral("&Start"));
-        QCOMPARE(frame.trayStartStopAction()->text(), frame.startStopAction()->text());
-        QCOMPARE(frame.trayToolTip(), QStringLiteral("Orvelle\n") + state);
-        if (!on)
-            emptyStopped = paint();
-        QVERIFY2((paint() == emptyRunning) == on, "the hint is painted only while stopped and empty");
-    }
-
-    // A trap adds its time to the tip, and a row, which leaves no hint.
-    view->OnTrapRecord(std::make_shared<tagTRAPRECORD>());
-    view->trapModel()->flush();
-    QVERIFY(frame.lastTrapTime() != noTrapYetTime());
-    QCOMPARE(frame.trayToolTip(), trayTipText(false, true, frame.lastTrapTime()));
-    const QImage rowRunning = paint();
-    view->OnStartStop();
-    QCOMPARE(paint(), rowRunning);
-    view->OnNew();
-    QCOMPARE(paint(), emptyStopped);
-
-    const std::time_t t = QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3)).toSecsSinceEpoch(); // local time
-    QCOMPARE(trayTipText(false, true, t),
-             QStringLiteral("Orvelle\nOrvelle - Trap receive service is running\n03/07/2026 09:05:03"));
-}
-
-void TestAppShell::activationFromAnotherCopy()
-{
-    CMainFrame frame;
-    frame.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    frame.showMinimized();
-    QTRY_VERIFY(frame.isMinimized());
-    frame.activateFromOtherInstance();
-    QTRY_VERIFY(!frame.isMinimized());
-
-    // A modal dialog in front, minimised: it is the one that comes back.
-    bool restored = false;
-    CAboutDlg about(&frame);
-    QTimer::singleShot(0, &about, [&] {
-        about.showMinimized();
-        if (QTest::qWaitFor([&about] { return about.isMinimized(); })) {
-            frame.activateFromOtherInstance();
-            restored = QTest::qWaitFor([&about] { return !about.isMinimized(); });
-        }
-        about.reject();
-    });
-    about.exec();
-    QVERIFY(restored);
-
-    // A window hidden to the tray stays hidden.
-    frame.hide();
-    frame.activateFromOtherInstance();
-    QVERIFY(frame.isHidden());
-}
-
-void TestAppShell::helpDocuments_data()
-{
-    QTest::addColumn<bool>("productPage");  // the About box's button; else Help > User Guide
-    QTest::addColumn<QStringList>("files"); // copied from the source tree
-    QTest::addColumn<QString>("opened");    // below the base folder; empty: a failure is shown
-    QTest::addColumn<QString>("caption");   // of that failure
-    const QStringList guide{"docs_en/read1st.htm"};
-    QTest::newRow("user guide") << false << guide << "docs_en/read1st.htm" << "";
-    QTest::newRow("user guide missing") << false << QStringList{} << "" << "Orvelle";
-    QTest::newRow("product page") << true << (guide + QStringList{"docs_en/mibdb.htm"}) << "docs_en/mibdb.htm" << "";
-    QTest::newRow("product page, chapter missing") << true << guide << "docs_en/read1st.htm#mibdb" << "";
-    QTest::newRow("product page, guide missing") << true << QStringList{} << "" << "Error";
-}
-
-void TestAppShell::helpDocuments()
-{
-    QFETCH(bool, productPage);
-    QFETCH(QStringList, files);
-    QFETCH(QString, opened);
-    QTemporaryDir base;
-    QVERIFY(QDir(base.path()).mkpath(QStringLiteral("DATA")) && QDir(base.path()).mkpath(QStringLiteral("docs_en")));
-    for (const QString &name : files)
-        QVERIFY(QFile::copy(TestSupport::sourceDir() + u'/' + name, base.path() + u'/' + name));
-    qputenv("ORVELLE_DATA_DIR", QFile::encodeName(base.path() + QStringLiteral("/DATA")));
-    m_opened.clear();
-
-    const NextModal shown;
-    CMainFrame frame;
-    CAboutDlg about(&frame);
-    if (productPage)
-        about.findChild<QPushButton *>(QStringLiteral("obtainButton"))->click();
-    else
-        frame.menuBar()->actions().at(3)->menu()->actions().at(0)->trigger();
-    QCOMPARE(m_opened.size(), opened.isEmpty() ? 0 : 1);
-    QCOMPARE(m_opened.value(0).toString(),
-             opened.isEmpty() ? QString() : QUrl::fromLocalFile(base.path() + u'/').toString() + opened);
-    QTEST(shown.caption, "caption");
-    QCOMPARE(shown.text, opened.isEmpty() ? QStringLiteral("Unable to launch default browser.\nor File is not existing.")
-                                          : QString());
-}
-
-void TestAppShell::startup_data()
-{
-    QTest::addColumn<bool>("dataFolder");     // false: none anywhere, started from an empty folder
-    QTest::addColumn<QByteArray>("database"); // empty: no file
-    QTest::addColumn<QByteArray>("config");   // empty: no file
-    QTest::addColumn<QString>("message");     // empty: it starts
-    const QByteArray db = "<mib_table><oid key=\"1.3.6.1\"><name>internet</name></oid></mib_table>";
-    const QString dbError = QStringLiteral("XML database load error:DATA/MIBTable.xml");
-    const QString configError = QStringLiteral("XML database load error:DATA/Config.xml");
-    QTest::newRow("no DATA folder") << false << QByteArray() << QByteArray() << dbError;
-    QTest::newRow("no files") << true << QByteArray() << QByteArray() << dbError;
-    QTest::newRow("database only") << true << db << QByteArray() << configError;
-    QTest::newRow("malformed database")
-        << true << QByteArray("<mib_table><oid") << QByteArray("<config><max_rows>5</max_rows></config>") << dbError;
-    QTest::newRow("port out of range")
-        << true << db << QByteArray("<config><trap_port>70000</trap_port></config>") << configError;
-    QTest::newRow("negative row limit")
-        << true << db << QByteArray("<config><max_rows>-1</max_rows></config>") << configError;
-    QTest::newRow("row limit from the configuration")
-        << true << db << QByteArray("<config><max_rows>3</max_rows></config>") << QString();
-}
-
-void TestAppShell::startup()
-{
-    QFETCH(bool, dataFolder);
-    QFETCH(QByteArray, database);
-    QFETCH(QByteArray, config);
-    QFETCH(QString, message);
-    QTemporaryDir root;
-    if (dataFolder) {
-        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("DATA")));
-        QVERIFY(writeFile(root.path() + QStringLiteral("/DATA/MIBTable.xml"), database));
-        QVERIFY(writeFile(root.path() + QStringLiteral("/DATA/Config.xml"), config));
-        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(root.path() + QStringLiteral("/DATA")));
-    } else {
-        // The current folder comes first in the search.
-        if (QFile::exists(QStringLiteral(ORVELLE_INSTALLED_DATA_DIR "/DATA")))
-            QSKIP("an installed copy of the data files would be found");
-        qunsetenv("ORVELLE_DATA_DIR");
-        QVERIFY(QDir::setCurrent(root.path()));
-    }
-
-    CMainFrame frame;
-    NextModal shown;
-    QCOMPARE(frame.create(), message.isEmpty());
-    QCOMPARE(shown.text, message);
-    if (message.isEmpty()) {
-        QCOMPARE(frame.view()->trapModel()->maxRows(), 3u);
-    } else {
-        QCOMPARE(shown.caption, QStringLiteral("Orvelle"));
-        QCOMPARE(shown.icon, QMessageBox::Critical);
-    }
-}
-
-void TestAppShell::closingDialogKeepsProgramClosingFrameEndsIt()
-{
-    // Run in the program's event loop, where closing the last window would
-    // end it: a dialog opened from the tray while the main window is hidden
-    // may close, the main window closing is Exit.
-    QSettings().remove(QStringLiteral("MainFrame"));
-    const QRect geometry(100, 120, 640, 410);
-    QString dialog;
-    bool frameClosed = false;
-    QSize saved;
-    {
-        CMainFrame frame;
-        QTimer::singleShot(0, &frame, [&] {
-            const NextModal closer;
-            frame.trayMenu()->actions().constLast()->trigger(); // About...
-            dialog = closer.caption;
-            // Later than anything the closing dialog may have posted.
-            QTimer::singleShot(100, &frame, [&] {
-                frame.setGeometry(geometry);
-                frame.show();
-                if (QTest::qWaitForWindowExposed(&frame)) {
-                    saved = frame.size();
-                    frameClosed = frame.close();
-                }
-            });
-        });
-        QTimer::singleShot(20000, &frame, [] { QCoreApplication::exit(1); }); // should it never end
-        QCOMPARE(QApplication::exec(), 0);
-        QCOMPARE(dialog, QStringLiteral("About Orvelle"));
-        QVERIFY2(frameClosed, "the program ended before its main window closed");
-        QVERIFY(frame.trayToolTip().isEmpty());
-    }
-    CMainFrame again;
-    again.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&again));
-    QCOMPARE(again.size(), saved);
-}
 
 int main(int argc, char *argv[])
 {

@@ -38,48 +38,45 @@ class TestAppShellJapanese : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void textsAreJapanese();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCOMPARE(QLocale::system().language(), QLocale::Japanese);
+        QVERIFY(Orvelle::installTranslations(qApp));
+        // the user guide in Japanese too
+        QCOMPARE(Orvelle::languageCode(), QStringLiteral("ja"));
+    }
+
+    void textsAreJapanese()
+    {
+        CMainFrame frame;
+        frame.view()->OnInitialUpdate(false);
+        const QStringList japanese = menuTexts(frame);
+        QCOMPARE(japanese.mid(0, 4), (QStringList{QStringLiteral("ファイル(&F)"), QStringLiteral("表示(&V)"),
+                                                  QStringLiteral("ツール(&T)"), QStringLiteral("ヘルプ(&H)")}));
+        QVERIFY2(frame.windowTitle().contains(QStringLiteral("トラップ受信サービス停止中")), qPrintable(frame.windowTitle()));
+        QCOMPARE(frame.startStopAction()->text(), QStringLiteral("開始(&S)"));
+        frame.SetServiceState(true);
+        QCOMPARE(frame.startStopAction()->text(), QStringLiteral("停止(&S)"));
+        QVERIFY2(frame.trayToolTip().contains(QStringLiteral("トラップ受信サービス実行中")), qPrintable(frame.trayToolTip()));
+
+        // No English text may remain in any menu: every text differs from the
+        // same one built without the catalogues.
+        const QList<QTranslator *> translators = qApp->findChildren<QTranslator *>();
+        for (QTranslator *translator : translators)
+            QCoreApplication::removeTranslator(translator);
+        const QStringList english = menuTexts(CMainFrame());
+        for (QTranslator *translator : translators)
+            QCoreApplication::installTranslator(translator);
+        QCOMPARE(japanese.size(), english.size());
+        for (qsizetype i = 0; i < english.size(); ++i)
+            QVERIFY2(english[i].isEmpty() || japanese[i] != english[i], qPrintable(english[i])); // empty: no prompt
+
+        // Qt's own buttons too.
+        QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    }
 };
-
-void TestAppShellJapanese::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QCOMPARE(QLocale::system().language(), QLocale::Japanese);
-    QVERIFY(Orvelle::installTranslations(qApp));
-    // the user guide in Japanese too
-    QCOMPARE(Orvelle::languageCode(), QStringLiteral("ja"));
-}
-
-void TestAppShellJapanese::textsAreJapanese()
-{
-    CMainFrame frame;
-    frame.view()->OnInitialUpdate(false);
-    const QStringList japanese = menuTexts(frame);
-    QCOMPARE(japanese.mid(0, 4), (QStringList{QStringLiteral("ファイル(&F)"), QStringLiteral("表示(&V)"),
-                                              QStringLiteral("ツール(&T)"), QStringLiteral("ヘルプ(&H)")}));
-    QVERIFY2(frame.windowTitle().contains(QStringLiteral("トラップ受信サービス停止中")), qPrintable(frame.windowTitle()));
-    QCOMPARE(frame.startStopAction()->text(), QStringLiteral("開始(&S)"));
-    frame.SetServiceState(true);
-    QCOMPARE(frame.startStopAction()->text(), QStringLiteral("停止(&S)"));
-    QVERIFY2(frame.trayToolTip().contains(QStringLiteral("トラップ受信サービス実行中")), qPrintable(frame.trayToolTip()));
-
-    // No English text may remain in any menu: every text differs from the
-    // same one built without the catalogues.
-    const QList<QTranslator *> translators = qApp->findChildren<QTranslator *>();
-    for (QTranslator *translator : translators)
-        QCoreApplication::removeTranslator(translator);
-    const QStringList english = menuTexts(CMainFrame());
-    for (QTranslator *translator : translators)
-        QCoreApplication::installTranslator(translator);
-    QCOMPARE(japanese.size(), english.size());
-    for (qsizetype i = 0; i < english.size(); ++i)
-        QVERIFY2(english[i].isEmpty() || japanese[i] != english[i], qPrintable(english[i])); // empty: no prompt
-
-    // Qt's own buttons too.
-    QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok | QMessageBox::Cancel);
-    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
-}
 
 QTEST_MAIN(TestAppShellJapanese)
 #include "tst_appshell_ja.moc"

@@ -132,280 +132,267 @@ class TestReportListCtrl : public QObject
     Q_OBJECT
 
 private slots:
-    void rowPaint_data();
-    void rowPaint();
-    void boldStaysBold_data();
-    void boldStaysBold();
-    void itemData_data();
-    void itemData();
-    void cellTip_data();
-    void cellTip();
-    void modelConsistent();
-};
+    void rowPaint_data()
+    {
+        QTest::addColumn<quint32>("flags");
+        QTest::addColumn<QColor>("background"); // given by SetRowBackground when valid
+        QTest::addColumn<QColor>("text");       // given by SetRowTextColor when valid
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<bool>("inactive");     // another window is the active one
+        QTest::addColumn<QString>("painted");   // grey, highlight or base
+        QTest::addColumn<bool>("redText");
 
-void TestReportListCtrl::rowPaint_data()
-{
-    QTest::addColumn<quint32>("flags");
-    QTest::addColumn<QColor>("background"); // given by SetRowBackground when valid
-    QTest::addColumn<QColor>("text");       // given by SetRowTextColor when valid
-    QTest::addColumn<bool>("selected");
-    QTest::addColumn<bool>("inactive");     // another window is the active one
-    QTest::addColumn<QString>("painted");   // grey, highlight or base
-    QTest::addColumn<bool>("redText");
-
-    const QColor grey(240, 240, 240), red(Qt::red), none;
-    const quint32 back = CReportListCtrl::RowBackground, fore = CReportListCtrl::RowTextColor;
-    QTest::newRow("grey row") << back << grey << none << false << false << "grey" << false;
-    QTest::newRow("grey row selected") << back << grey << none << true << false << "highlight" << false;
-    // the selection keeps the active colours when the window is not active
-    QTest::newRow("grey row selected, inactive") << back << grey << none << true << true << "highlight" << false;
-    QTest::newRow("background without its flag") << 0u << grey << none << false << false << "base" << false;
-    QTest::newRow("red text") << fore << none << red << false << false << "base" << true;
-    QTest::newRow("red text selected") << fore << none << red << true << false << "highlight" << false;
-    QTest::newRow("text colour without its flag") << 0u << none << red << false << false << "base" << false;
-}
-
-void TestReportListCtrl::rowPaint()
-{
-    QFETCH(quint32, flags);
-    QFETCH(QColor, background);
-    QFETCH(QColor, text);
-    QFETCH(bool, selected);
-    QFETCH(bool, inactive);
-    QFETCH(QString, painted);
-    QFETCH(bool, redText);
-
-    CReportListCtrl list;
-    setUp(list, 1);
-    list.setColumnWidth(0, 2 * kColumnWidth);
-    for (int row = 0; row < 3; ++row)
-        list.InsertItem(row, QStringLiteral("MMMMMM"));
-    QVERIFY(list.SetRowStyle(1, flags, true));
-    if (background.isValid())
-        QVERIFY(list.SetRowBackground(1, background, true));
-    if (text.isValid())
-        QVERIFY(list.SetRowTextColor(1, text, true));
-    if (selected)
-        selectRow(list, 1);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QWidget other;
-    if (inactive) {
-        QPalette palette = list.palette();
-        palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::darkGreen);
-        list.setPalette(palette);
-        other.setGeometry(kListGeometry.translated(kListGeometry.width() + 10, 0));
-        other.show();
-        other.activateWindow();
-        QTRY_VERIFY(!list.isActiveWindow());
+        const QColor grey(240, 240, 240), red(Qt::red), none;
+        const quint32 back = CReportListCtrl::RowBackground, fore = CReportListCtrl::RowTextColor;
+        QTest::newRow("grey row") << back << grey << none << false << false << "grey" << false;
+        QTest::newRow("grey row selected") << back << grey << none << true << false << "highlight" << false;
+        // the selection keeps the active colours when the window is not active
+        QTest::newRow("grey row selected, inactive") << back << grey << none << true << true << "highlight" << false;
+        QTest::newRow("background without its flag") << 0u << grey << none << false << false << "base" << false;
+        QTest::newRow("red text") << fore << none << red << false << false << "base" << true;
+        QTest::newRow("red text selected") << fore << none << red << true << false << "highlight" << false;
+        QTest::newRow("text colour without its flag") << 0u << none << red << false << false << "base" << false;
     }
 
-    const QImage image = list.viewport()->grab().toImage();
-    const QRect cell = list.visualRect(list.model()->index(1, 0));
-    const QColor expected = painted == QLatin1String("grey") ? QColor(240, 240, 240)
-        : painted == QLatin1String("highlight")              ? list.palette().color(QPalette::Active, QPalette::Highlight)
-                                                             : list.palette().color(QPalette::Active, QPalette::Base);
-    QCOMPARE(pixel(image, QPoint(cell.right() - 5, cell.center().y())), expected);
-    QCOMPARE(hasReddishPixel(image, cell.adjusted(2, 2, -2, -2)), redText);
-    // the rows around keep the list's own look
-    const QRect below = list.visualRect(list.model()->index(2, 0));
-    QCOMPARE(pixel(image, QPoint(below.right() - 5, below.center().y())),
-             list.palette().color(QPalette::Active, QPalette::Base));
-}
+    void rowPaint()
+    {
+        QFETCH(quint32, flags);
+        QFETCH(QColor, background);
+        QFETCH(QColor, text);
+        QFETCH(bool, selected);
+        QFETCH(bool, inactive);
+        QFETCH(QString, painted);
 
-void TestReportListCtrl::boldStaysBold_data()
-{
-    QTest::addColumn<bool>("selected");
-    QTest::newRow("unselected") << false;
-    QTest::newRow("selected") << true;
-}
-
-void TestReportListCtrl::boldStaysBold()
-{
-    QFETCH(bool, selected);
-    CReportListCtrl list;
-    setUp(list, 1);
-    list.setColumnWidth(0, 3 * kColumnWidth);
-    list.InsertItem(0, QStringLiteral("MMMMMMMMMM"));
-    list.InsertItem(1, QStringLiteral("MMMMMMMMMM"));
-    list.SetRowStyle(1, CReportListCtrl::RowBold, true);
-    if (selected) {
-        selectRow(list, 0);
-        selectRow(list, 1);
-        QCOMPARE(list.selectedRows(), QList<int>({0, 1}));
-    }
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-
-    const QImage image = list.viewport()->grab().toImage();
-    const int plainEnd = textEnd(image, list.visualRect(list.model()->index(0, 0)));
-    const int boldEnd = textEnd(image, list.visualRect(list.model()->index(1, 0)));
-    QVERIFY2(plainEnd > 0, "no text painted");
-    QVERIFY2(boldEnd > plainEnd, qPrintable(QStringLiteral("bold text ends at %1, plain at %2").arg(boldEnd).arg(plainEnd)));
-}
-
-void TestReportListCtrl::itemData_data()
-{
-    QTest::addColumn<QList<qint64>>("given"); // per row, -1: no data
-    QTest::addColumn<bool>("bySetItem");       // data given later by SetItem
-    QTest::addColumn<int>("deletedFromTop");
-    QTest::addColumn<QList<quint32>>("expected");
-
-    QTest::newRow("no data") << QList<qint64>{-1} << false << 0 << QList<quint32>{0};
-    QTest::newRow("data") << QList<qint64>{7} << false << 0 << QList<quint32>{7};
-    QTest::newRow("largest 32-bit value") << QList<qint64>{0xFFFFFFFF} << false << 0 << QList<quint32>{0xFFFFFFFF};
-    QTest::newRow("data by SetItem") << QList<qint64>{-1, 9} << true << 0 << QList<quint32>{0, 9};
-    QTest::newRow("rows above deleted") << QList<qint64>{1, -1, 3, 4} << false << 1 << QList<quint32>{0, 3, 4};
-    QList<qint64> many;
-    QList<quint32> lastTen;
-    for (int i = 0; i < 500; ++i) {
-        many << 1000 + i;
-        if (i >= 490)
-            lastTen << quint32(1000 + i);
-    }
-    QTest::newRow("500 rows trimmed to 10 from the top") << many << false << 490 << lastTen;
-}
-
-void TestReportListCtrl::itemData()
-{
-    QFETCH(QList<qint64>, given);
-    QFETCH(bool, bySetItem);
-    QFETCH(int, deletedFromTop);
-    QFETCH(QList<quint32>, expected);
-
-    CReportListCtrl list;
-    setUp(list, 2);
-    for (int row = 0; row < given.size(); ++row) {
-        const QString text = QString::number(row);
-        const auto data = given[row] < 0 ? std::nullopt : std::optional<quint32>(quint32(given[row]));
-        if (bySetItem) {
-            QCOMPARE(list.InsertItem(list.GetItemCount(), text), row);
-            QVERIFY(list.SetItem(row, 1, text, data));
-        } else {
-            QCOMPARE(list.InsertItem(list.GetItemCount(), text, data), row);
+        CReportListCtrl list;
+        setUp(list, 1);
+        list.setColumnWidth(0, 2 * kColumnWidth);
+        for (int row = 0; row < 3; ++row)
+            list.InsertItem(row, QStringLiteral("MMMMMM"));
+        QVERIFY(list.SetRowStyle(1, flags, true));
+        if (background.isValid())
+            QVERIFY(list.SetRowBackground(1, background, true));
+        if (text.isValid())
+            QVERIFY(list.SetRowTextColor(1, text, true));
+        if (selected)
+            selectRow(list, 1);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QWidget other;
+        if (inactive) {
+            QPalette palette = list.palette();
+            palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::darkGreen);
+            list.setPalette(palette);
+            other.setGeometry(kListGeometry.translated(kListGeometry.width() + 10, 0));
+            other.show();
+            other.activateWindow();
+            QTRY_VERIFY(!list.isActiveWindow());
         }
+
+        const QImage image = list.viewport()->grab().toImage();
+        const QRect cell = list.visualRect(list.model()->index(1, 0));
+        const QColor expected = painted == QLatin1String("grey") ? QColor(240, 240, 240)
+            : painted == QLatin1String("highlight")              ? list.palette().color(QPalette::Active, QPalette::Highlight)
+                                                                 : list.palette().color(QPalette::Active, QPalette::Base);
+        QCOMPARE(pixel(image, QPoint(cell.right() - 5, cell.center().y())), expected);
+        QTEST(hasReddishPixel(image, cell.adjusted(2, 2, -2, -2)), "redText");
+        // the rows around keep the list's own look
+        const QRect below = list.visualRect(list.model()->index(2, 0));
+        QCOMPARE(pixel(image, QPoint(below.right() - 5, below.center().y())),
+                 list.palette().color(QPalette::Active, QPalette::Base));
     }
-    for (int i = 0; i < deletedFromTop; ++i)
-        QVERIFY(list.DeleteItem(0));
 
-    QCOMPARE(list.GetItemCount(), expected.size());
-    for (int row = 0; row < expected.size(); ++row) {
-        QCOMPARE(list.GetItemData(row), expected[row]);
-        // the texts went with their rows
-        QCOMPARE(list.GetItemText(row, 0), QString::number(row + deletedFromTop));
+    void boldStaysBold_data()
+    {
+        QTest::addColumn<bool>("selected");
+        QTest::newRow("unselected") << false;
+        QTest::newRow("selected") << true;
     }
-    QCOMPARE(list.GetItemData(-1), 0u);
-    QCOMPARE(list.GetItemData(list.GetItemCount()), 0u);
-}
 
-void TestReportListCtrl::cellTip_data()
-{
-    // Every case starts with the tip of cell (0, 0) shown, "alpha".
-    QTest::addColumn<int>("scroll");           // horizontal scroll before the second move
-    QTest::addColumn<bool>("deleteFirstRow");  // between the two moves
-    QTest::addColumn<QPoint>("target");        // content coordinates of the second move
-    QTest::addColumn<bool>("stillShown");      // the tip shown right after the move
-    QTest::addColumn<bool>("relayed");         // the move reached the balloon
-    QTest::addColumn<int>("state");
-    QTest::addColumn<QPoint>("hot");           // (row, column)
-    QTest::addColumn<QString>("body");
+    void boldStaysBold()
+    {
+        QFETCH(bool, selected);
+        CReportListCtrl list;
+        setUp(list, 1);
+        list.setColumnWidth(0, 3 * kColumnWidth);
+        list.InsertItem(0, QStringLiteral("MMMMMMMMMM"));
+        list.InsertItem(1, QStringLiteral("MMMMMMMMMM"));
+        list.SetRowStyle(1, CReportListCtrl::RowBold, true);
+        if (selected) {
+            selectRow(list, 0);
+            selectRow(list, 1);
+            QCOMPARE(list.selectedRows(), QList<int>({0, 1}));
+        }
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
 
-    const QPoint none(-1, -1);
-    const QPoint border(kColumnWidth, centre(0, 0).y());
-    QTest::newRow("within the same cell") << 0 << false << centre(0, 0) + QPoint(7, 3) << true << true << 1
-                                          << QPoint(0, 0) << "alpha";
-    QTest::newRow("to another cell: its full text")
-        << 0 << false << centre(0, 2) << false << true << 1 << QPoint(0, 2) << kLongText;
-    QTest::newRow("to an empty cell") << 0 << false << centre(0, 1) << false << false << 0 << QPoint(0, 0) << "alpha";
-    QTest::newRow("on a column border") << 0 << false << border << true << false << 1 << none << "alpha";
-    QTest::newRow("on the left edge of the first column")
-        << 0 << false << QPoint(0, centre(0, 0).y()) << true << false << 1 << none << "alpha";
-    QTest::newRow("on a column border, scrolled") << 30 << false << border << true << false << 1 << none << "alpha";
-    QTest::newRow("off the rows") << 0 << false << centre(3, 0) << false << false << 0 << none << "alpha";
-    // the row under the pointer is another one now
-    QTest::newRow("rows above deleted") << 0 << true << centre(0, 0) + QPoint(7, 3) << false << true << 1
-                                        << QPoint(0, 0) << "beta";
-}
-
-void TestReportListCtrl::cellTip()
-{
-    QFETCH(int, scroll);
-    QFETCH(bool, deleteFirstRow);
-    QFETCH(QPoint, target);
-    QFETCH(bool, stillShown);
-    QFETCH(bool, relayed);
-    QFETCH(int, state);
-    QFETCH(QPoint, hot);
-    QFETCH(QString, body);
-
-    TipScene scene;
-    QVERIFY(scene.setUp());
-    const QPoint first = scene.moveTo(centre(0, 0));
-    QTRY_VERIFY(scene.balloon.isVisible());
-    QCOMPARE(scene.balloon.body(), QStringLiteral("alpha"));
-
-    if (scroll) {
-        scene.list.horizontalScrollBar()->setValue(scroll);
-        QCOMPARE(scene.list.horizontalScrollBar()->value(), scroll);
+        const QImage image = list.viewport()->grab().toImage();
+        const int plainEnd = textEnd(image, list.visualRect(list.model()->index(0, 0)));
+        const int boldEnd = textEnd(image, list.visualRect(list.model()->index(1, 0)));
+        QVERIFY2(plainEnd > 0, "no text painted");
+        QVERIFY2(boldEnd > plainEnd, qPrintable(QStringLiteral("bold text ends at %1, plain at %2").arg(boldEnd).arg(plainEnd)));
     }
-    if (deleteFirstRow)
-        QVERIFY(scene.list.DeleteItem(0));
-    const QPoint second = scene.moveTo(target);
 
-    QCOMPARE(scene.balloon.isVisible(), stillShown);
-    QCOMPARE(scene.balloon.anchor(), relayed ? second : first);
-    QCOMPARE(scene.balloon.state(), state);
-    QCOMPARE(QPoint(scene.list.hotRow(), scene.list.hotColumn()), hot);
-    QCOMPARE(scene.balloon.body(), body);
-    if (state == 1)
+    void itemData_data()
+    {
+        QTest::addColumn<QList<qint64>>("given"); // per row, -1: no data
+        QTest::addColumn<bool>("bySetItem");       // data given later by SetItem
+        QTest::addColumn<int>("deletedFromTop");
+        QTest::addColumn<QList<quint32>>("expected");
+
+        QTest::newRow("no data") << QList<qint64>{-1} << false << 0 << QList<quint32>{0};
+        QTest::newRow("data") << QList<qint64>{7} << false << 0 << QList<quint32>{7};
+        QTest::newRow("largest 32-bit value") << QList<qint64>{0xFFFFFFFF} << false << 0 << QList<quint32>{0xFFFFFFFF};
+        QTest::newRow("data by SetItem") << QList<qint64>{-1, 9} << true << 0 << QList<quint32>{0, 9};
+        QTest::newRow("rows above deleted") << QList<qint64>{1, -1, 3, 4} << false << 1 << QList<quint32>{0, 3, 4};
+        QList<qint64> many;
+        QList<quint32> lastTen;
+        for (int i = 0; i < 500; ++i) {
+            many << 1000 + i;
+            if (i >= 490)
+                lastTen << quint32(1000 + i);
+        }
+        QTest::newRow("500 rows trimmed to 10 from the top") << many << false << 490 << lastTen;
+    }
+
+    void itemData()
+    {
+        QFETCH(QList<qint64>, given);
+        QFETCH(bool, bySetItem);
+        QFETCH(int, deletedFromTop);
+        QFETCH(QList<quint32>, expected);
+
+        CReportListCtrl list;
+        setUp(list, 2);
+        for (int row = 0; row < given.size(); ++row) {
+            const QString text = QString::number(row);
+            const auto data = given[row] < 0 ? std::nullopt : std::optional<quint32>(quint32(given[row]));
+            if (bySetItem) {
+                QCOMPARE(list.InsertItem(list.GetItemCount(), text), row);
+                QVERIFY(list.SetItem(row, 1, text, data));
+            } else {
+                QCOMPARE(list.InsertItem(list.GetItemCount(), text, data), row);
+            }
+        }
+        for (int i = 0; i < deletedFromTop; ++i)
+            QVERIFY(list.DeleteItem(0));
+
+        QCOMPARE(list.GetItemCount(), expected.size());
+        for (int row = 0; row < expected.size(); ++row) {
+            QCOMPARE(list.GetItemData(row), expected[row]);
+            // the texts went with their rows
+            QCOMPARE(list.GetItemText(row, 0), QString::number(row + deletedFromTop));
+        }
+        QCOMPARE(list.GetItemData(-1), 0u);
+        QCOMPARE(list.GetItemData(list.GetItemCount()), 0u);
+    }
+
+    void cellTip_data()
+    {
+        // Every case starts with the tip of cell (0, 0) shown, "alpha".
+        QTest::addColumn<int>("scroll");           // horizontal scroll before the second move
+        QTest::addColumn<bool>("deleteFirstRow");  // between the two moves
+        QTest::addColumn<QPoint>("target");        // content coordinates of the second move
+        QTest::addColumn<bool>("stillShown");      // the tip shown right after the move
+        QTest::addColumn<bool>("relayed");         // the move reached the balloon
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QPoint>("hot");           // (row, column)
+        QTest::addColumn<QString>("body");
+
+        const QPoint none(-1, -1);
+        const QPoint border(kColumnWidth, centre(0, 0).y());
+        QTest::newRow("within the same cell") << 0 << false << centre(0, 0) + QPoint(7, 3) << true << true << 1
+                                              << QPoint(0, 0) << "alpha";
+        QTest::newRow("to another cell: its full text")
+            << 0 << false << centre(0, 2) << false << true << 1 << QPoint(0, 2) << kLongText;
+        QTest::newRow("to an empty cell") << 0 << false << centre(0, 1) << false << false << 0 << QPoint(0, 0) << "alpha";
+        QTest::newRow("on a column border") << 0 << false << border << true << false << 1 << none << "alpha";
+        QTest::newRow("on the left edge of the first column")
+            << 0 << false << QPoint(0, centre(0, 0).y()) << true << false << 1 << none << "alpha";
+        QTest::newRow("on a column border, scrolled") << 30 << false << border << true << false << 1 << none << "alpha";
+        QTest::newRow("off the rows") << 0 << false << centre(3, 0) << false << false << 0 << none << "alpha";
+        // the row under the pointer is another one now
+        QTest::newRow("rows above deleted") << 0 << true << centre(0, 0) + QPoint(7, 3) << false << true << 1
+                                            << QPoint(0, 0) << "beta";
+    }
+
+    void cellTip()
+    {
+        QFETCH(int, scroll);
+        QFETCH(bool, deleteFirstRow);
+        QFETCH(QPoint, target);
+        QFETCH(bool, relayed);
+        QFETCH(int, state);
+        QFETCH(QString, body);
+
+        TipScene scene;
+        QVERIFY(scene.setUp());
+        const QPoint first = scene.moveTo(centre(0, 0));
         QTRY_VERIFY(scene.balloon.isVisible());
-}
+        QCOMPARE(scene.balloon.body(), QStringLiteral("alpha"));
 
-void TestReportListCtrl::modelConsistent()
-{
-    CReportListCtrl list;
-    QAbstractItemModelTester tester(list.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    setUp(list, 2);
+        if (scroll) {
+            scene.list.horizontalScrollBar()->setValue(scroll);
+            QCOMPARE(scene.list.horizontalScrollBar()->value(), scroll);
+        }
+        if (deleteFirstRow)
+            QVERIFY(scene.list.DeleteItem(0));
+        const QPoint second = scene.moveTo(target);
 
-    QCOMPARE(list.InsertItem(0, QStringLiteral("b")), 0);
-    QCOMPARE(list.InsertItem(0, QStringLiteral("a")), 0);
-    QCOMPARE(list.InsertItem(99, QStringLiteral("d")), 2);
-    QCOMPARE(list.InsertItem(2, QStringLiteral("c")), 2);
-    QCOMPARE(list.InsertItem(-1, QStringLiteral("x")), -1);
-    QVERIFY(list.SetItem(3, 1, QStringLiteral("d1")));
-    QVERIFY(!list.SetItem(4, 0, QStringLiteral("x")));
-    QVERIFY(!list.SetItem(0, 2, QStringLiteral("x")));
-    QVERIFY(list.SetRowStyle(1, CReportListCtrl::RowBold | CReportListCtrl::RowBackground, true));
-    QVERIFY(list.SetRowBackground(1, QColor(240, 240, 240), true));
-    QVERIFY(!list.SetRowStyle(4, CReportListCtrl::RowBold, true));
-    QCOMPARE(list.GetRowStyle(1), quint32(CReportListCtrl::RowBold | CReportListCtrl::RowBackground));
-    QCOMPARE(list.GetRowStyle(0), 0u);
-
-    // a column put in front takes the texts' places with it
-    QCOMPARE(list.InsertColumn(0, QStringLiteral("new"), Qt::AlignHCenter), 0);
-    QCOMPARE(list.GetColumnCount(), 3);
-    QCOMPARE(list.GetItemText(3, 0), QString());
-    QCOMPARE(list.GetItemText(3, 1), QStringLiteral("d"));
-    QCOMPARE(list.GetItemText(3, 2), QStringLiteral("d1"));
-
-    QVERIFY(list.DeleteItem(1));
-    QVERIFY(!list.DeleteItem(-1));
-    QVERIFY(!list.DeleteItem(list.GetItemCount()));
-    QCOMPARE(list.GetItemText(1, 1), QStringLiteral("c"));
-    QCOMPARE(list.GetRowStyle(1), 0u); // the style went with its row
-
-    for (int i = 0; i < 50; ++i) {
-        list.InsertItem(list.GetItemCount(), QString::number(i));
-        if (list.GetItemCount() > 10)
-            list.DeleteItem(0);
+        QTEST(scene.balloon.isVisible(), "stillShown");
+        QCOMPARE(scene.balloon.anchor(), relayed ? second : first);
+        QCOMPARE(scene.balloon.state(), state);
+        QTEST(QPoint(scene.list.hotRow(), scene.list.hotColumn()), "hot");
+        QCOMPARE(scene.balloon.body(), body);
+        if (state == 1)
+            QTRY_VERIFY(scene.balloon.isVisible());
     }
-    QCOMPARE(list.GetItemCount(), 10);
-    QCOMPARE(list.GetItemText(0, 0), QStringLiteral("40"));
 
-    list.DeleteAllItems();
-    QCOMPARE(list.GetItemCount(), 0);
-    QCOMPARE(list.InsertItem(0, QStringLiteral("again")), 0);
-}
+    void modelConsistent()
+    {
+        CReportListCtrl list;
+        QAbstractItemModelTester tester(list.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        setUp(list, 2);
+
+        QCOMPARE(list.InsertItem(0, QStringLiteral("b")), 0);
+        QCOMPARE(list.InsertItem(0, QStringLiteral("a")), 0);
+        QCOMPARE(list.InsertItem(99, QStringLiteral("d")), 2);
+        QCOMPARE(list.InsertItem(2, QStringLiteral("c")), 2);
+        QCOMPARE(list.InsertItem(-1, QStringLiteral("x")), -1);
+        QVERIFY(list.SetItem(3, 1, QStringLiteral("d1")));
+        QVERIFY(!list.SetItem(4, 0, QStringLiteral("x")));
+        QVERIFY(!list.SetItem(0, 2, QStringLiteral("x")));
+        QVERIFY(list.SetRowStyle(1, CReportListCtrl::RowBold | CReportListCtrl::RowBackground, true));
+        QVERIFY(list.SetRowBackground(1, QColor(240, 240, 240), true));
+        QVERIFY(!list.SetRowStyle(4, CReportListCtrl::RowBold, true));
+        QCOMPARE(list.GetRowStyle(1), quint32(CReportListCtrl::RowBold | CReportListCtrl::RowBackground));
+        QCOMPARE(list.GetRowStyle(0), 0u);
+
+        // a column put in front takes the texts' places with it
+        QCOMPARE(list.InsertColumn(0, QStringLiteral("new"), Qt::AlignHCenter), 0);
+        QCOMPARE(list.GetColumnCount(), 3);
+        QCOMPARE(list.GetItemText(3, 0), QString());
+        QCOMPARE(list.GetItemText(3, 1), QStringLiteral("d"));
+        QCOMPARE(list.GetItemText(3, 2), QStringLiteral("d1"));
+
+        QVERIFY(list.DeleteItem(1));
+        QVERIFY(!list.DeleteItem(-1));
+        QVERIFY(!list.DeleteItem(list.GetItemCount()));
+        QCOMPARE(list.GetItemText(1, 1), QStringLiteral("c"));
+        QCOMPARE(list.GetRowStyle(1), 0u); // the style went with its row
+
+        for (int i = 0; i < 50; ++i) {
+            list.InsertItem(list.GetItemCount(), QString::number(i));
+            if (list.GetItemCount() > 10)
+                list.DeleteItem(0);
+        }
+        QCOMPARE(list.GetItemCount(), 10);
+        QCOMPARE(list.GetItemText(0, 0), QStringLiteral("40"));
+
+        list.DeleteAllItems();
+        QCOMPARE(list.GetItemCount(), 0);
+        QCOMPARE(list.InsertItem(0, QStringLiteral("again")), 0);
+    }
+};
 
 QTEST_MAIN(TestReportListCtrl)
 #include "tst_reportlistctrl.moc"

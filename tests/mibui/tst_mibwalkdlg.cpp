@@ -22,7 +22,6 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -149,29 +148,352 @@ bool sameValue(const QString &syntax, const QString &ours, const QString &theirs
 
 } // namespace
 
+#define REQUIRE_SNMPD()                                                                                                \
+    do {                                                                                                               \
+        if (!m_snmpdFailure.isEmpty())                                                                                 \
+            QSKIP(qPrintable(m_snmpdFailure));                                                                         \
+    } while (false)
+// Waits, bounded, until the dialog is idle again.
+#define WAIT_IDLE(timeoutMs) QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->isBusy() && !m_dlg->isWalking(), timeoutMs)
+// Starts a request and waits for its end.
+#define RUN_TO_END(button, device, oid)                                                                                \
+    do {                                                                                                               \
+        start(button, device, oid);                                                                                    \
+        WAIT_IDLE(kWalkTimeoutMs);                                                                                     \
+    } while (false)
+
 class TestMibWalkDlg : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // the log file is written to the current directory
+        m_previousDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY2(m_reader.loadMIBTable(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml")),
+                 qPrintable(m_reader.errorString()));
+        m_settings.strLanguage = QStringLiteral("en");
+        if (TestSupport::findProgram(QStringLiteral("snmpd")).isEmpty()) {
+            m_snmpdFailure = QStringLiteral("snmpd is not installed (Debian package snmpd)");
+            return;
+        }
+        const QString failure = m_snmpd.start(m_dir.path(), TestSupport::freeUdpPort());
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
 
-    void isInSubtree_data();
-    void isInSubtree();
-    void walkMatchesSnmpwalk_data();
-    void walkMatchesSnmpwalk();
+    void cleanupTestCase()
+    {
+        m_snmpd.stop();
+        QDir::setCurrent(m_previousDir);
+    }
+
+    void init()
+    {
+        m_devices = {{QStringLiteral("zeta.example"), QString()}};
+        m_dlg = std::make_unique<CMibWalkDlg>();
+        m_dlg->m_pReader = &m_reader;
+        m_dlg->m_pSettings = &m_settings;
+        m_dlg->m_pDevices = &m_devices;
+        QVERIFY(m_dlg->Create());
+        QVERIFY(m_dlg->isHidden());
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+        m_dlg->communityEdit()->setText(QStringLiteral("public"));
+        m_messages = std::make_unique<MessageCatcher>();
+    }
+
+    void cleanup()
+    {
+        m_messages.reset();
+        m_dlg.reset();
+        QFile::remove(CWalkLog::fileName());
+    }
+
+    void isInSubtree_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("returned");
+        QTest::addColumn<bool>("inside");
+        QTest::newRow("final dot adds nothing") << "1.3.6.1." << "1.3.6.1.2.1.1.1.0" << true;
+        QTest::newRow("10 is not 1") << "1.3.6.1" << "1.3.6.10" << false;
+        QTest::newRow("the start itself") << kSystem << kSystem << true;
+        QTest::newRow("returned shorter") << kSystem << "1.3.6.1.2.1" << false;
+        QTest::newRow("next group") << kSystem << "1.3.6.1.2.1.2.1.0" << false;
+        QTest::newRow("numbers, not text") << "1.3.6.01" << "1.3.6.1.5" << true;
+        QTest::newRow("non-digit counts 0") << "1.3.x" << "1.3.0.7" << true;
+        QTest::newRow("leading dot") << ".1.3.6.1" << "1.3.6.1.4.1" << true;
+    }
+
+    void isInSubtree()
+    {
+        QFETCH(QString, start);
+        QFETCH(QString, returned);
+        QTEST(CMibWalkDlg::IsInSubtree(start, returned), "inside");
+    }
+
+    void walkMatchesSnmpwalk_data()
+    {
+        QTest::addColumn<int>("logCount");
+        QTest::newRow("every row kept") << CMibWalkDlg::kDefaultLogCount;
+        QTest::newRow("the newest rows kept") << CMibWalkDlg::kMinLogCount;
+    }
+
+    void walkMatchesSnmpwalk()
+    {
+        REQUIRE_SNMPD();
+        QFETCH(int, logCount);
+        const std::vector<WalkedObject> expected = snmpwalk(kSystem);
+        QVERIFY(int(expected.size()) > CMibWalkDlg::kMinLogCount && int(expected.size()) < CMibWalkDlg::kDefaultLogCount);
+        m_dlg->logCountSpin()->setValue(logCount);
+        start(m_dlg->getNextButton(), agent(), kSystem);
+        QVERIFY(!m_dlg->getButton()->isEnabled() && !m_dlg->closeButton()->isEnabled());
+        WAIT_IDLE(kWalkTimeoutMs);
+        QCOMPARE(m_messages->texts, QStringList());
+        QVERIFY(!m_dlg->session()->isOpen());
+        QVERIFY(m_dlg->getButton()->isEnabled() && m_dlg->closeButton()->isEnabled());
+
+        CReportListCtrl *list = m_dlg->resultList();
+        const int kept = std::min(logCount, int(expected.size()));
+        const int firstKept = int(expected.size()) - kept;
+        QCOMPARE(list->GetItemCount(), kept);
+        for (int row = 0; row < kept; ++row) {
+            const WalkedObject &object = expected[firstKept + row];
+            const QString syntax = list->GetItemText(row, CMibWalkDlg::ColSyntax);
+            const QString value = list->GetItemText(row, CMibWalkDlg::ColValue);
+            QCOMPARE(list->GetItemText(row, CMibWalkDlg::ColOid), object.oid);
+            QVERIFY2(sameValue(syntax, value, object.value),
+                     qPrintable(QStringLiteral("%1: %2 %3 / %4").arg(object.oid, syntax, value, object.value)));
+            // shaded by the rows added since the start, not by the position
+            QCOMPARE(bool(list->GetRowStyle(row) & CReportListCtrl::RowBackground), (firstKept + row) % 2 == 1);
+        }
+    }
+
     void listActions();
-    void defaultOidWalksToAgentEnd();
-    void pauseAndResume_data();
-    void pauseAndResume();
-    void requestEnds_data();
-    void requestEnds();
-    void stopDuringGetReturnsToIdle();
-    void logFile_data();
-    void logFile();
+
+    void defaultOidWalksToAgentEnd()
+    {
+        REQUIRE_SNMPD();
+        const std::vector<WalkedObject> all = snmpwalk(QStringLiteral("1.3.6.1"));
+        QVERIFY(!all.empty());
+        // the pace between requests is not what this case is about
+        m_dlg->setNextRequestDelay(0);
+        m_dlg->deviceCombo()->setEditText(agent());
+        QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton); // the field's own "1.3.6.1."
+        WAIT_IDLE(kAgentEndTimeoutMs);
+        QCOMPARE(m_dlg->resultList()->GetItemCount(), CMibWalkDlg::kDefaultLogCount);
+        const QString last = m_dlg->resultList()->GetItemText(CMibWalkDlg::kDefaultLogCount - 1, CMibWalkDlg::ColOid);
+        QCOMPARE(last, all.back().oid);
+        QTRY_COMPARE(m_messages->texts, QStringList(kNoSuchName.arg(last)));
+    }
+
+    void pauseAndResume_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("pause, then resume") << "resume";
+        QTest::newRow("stop while paused, fields emptied") << "stop";
+        QTest::newRow("resume before the answer, no second request") << "early";
+    }
+
+    void pauseAndResume()
+    {
+        QFETCH(QString, how);
+        const bool early = how == QLatin1String("early");
+        std::unique_ptr<FakeAgent> slow;
+        QString device;
+        QStringList oids;
+        if (early) {
+            slow = std::make_unique<FakeAgent>(FakeAgent::SlowTable);
+            device = slow->address();
+            for (size_t i = 0; i < 3; ++i)
+                oids << OidToText(FakeAgent::table()[i]);
+        } else {
+            REQUIRE_SNMPD();
+            device = agent();
+            oids = oidsOf(snmpwalk(kSystem));
+            QVERIFY(!oids.isEmpty());
+        }
+        QWidget *viewport = m_dlg->resultList()->viewport();
+        const QString caption = QStringLiteral("MIB WALK %1").arg(device);
+
+        start(m_dlg->getNextButton(), device, kSystem);
+        // the first GET NEXT is out, its answer not yet handled
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(m_dlg->windowTitle(), caption + QStringLiteral(" - Pause"));
+        QVERIFY(m_dlg->isBusy() && m_dlg->isPaused());
+        if (!early) {
+            // the request already sent is answered and listed; no further one goes out
+            QTRY_COMPARE(m_dlg->resultList()->GetItemCount(), 1);
+            QSignalSpy notifications(m_dlg->session(), &CSnmpSession::snmpNotify);
+            QVERIFY(!notifications.wait(kQuietMs));
+            QCOMPARE(m_dlg->session()->requestId(), 1);
+        }
+        if (how == QLatin1String("stop")) {
+            // Stop stops whatever the fields hold by now
+            m_dlg->deviceCombo()->setEditText(QString());
+            m_dlg->oidField()->setEditText(QString());
+            QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
+            QVERIFY(!m_dlg->isBusy() && !m_dlg->isWalking() && !m_dlg->session()->isOpen());
+            QCOMPARE(m_dlg->windowTitle(), caption);
+            QCOMPARE(m_dlg->resultList()->GetItemCount(), 1);
+            QCOMPARE(m_messages->texts, QStringList());
+            return;
+        }
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(m_dlg->windowTitle(), caption);
+        QVERIFY(!m_dlg->isPaused());
+        WAIT_IDLE(kWalkTimeoutMs);
+        QCOMPARE(m_messages->texts, QStringList());
+        // resumed from the last OID received: every object once, in order
+        QCOMPARE(column(CMibWalkDlg::ColOid), oids);
+        if (slow) // one request per object and the one answered from outside the subtree
+            QCOMPARE(slow->requests, 4);
+    }
+
+    void requestEnds_data()
+    {
+        QTest::addColumn<bool>("walk");
+        // "snmpd", "silent", "repeat", "open" (silent, the dialog's session open
+        // already, so that Open fails) or the device text itself
+        QTest::addColumn<QString>("agentKind");
+        QTest::addColumn<QString>("oid");
+        QTest::addColumn<int>("timeout");
+        QTest::addColumn<QString>("message"); // "?": the session's own error text
+        QTest::addColumn<int>("rows");
+        const QString noDevice = QStringLiteral("Please enter device name or IP address.");
+        const QString noOid = QStringLiteral("Please enter request OID.");
+        QTest::newRow("GET answered") << false << "snmpd" << "1.3.6.1.2.1.1.5.0" << 5 << QString() << 1;
+        QTest::newRow("GET without instance") << false << "snmpd" << "1.3.6.1.2.1.1.1" << 5
+                                              << kNoSuchName.arg("1.3.6.1.2.1.1.1") << 0;
+        QTest::newRow("GET unanswered") << false << "silent" << "1.3.6.1.2.1.1.1.0" << 1
+                                        << "SNMP request timeout! oid '1.3.6.1.2.1.1.1.0'" << 0;
+        QTest::newRow("GET NEXT unanswered") << true << "silent" << kSystem << 1
+                                             << "SNMP request timeout! oid '1.3.6.1.2.1.1'" << 0;
+        QTest::newRow("GET NEXT answered with the OID asked for")
+            << true << "repeat" << kSystem << 5
+            << "The agent answered GET NEXT for 1.3.6.1.2.1.1.5.0 with 1.3.6.1.2.1.1.5.0, which does not follow it: the "
+               "walk stops here."
+            << 1;
+        QTest::newRow("Get, Open fails") << false << "open" << kSystem << 5 << "?" << 0;
+        QTest::newRow("Get Next, Open fails") << true << "open" << kSystem << 5 << "?" << 0;
+        QTest::newRow("Get Next, no device") << true << "" << kSystem << 5 << noDevice << 0;
+        QTest::newRow("Get Next, no OID") << true << "127.0.0.1" << "" << 5 << noOid << 0;
+        QTest::newRow("Get, no device") << false << "" << kSystem << 5 << noDevice << 0;
+        QTest::newRow("Get, no OID") << false << "127.0.0.1" << "" << 5 << noOid << 0;
+    }
+
+    void requestEnds()
+    {
+        QFETCH(bool, walk);
+        QFETCH(QString, agentKind);
+        QFETCH(QString, oid);
+        QFETCH(int, timeout);
+        QFETCH(QString, message);
+        std::unique_ptr<FakeAgent> fake;
+        QString device = agentKind;
+        if (agentKind == QLatin1String("snmpd")) {
+            REQUIRE_SNMPD();
+            device = agent();
+        } else if (agentKind == QLatin1String("silent") || agentKind == QLatin1String("open")
+                   || agentKind == QLatin1String("repeat")) {
+            fake = std::make_unique<FakeAgent>(agentKind == QLatin1String("repeat") ? FakeAgent::RepeatOid : FakeAgent::Silent);
+            device = fake->address();
+        }
+        const bool openFails = agentKind == QLatin1String("open");
+        if (openFails) // a session that is open already refuses Open
+            QVERIFY(m_dlg->session()->Open(device, QStringLiteral("public")));
+        m_dlg->timeoutSpin()->setValue(timeout);
+        RUN_TO_END(walk ? m_dlg->getNextButton() : m_dlg->getButton(), device, oid);
+        if (openFails)
+            message = SnmpErrorText(SnmpGetLastError(m_dlg->session()));
+        QTRY_COMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList(message));
+        QTEST(m_dlg->resultList()->GetItemCount(), "rows");
+        QVERIFY(!m_dlg->requestTimeoutTimer().isActive());
+        QCOMPARE(m_dlg->getNextButton()->text(), QStringLiteral("Get &Next"));
+        QVERIFY(m_dlg->getButton()->isEnabled());
+        if (openFails) {
+            QCOMPARE(fake->requests, 0);
+            m_dlg->session()->Close();
+        } else {
+            QVERIFY(!m_dlg->session()->isOpen());
+        }
+    }
+
+    void stopDuringGetReturnsToIdle()
+    {
+        FakeAgent silent(FakeAgent::Silent);
+        m_dlg->timeoutSpin()->setValue(CMibWalkDlg::kMinTimeoutSec);
+        QSignalSpy received(&silent.socket(), &QUdpSocket::readyRead);
+        start(m_dlg->getButton(), silent.address(), QStringLiteral("1.3.6.1.2.1.1.5.0"));
+        QVERIFY(received.wait());
+        const QString stopText = m_dlg->getNextButton()->text();
+        QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
+        QVERIFY(!m_dlg->isBusy() && !m_dlg->isWalking() && !m_dlg->session()->isOpen());
+        QVERIFY(m_dlg->getNextButton()->text() != stopText);
+        // no walk starts and the stopped GET does not time out later
+        QVERIFY(!received.wait(CMibWalkDlg::kMinTimeoutSec * 1000 + kQuietMs));
+        QCOMPARE(silent.requests, 1);
+        QCOMPARE(m_messages->texts, QStringList());
+    }
+
+    void logFile_data()
+    {
+        QTest::addColumn<bool>("walk");
+        QTest::addColumn<bool>("checked");
+        QTest::addColumn<QString>("oid");
+        QTest::addColumn<QByteArray>("expected"); // null: a folder stands in the file's way
+        QTest::addColumn<QString>("message");
+        QTest::newRow("walk of three objects") << true << true << kThreeObjects
+                                               << QByteArray("GET NEXT request: 1.3.6.1.4.1.2021.10.1.2\r\n"
+                                                             ">>>> reply->Load-1\r\n"
+                                                             "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.1\r\n"
+                                                             ">>>> reply->Load-5\r\n"
+                                                             "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.2\r\n"
+                                                             ">>>> reply->Load-15\r\n"
+                                                             "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.3\r\n")
+                                               << QString();
+        QTest::newRow("GET with an error status")
+            << false << true << "1.3.6.1.2.1.1.1"
+            << QByteArray("GET request: 1.3.6.1.2.1.1.1\r\n"
+                          ">>>> reply->\nReceived an error SNMP data from remote agent: no such name (2)\r\n"
+                          "oid '1.3.6.1.2.1.1.1'\r\n")
+            << kNoSuchName.arg("1.3.6.1.2.1.1.1");
+        QTest::newRow("box not checked") << true << false << kThreeObjects << QByteArray("old content\r\n") << QString();
+        QTest::newRow("cannot open: the request goes on without") << false << true << "1.3.6.1.2.1.1.5.0" << QByteArray()
+                                                                  << "Log file open error! file:DIROvazur.log";
+    }
+
+    void logFile()
+    {
+        REQUIRE_SNMPD();
+        QFETCH(bool, walk);
+        QFETCH(bool, checked);
+        QFETCH(QString, oid);
+        QFETCH(QByteArray, expected);
+        QFETCH(QString, message);
+        if (expected.isNull()) {
+            QVERIFY(QDir().mkdir(CWalkLog::fileName()));
+        } else { // an earlier run's log, to be replaced
+            QFile old(CWalkLog::fileName());
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old content\r\n") > 0);
+        }
+        m_dlg->logCheckBox()->setChecked(checked);
+        start(walk ? m_dlg->getNextButton() : m_dlg->getButton(), agent(), oid);
+        const bool idle = QTest::qWaitFor([this] { return !m_dlg->isBusy(); }, kWalkTimeoutMs);
+        if (expected.isNull())
+            QDir().rmdir(CWalkLog::fileName());
+        QVERIFY(idle);
+        QTRY_COMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList(message));
+        if (expected.isNull()) {
+            QCOMPARE(m_dlg->resultList()->GetItemCount(), 1);
+            return;
+        }
+        QFile log(QDir(m_dir.path()).filePath(QStringLiteral("DIROvazur.log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(), expected);
+    }
 
 private:
     QString agent() const { return QStringLiteral("127.0.0.1:%1").arg(m_snmpd.port()); }
@@ -189,65 +511,6 @@ private:
     std::unique_ptr<CMibWalkDlg> m_dlg;
     std::unique_ptr<MessageCatcher> m_messages;
 };
-
-#define REQUIRE_SNMPD()                                                                                                \
-    do {                                                                                                               \
-        if (!m_snmpdFailure.isEmpty())                                                                                 \
-            QSKIP(qPrintable(m_snmpdFailure));                                                                         \
-    } while (false)
-// Waits, bounded, until the dialog is idle again.
-#define WAIT_IDLE(timeoutMs) QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->isBusy() && !m_dlg->isWalking(), timeoutMs)
-// Starts a request and waits for its end.
-#define RUN_TO_END(button, device, oid)                                                                                \
-    do {                                                                                                               \
-        start(button, device, oid);                                                                                    \
-        WAIT_IDLE(kWalkTimeoutMs);                                                                                     \
-    } while (false)
-
-void TestMibWalkDlg::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    // the log file is written to the current directory
-    m_previousDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir.path()));
-    QVERIFY2(m_reader.loadMIBTable(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml")),
-             qPrintable(m_reader.errorString()));
-    m_settings.strLanguage = QStringLiteral("en");
-    if (TestSupport::findProgram(QStringLiteral("snmpd")).isEmpty()) {
-        m_snmpdFailure = QStringLiteral("snmpd is not installed (Debian package snmpd)");
-        return;
-    }
-    const QString failure = m_snmpd.start(m_dir.path(), TestSupport::freeUdpPort());
-    QVERIFY2(failure.isEmpty(), qPrintable(failure));
-}
-
-void TestMibWalkDlg::cleanupTestCase()
-{
-    m_snmpd.stop();
-    QDir::setCurrent(m_previousDir);
-}
-
-void TestMibWalkDlg::init()
-{
-    m_devices = {{QStringLiteral("zeta.example"), QString()}};
-    m_dlg = std::make_unique<CMibWalkDlg>();
-    m_dlg->m_pReader = &m_reader;
-    m_dlg->m_pSettings = &m_settings;
-    m_dlg->m_pDevices = &m_devices;
-    QVERIFY(m_dlg->Create());
-    QVERIFY(m_dlg->isHidden());
-    m_dlg->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
-    m_dlg->communityEdit()->setText(QStringLiteral("public"));
-    m_messages = std::make_unique<MessageCatcher>();
-}
-
-void TestMibWalkDlg::cleanup()
-{
-    m_messages.reset();
-    m_dlg.reset();
-    QFile::remove(CWalkLog::fileName());
-}
 
 std::vector<WalkedObject> TestMibWalkDlg::snmpwalk(const QString &oid)
 {
@@ -285,66 +548,6 @@ QStringList TestMibWalkDlg::column(int column) const
     for (int row = 0; row < m_dlg->resultList()->GetItemCount(); ++row)
         texts << m_dlg->resultList()->GetItemText(row, column);
     return texts;
-}
-
-void TestMibWalkDlg::isInSubtree_data()
-{
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("returned");
-    QTest::addColumn<bool>("inside");
-    QTest::newRow("final dot adds nothing") << "1.3.6.1." << "1.3.6.1.2.1.1.1.0" << true;
-    QTest::newRow("10 is not 1") << "1.3.6.1" << "1.3.6.10" << false;
-    QTest::newRow("the start itself") << kSystem << kSystem << true;
-    QTest::newRow("returned shorter") << kSystem << "1.3.6.1.2.1" << false;
-    QTest::newRow("next group") << kSystem << "1.3.6.1.2.1.2.1.0" << false;
-    QTest::newRow("numbers, not text") << "1.3.6.01" << "1.3.6.1.5" << true;
-    QTest::newRow("non-digit counts 0") << "1.3.x" << "1.3.0.7" << true;
-    QTest::newRow("leading dot") << ".1.3.6.1" << "1.3.6.1.4.1" << true;
-}
-
-void TestMibWalkDlg::isInSubtree()
-{
-    QFETCH(QString, start);
-    QFETCH(QString, returned);
-    QFETCH(bool, inside);
-    QCOMPARE(CMibWalkDlg::IsInSubtree(start, returned), inside);
-}
-
-void TestMibWalkDlg::walkMatchesSnmpwalk_data()
-{
-    QTest::addColumn<int>("logCount");
-    QTest::newRow("every row kept") << CMibWalkDlg::kDefaultLogCount;
-    QTest::newRow("the newest rows kept") << CMibWalkDlg::kMinLogCount;
-}
-
-void TestMibWalkDlg::walkMatchesSnmpwalk()
-{
-    REQUIRE_SNMPD();
-    QFETCH(int, logCount);
-    const std::vector<WalkedObject> expected = snmpwalk(kSystem);
-    QVERIFY(int(expected.size()) > CMibWalkDlg::kMinLogCount && int(expected.size()) < CMibWalkDlg::kDefaultLogCount);
-    m_dlg->logCountSpin()->setValue(logCount);
-    start(m_dlg->getNextButton(), agent(), kSystem);
-    QVERIFY(!m_dlg->getButton()->isEnabled() && !m_dlg->closeButton()->isEnabled());
-    WAIT_IDLE(kWalkTimeoutMs);
-    QCOMPARE(m_messages->texts, QStringList());
-    QVERIFY(!m_dlg->session()->isOpen());
-    QVERIFY(m_dlg->getButton()->isEnabled() && m_dlg->closeButton()->isEnabled());
-
-    CReportListCtrl *list = m_dlg->resultList();
-    const int kept = std::min(logCount, int(expected.size()));
-    const int firstKept = int(expected.size()) - kept;
-    QCOMPARE(list->GetItemCount(), kept);
-    for (int row = 0; row < kept; ++row) {
-        const WalkedObject &object = expected[firstKept + row];
-        const QString syntax = list->GetItemText(row, CMibWalkDlg::ColSyntax);
-        const QString value = list->GetItemText(row, CMibWalkDlg::ColValue);
-        QCOMPARE(list->GetItemText(row, CMibWalkDlg::ColOid), object.oid);
-        QVERIFY2(sameValue(syntax, value, object.value),
-                 qPrintable(QStringLiteral("%1: %2 %3 / %4").arg(object.oid, syntax, value, object.value)));
-        // shaded by the rows added since the start, not by the position
-        QCOMPARE(bool(list->GetRowStyle(row) & CReportListCtrl::RowBackground), (firstKept + row) % 2 == 1);
-    }
 }
 
 void TestMibWalkDlg::listActions()
@@ -399,233 +602,6 @@ void TestMibWalkDlg::listActions()
     QTest::mouseClick(m_dlg->closeButton(), Qt::LeftButton);
     QVERIFY(m_dlg->isHidden());
     QCOMPARE(list->GetItemCount(), 0);
-}
-
-void TestMibWalkDlg::defaultOidWalksToAgentEnd()
-{
-    REQUIRE_SNMPD();
-    const std::vector<WalkedObject> all = snmpwalk(QStringLiteral("1.3.6.1"));
-    QVERIFY(!all.empty());
-    // the pace between requests is not what this case is about
-    m_dlg->setNextRequestDelay(0);
-    m_dlg->deviceCombo()->setEditText(agent());
-    QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton); // the field's own "1.3.6.1."
-    WAIT_IDLE(kAgentEndTimeoutMs);
-    QCOMPARE(m_dlg->resultList()->GetItemCount(), CMibWalkDlg::kDefaultLogCount);
-    const QString last = m_dlg->resultList()->GetItemText(CMibWalkDlg::kDefaultLogCount - 1, CMibWalkDlg::ColOid);
-    QCOMPARE(last, all.back().oid);
-    QTRY_COMPARE(m_messages->texts, QStringList(kNoSuchName.arg(last)));
-}
-
-void TestMibWalkDlg::pauseAndResume_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("pause, then resume") << "resume";
-    QTest::newRow("stop while paused, fields emptied") << "stop";
-    QTest::newRow("resume before the answer, no second request") << "early";
-}
-
-void TestMibWalkDlg::pauseAndResume()
-{
-    QFETCH(QString, how);
-    const bool early = how == QLatin1String("early");
-    std::unique_ptr<FakeAgent> slow;
-    QString device;
-    QStringList oids;
-    if (early) {
-        slow = std::make_unique<FakeAgent>(FakeAgent::SlowTable);
-        device = slow->address();
-        for (size_t i = 0; i < 3; ++i)
-            oids << OidToText(FakeAgent::table()[i]);
-    } else {
-        REQUIRE_SNMPD();
-        device = agent();
-        oids = oidsOf(snmpwalk(kSystem));
-        QVERIFY(!oids.isEmpty());
-    }
-    QWidget *viewport = m_dlg->resultList()->viewport();
-    const QString caption = QStringLiteral("MIB WALK %1").arg(device);
-
-    start(m_dlg->getNextButton(), device, kSystem);
-    // the first GET NEXT is out, its answer not yet handled
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(m_dlg->windowTitle(), caption + QStringLiteral(" - Pause"));
-    QVERIFY(m_dlg->isBusy() && m_dlg->isPaused());
-    if (!early) {
-        // the request already sent is answered and listed; no further one goes out
-        QTRY_COMPARE(m_dlg->resultList()->GetItemCount(), 1);
-        QSignalSpy notifications(m_dlg->session(), &CSnmpSession::snmpNotify);
-        QVERIFY(!notifications.wait(kQuietMs));
-        QCOMPARE(m_dlg->session()->requestId(), 1);
-    }
-    if (how == QLatin1String("stop")) {
-        // Stop stops whatever the fields hold by now
-        m_dlg->deviceCombo()->setEditText(QString());
-        m_dlg->oidField()->setEditText(QString());
-        QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
-        QVERIFY(!m_dlg->isBusy() && !m_dlg->isWalking() && !m_dlg->session()->isOpen());
-        QCOMPARE(m_dlg->windowTitle(), caption);
-        QCOMPARE(m_dlg->resultList()->GetItemCount(), 1);
-        QCOMPARE(m_messages->texts, QStringList());
-        return;
-    }
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(m_dlg->windowTitle(), caption);
-    QVERIFY(!m_dlg->isPaused());
-    WAIT_IDLE(kWalkTimeoutMs);
-    QCOMPARE(m_messages->texts, QStringList());
-    // resumed from the last OID received: every object once, in order
-    QCOMPARE(column(CMibWalkDlg::ColOid), oids);
-    if (slow) // one request per object and the one answered from outside the subtree
-        QCOMPARE(slow->requests, 4);
-}
-
-void TestMibWalkDlg::requestEnds_data()
-{
-    QTest::addColumn<bool>("walk");
-    // "snmpd", "silent", "repeat", "open" (silent, the dialog's session open
-    // already, so that Open fails) or the device text itself
-    QTest::addColumn<QString>("agentKind");
-    QTest::addColumn<QString>("oid");
-    QTest::addColumn<int>("timeout");
-    QTest::addColumn<QString>("message"); // "?": the session's own error text
-    QTest::addColumn<int>("rows");
-    const QString noDevice = QStringLiteral("Please enter device name or IP address.");
-    const QString noOid = QStringLiteral("Please enter request OID.");
-    QTest::newRow("GET answered") << false << "snmpd" << "1.3.6.1.2.1.1.5.0" << 5 << QString() << 1;
-    QTest::newRow("GET without instance") << false << "snmpd" << "1.3.6.1.2.1.1.1" << 5
-                                          << kNoSuchName.arg("1.3.6.1.2.1.1.1") << 0;
-    QTest::newRow("GET unanswered") << false << "silent" << "1.3.6.1.2.1.1.1.0" << 1
-                                    << "SNMP request timeout! oid '1.3.6.1.2.1.1.1.0'" << 0;
-    QTest::newRow("GET NEXT unanswered") << true << "silent" << kSystem << 1
-                                         << "SNMP request timeout! oid '1.3.6.1.2.1.1'" << 0;
-    QTest::newRow("GET NEXT answered with the OID asked for")
-        << true << "repeat" << kSystem << 5
-        << "The agent answered GET NEXT for 1.3.6.1.2.1.1.5.0 with 1.3.6.1.2.1.1.5.0, which does not follow it: the "
-           "walk stops here."
-        << 1;
-    QTest::newRow("Get, Open fails") << false << "open" << kSystem << 5 << "?" << 0;
-    QTest::newRow("Get Next, Open fails") << true << "open" << kSystem << 5 << "?" << 0;
-    QTest::newRow("Get Next, no device") << true << "" << kSystem << 5 << noDevice << 0;
-    QTest::newRow("Get Next, no OID") << true << "127.0.0.1" << "" << 5 << noOid << 0;
-    QTest::newRow("Get, no device") << false << "" << kSystem << 5 << noDevice << 0;
-    QTest::newRow("Get, no OID") << false << "127.0.0.1" << "" << 5 << noOid << 0;
-}
-
-void TestMibWalkDlg::requestEnds()
-{
-    QFETCH(bool, walk);
-    QFETCH(QString, agentKind);
-    QFETCH(QString, oid);
-    QFETCH(int, timeout);
-    QFETCH(QString, message);
-    QFETCH(int, rows);
-    std::unique_ptr<FakeAgent> fake;
-    QString device = agentKind;
-    if (agentKind == QLatin1String("snmpd")) {
-        REQUIRE_SNMPD();
-        device = agent();
-    } else if (agentKind == QLatin1String("silent") || agentKind == QLatin1String("open")
-               || agentKind == QLatin1String("repeat")) {
-        fake = std::make_unique<FakeAgent>(agentKind == QLatin1String("repeat") ? FakeAgent::RepeatOid : FakeAgent::Silent);
-        device = fake->address();
-    }
-    const bool openFails = agentKind == QLatin1String("open");
-    if (openFails) // a session that is open already refuses Open
-        QVERIFY(m_dlg->session()->Open(device, QStringLiteral("public")));
-    m_dlg->timeoutSpin()->setValue(timeout);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    RUN_TO_END(walk ? m_dlg->getNextButton() : m_dlg->getButton(), device, oid);
-    if (openFails)
-        message = SnmpErrorText(SnmpGetLastError(m_dlg->session()));
-    QTRY_COMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList(message));
-    if (message.startsWith(QLatin1String("SNMP request timeout")))
-        QVERIFY(elapsed.elapsed() >= timeout * 1000 * 9 / 10); // timers may be coarse
-    QCOMPARE(m_dlg->resultList()->GetItemCount(), rows);
-    QVERIFY(!m_dlg->requestTimeoutTimer().isActive());
-    QCOMPARE(m_dlg->getNextButton()->text(), QStringLiteral("Get &Next"));
-    QVERIFY(m_dlg->getButton()->isEnabled());
-    if (openFails) {
-        QCOMPARE(fake->requests, 0);
-        m_dlg->session()->Close();
-    } else {
-        QVERIFY(!m_dlg->session()->isOpen());
-    }
-}
-
-void TestMibWalkDlg::stopDuringGetReturnsToIdle()
-{
-    FakeAgent silent(FakeAgent::Silent);
-    m_dlg->timeoutSpin()->setValue(CMibWalkDlg::kMinTimeoutSec);
-    QSignalSpy received(&silent.socket(), &QUdpSocket::readyRead);
-    start(m_dlg->getButton(), silent.address(), QStringLiteral("1.3.6.1.2.1.1.5.0"));
-    QVERIFY(received.wait());
-    const QString stopText = m_dlg->getNextButton()->text();
-    QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
-    QVERIFY(!m_dlg->isBusy() && !m_dlg->isWalking() && !m_dlg->session()->isOpen());
-    QVERIFY(m_dlg->getNextButton()->text() != stopText);
-    // no walk starts and the stopped GET does not time out later
-    QVERIFY(!received.wait(CMibWalkDlg::kMinTimeoutSec * 1000 + kQuietMs));
-    QCOMPARE(silent.requests, 1);
-    QCOMPARE(m_messages->texts, QStringList());
-}
-
-void TestMibWalkDlg::logFile_data()
-{
-    QTest::addColumn<bool>("walk");
-    QTest::addColumn<bool>("checked");
-    QTest::addColumn<QString>("oid");
-    QTest::addColumn<QByteArray>("expected"); // null: a folder stands in the file's way
-    QTest::addColumn<QString>("message");
-    QTest::newRow("walk of three objects") << true << true << kThreeObjects
-                                           << QByteArray("GET NEXT request: 1.3.6.1.4.1.2021.10.1.2\r\n"
-                                                         ">>>> reply->Load-1\r\n"
-                                                         "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.1\r\n"
-                                                         ">>>> reply->Load-5\r\n"
-                                                         "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.2\r\n"
-                                                         ">>>> reply->Load-15\r\n"
-                                                         "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.3\r\n")
-                                           << QString();
-    QTest::newRow("GET with an error status")
-        << false << true << "1.3.6.1.2.1.1.1"
-        << QByteArray("GET request: 1.3.6.1.2.1.1.1\r\n"
-                      ">>>> reply->\nReceived an error SNMP data from remote agent: no such name (2)\r\n"
-                      "oid '1.3.6.1.2.1.1.1'\r\n")
-        << kNoSuchName.arg("1.3.6.1.2.1.1.1");
-    QTest::newRow("box not checked") << true << false << kThreeObjects << QByteArray("old content\r\n") << QString();
-    QTest::newRow("cannot open: the request goes on without") << false << true << "1.3.6.1.2.1.1.5.0" << QByteArray()
-                                                              << "Log file open error! file:DIROvazur.log";
-}
-
-void TestMibWalkDlg::logFile()
-{
-    REQUIRE_SNMPD();
-    QFETCH(bool, walk);
-    QFETCH(bool, checked);
-    QFETCH(QString, oid);
-    QFETCH(QByteArray, expected);
-    QFETCH(QString, message);
-    if (expected.isNull()) {
-        QVERIFY(QDir().mkdir(CWalkLog::fileName()));
-    } else { // an earlier run's log, to be replaced
-        QFile old(CWalkLog::fileName());
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old content\r\n") > 0);
-    }
-    m_dlg->logCheckBox()->setChecked(checked);
-    start(walk ? m_dlg->getNextButton() : m_dlg->getButton(), agent(), oid);
-    const bool idle = QTest::qWaitFor([this] { return !m_dlg->isBusy(); }, kWalkTimeoutMs);
-    if (expected.isNull())
-        QDir().rmdir(CWalkLog::fileName());
-    QVERIFY(idle);
-    QTRY_COMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList(message));
-    if (expected.isNull()) {
-        QCOMPARE(m_dlg->resultList()->GetItemCount(), 1);
-        return;
-    }
-    QFile log(QDir(m_dir.path()).filePath(QStringLiteral("DIROvazur.log")));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    QCOMPARE(log.readAll(), expected);
 }
 
 QTEST_MAIN(TestMibWalkDlg)

@@ -57,19 +57,212 @@ class TestSnmpSetDlg : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase() { m_agent.stop(); }
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        const QString path = m_dir.filePath(QStringLiteral("MIBTable.xml"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kDatabase) > 0);
+        file.close();
+        QVERIFY2(m_reader.loadMIBTable(path), qPrintable(m_reader.errorString()));
+        QVERIFY(m_catcher.bind(QHostAddress::LocalHost, 0));
+        m_agentFailure = m_agent.start(m_dir.path(), TestSupport::freeUdpPort());
+    }
 
-    void initialState();
-    void setReachesAgent();
-    void sentValues_data();
-    void sentValues();
-    void refused_data();
-    void refused();
-    void pick_data();
-    void pick();
+    void cleanupTestCase() { m_agent.stop(); }
+
+    void init()
+    {
+        m_settings.strLanguage = QStringLiteral("en");
+        m_devices = {{QStringLiteral("router.example"), QString()}, {QStringLiteral("10.1.1.1"), QString()}};
+        m_dlg = std::make_unique<CSnmpSetDlg>(&m_reader, &m_settings, &m_devices);
+        m_messages = std::make_unique<MessageCatcher>();
+        while (m_catcher.hasPendingDatagrams())
+            m_catcher.receiveDatagram();
+    }
+
+    void cleanup()
+    {
+        m_messages.reset();
+        m_dlg.reset();
+    }
+
+
+    void initialState()
+    {
+        QCOMPARE(m_dlg->communityEdit()->echoMode(), QLineEdit::Password);
+        // sorted, the first selected; the built-in device joins the shared list once
+        QStringList shown;
+        for (int i = 0; i < m_dlg->deviceCombo()->count(); ++i)
+            shown << m_dlg->deviceCombo()->itemText(i);
+        QCOMPARE(shown, QStringList({"10.1.1.1", "127.0.0.1", "router.example"}));
+        QCOMPARE(m_dlg->deviceCombo()->currentText(), QStringLiteral("10.1.1.1"));
+        QCOMPARE(m_devices.last().strName + u' ' + m_devices.last().strSecond, QStringLiteral("127.0.0.1 localhost"));
+        CSnmpSetDlg again(&m_reader, &m_settings, &m_devices);
+        QCOMPARE(m_devices.size(), 3);
+        QCOMPARE(again.deviceCombo()->count(), 3);
+    }
+
+    void setReachesAgent()
+    {
+        if (!m_agentFailure.isEmpty())
+            QSKIP(qPrintable(m_agentFailure));
+        // pick the object as a user would, stepping through the tree (system,
+        // sysDescr, sysLocation): the syntax comes from the database
+        QTest::keyClick(m_dlg->oidField(), Qt::Key_Down);
+        QTest::keyClick(m_dlg->oidField(), Qt::Key_Down);
+        QCOMPARE(m_dlg->oidField()->currentText(), kSysLocation0);
+        QCOMPARE(m_dlg->syntaxCombo()->currentIndex(), int(CSnmpSetDlg::SyntaxOctets));
+        const QString device = QStringLiteral("127.0.0.1:%1").arg(m_agent.port());
+        const QString location = QStringLiteral("Lab 7, rack 3");
+        submit(device, m_dlg->oidField()->currentText(), m_dlg->syntaxCombo()->currentIndex(), location);
+        QTRY_COMPARE(m_messages->texts, QStringList{kSent});
+        QVERIFY(!m_dlg->session()->isOpen());
+        const TestSupport::ToolResult got = TestSupport::runSnmpTool(
+            QStringLiteral("snmpget"), {"-v1", "-c", "public", "-Ov", device, kSysLocation0}, m_dir.path());
+        QVERIFY2(got.started && got.exitCode == 0, qPrintable(got.output));
+        QVERIFY2(got.output.contains(location), qPrintable(got.output));
+        QCOMPARE(m_devices.size(), 3); // the device typed here is not remembered
+    }
+
+    void sentValues_data()
+    {
+        QTest::addColumn<int>("syntax");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<SnmpValue>("value");
+
+        // Unsigned32 travels with the tag of Gauge32
+        QTest::newRow("unsigned 7") << int(CSnmpSetDlg::SyntaxUnsigned) << "7"
+                                    << SnmpValue::unsignedValue(SNMP_SYNTAX_GAUGE32, 7);
+        QTest::newRow("unsigned, highest") << int(CSnmpSetDlg::SyntaxUnsigned) << "4294967295"
+                                           << SnmpValue::unsignedValue(SNMP_SYNTAX_GAUGE32, 4294967295u);
+        QTest::newRow("signed, lowest") << int(CSnmpSetDlg::SyntaxSigned) << "-2147483648"
+                                        << SnmpValue::integer(std::numeric_limits<qint32>::min());
+        QTest::newRow("signed, leading number") << int(CSnmpSetDlg::SyntaxSigned) << " 42 volts" << SnmpValue::integer(42);
+        QTest::newRow("address, final dot") << int(CSnmpSetDlg::SyntaxIpAddress) << "192.0.2.255."
+                                            << SnmpValue::bytes(SNMP_SYNTAX_IPADDR, QByteArray("\xC0\x00\x02\xFF", 4));
+        QTest::newRow("object identifier") << int(CSnmpSetDlg::SyntaxOid) << "1.3.6.1.4.1.8072"
+                                           << SnmpValue::objectId({1, 3, 6, 1, 4, 1, 8072});
+        QTest::newRow("octets, UTF-8") << int(CSnmpSetDlg::SyntaxOctets) << QStringLiteral("Büro 3")
+                                       << SnmpValue::bytes(SNMP_SYNTAX_OCTETS, QByteArray("B\xC3\xBCro 3"));
+    }
+
+    void sentValues()
+    {
+        QFETCH(int, syntax);
+        QFETCH(QString, text);
+        QFETCH(SnmpValue, value);
+        submit(catcherDevice(), kSysLocation0, syntax, text);
+        const std::optional<SnmpMessage> message = caught();
+        QVERIFY(message);
+        QCOMPARE(message->community, QByteArray("private"));
+        QCOMPARE(message->pdu.type, quint32(SNMP_PDU_SET));
+        QCOMPARE(message->pdu.varbinds.size(), size_t(1));
+        QCOMPARE(message->pdu.varbinds[0].oid, SnmpOid::fromString(kSysLocation0).value());
+        const SnmpValue &sent = message->pdu.varbinds[0].value;
+        QCOMPARE(sent.syntax, value.syntax);
+        QCOMPARE(sent.number, value.number);
+        QCOMPARE(sent.octets, value.octets);
+        QCOMPARE(sent.oid, value.oid);
+        QTRY_COMPARE(m_messages->texts, QStringList{kSent});
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<QString>("device"); // "@": the test's socket
+        QTest::addColumn<QString>("oid");
+        QTest::addColumn<int>("syntax");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message"); // empty: nothing is shown
+
+        const int ip = CSnmpSetDlg::SyntaxIpAddress;
+        const int u32 = CSnmpSetDlg::SyntaxUnsigned;
+        const int i32 = CSnmpSetDlg::SyntaxSigned;
+        const QString s = kSysLocation0;
+        const QString unsignedRange = QStringLiteral("is outside the range of a 32-bit unsigned integer.\nEnter a number from 0 to 4294967295.");
+        const QString signedRange = QStringLiteral("is outside the range of a 32-bit signed integer.\nEnter a number from -2147483648 to 2147483647.");
+        QTest::newRow("address part above 255") << "@" << s << ip << "10.0.0.300" << kBadAddress;
+        QTest::newRow("address of three parts") << "@" << s << ip << "10.0.0" << kBadAddress;
+        QTest::newRow("address empty") << "@" << s << ip << "" << kBadAddress;
+        QTest::newRow("address of five parts") << "@" << s << ip << "1.2.3.4.5" << kBadAddress;
+        QTest::newRow("address part not a number") << "@" << s << ip << "10.0.x.1" << kBadAddress;
+        QTest::newRow("address part negative") << "@" << s << ip << "10.0.-1.1" << kBadAddress;
+        QTest::newRow("unsigned -1") << "@" << s << u32 << "-1" << "The value -1 " + unsignedRange;
+        QTest::newRow("unsigned 2^32") << "@" << s << u32 << "4294967296" << "The value 4294967296 " + unsignedRange;
+        QTest::newRow("unsigned beyond 64 bits") << "@" << s << u32 << "123456789012345678901234"
+                                                 << "The value 123456789012345678901234 " + unsignedRange;
+        QTest::newRow("signed 2^31") << "@" << s << i32 << "2147483648" << "The value 2147483648 " + signedRange;
+        QTest::newRow("signed below -2^31") << "@" << s << i32 << "-2147483649" << "The value -2147483649 " + signedRange;
+        QTest::newRow("integer abc") << "@" << s << i32 << "abc"
+                                     << "The value \"abc\" is not a decimal number.\nEnter a number from -2147483648 to 2147483647.";
+        QTest::newRow("unsigned empty") << "@" << s << u32 << ""
+                                        << "The value \"\" is not a decimal number.\nEnter a number from 0 to 4294967295.";
+        QTest::newRow("OID value not an OID") << "@" << s << int(CSnmpSetDlg::SyntaxOid) << "1.3.x" << SnmpErrorText(SNMPAPI_OID_INVALID);
+        QTest::newRow("OID field 1.3.x") << "@" << "1.3.x" << int(CSnmpSetDlg::SyntaxOctets) << "v" << SnmpErrorText(SNMPAPI_OID_INVALID);
+        QTest::newRow("empty device") << "" << s << int(CSnmpSetDlg::SyntaxOctets) << "v" << SnmpErrorText(SNMPAPI_ENTITY_INVALID);
+        QTest::newRow("no syntax") << "@" << s << -1 << "5" << QString();
+    }
+
+    void refused()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, oid);
+        QFETCH(int, syntax);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QSignalSpy notes(m_dlg->session(), &CSnmpSession::snmpNotify);
+        submit(device == u"@" ? catcherDevice() : device, oid, syntax, text);
+        if (!message.isEmpty())
+            QTRY_COMPARE(m_messages->texts, QStringList{message});
+        // Then a good request: the first datagram to arrive must be that one,
+        // so the refused one never went out.
+        const QString marker = QStringLiteral("marker");
+        submit(catcherDevice(), kSysLocation0, CSnmpSetDlg::SyntaxOctets, marker);
+        const std::optional<SnmpMessage> first = caught();
+        QVERIFY(first && first->pdu.varbinds.size() == 1);
+        QCOMPARE(first->pdu.varbinds[0].value.octets, marker.toUtf8());
+        QTRY_COMPARE(m_messages->texts.size(), message.isEmpty() ? 1 : 2);
+        QCOMPARE(m_messages->texts.last(), kSent);
+        // the session itself refuses a bad OID text and an empty device
+        for (qsizetype i = 0; i < notes.size(); ++i)
+            QCOMPARE(notes.at(i).at(0).value<SnmpNotifyCode>(), i + 1 == notes.size() ? SNMPN_OTHER_SENT : SNMPN_SEND_ERROR);
+    }
+
+    void pick_data()
+    {
+        QTest::addColumn<QString>("oid");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("syntaxBefore");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("syntaxAfter");
+
+        QTest::newRow("writable octets") << "1.3.6.1.2.1.1.6" << "en" << -1 << "Where the system stands." << int(CSnmpSetDlg::SyntaxOctets);
+        QTest::newRow("writable, Japanese") << "1.3.6.1.2.1.1.6" << "ja" << int(CSnmpSetDlg::SyntaxSigned) << "設置場所。"
+                                            << int(CSnmpSetDlg::SyntaxOctets);
+        QTest::newRow("writable address") << "1.3.6.1.2.1.1.99" << "en" << int(CSnmpSetDlg::SyntaxOctets) << "A writable address."
+                                          << int(CSnmpSetDlg::SyntaxIpAddress);
+        QTest::newRow("read-only keeps the syntax") << "1.3.6.1.2.1.1.1" << "en" << int(CSnmpSetDlg::SyntaxOid) << kNotWritable
+                                                    << int(CSnmpSetDlg::SyntaxOid);
+        QTest::newRow("unknown object") << "1.3.6.1.4.1.99999.1" << "en" << -1 << kNotWritable << -1;
+    }
+
+    void pick()
+    {
+        QFETCH(QString, oid);
+        QFETCH(QString, language);
+        QFETCH(int, syntaxBefore);
+        m_settings.strLanguage = language;
+        m_dlg->syntaxCombo()->setCurrentIndex(syntaxBefore);
+        OidTreeItem item;
+        item.strOid = oid;
+        emit m_dlg->oidField()->oidSelected(&item);
+        QCOMPARE(m_dlg->oidField()->currentText(), oid + QStringLiteral(".0"));
+        QCOMPARE(m_dlg->pickedOid(), oid);
+        QTEST(m_dlg->statusBox()->toPlainText(), "status");
+        QTEST(m_dlg->syntaxCombo()->currentIndex(), "syntaxAfter");
+        QVERIFY(m_messages->texts.isEmpty());
+    }
+
 
 private:
     // Fills the fields and presses Submit.
@@ -90,34 +283,6 @@ private:
     std::unique_ptr<MessageCatcher> m_messages;
 };
 
-void TestSnmpSetDlg::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    const QString path = m_dir.filePath(QStringLiteral("MIBTable.xml"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kDatabase) > 0);
-    file.close();
-    QVERIFY2(m_reader.loadMIBTable(path), qPrintable(m_reader.errorString()));
-    QVERIFY(m_catcher.bind(QHostAddress::LocalHost, 0));
-    m_agentFailure = m_agent.start(m_dir.path(), TestSupport::freeUdpPort());
-}
-
-void TestSnmpSetDlg::init()
-{
-    m_settings.strLanguage = QStringLiteral("en");
-    m_devices = {{QStringLiteral("router.example"), QString()}, {QStringLiteral("10.1.1.1"), QString()}};
-    m_dlg = std::make_unique<CSnmpSetDlg>(&m_reader, &m_settings, &m_devices);
-    m_messages = std::make_unique<MessageCatcher>();
-    while (m_catcher.hasPendingDatagrams())
-        m_catcher.receiveDatagram();
-}
-
-void TestSnmpSetDlg::cleanup()
-{
-    m_messages.reset();
-    m_dlg.reset();
-}
-
 void TestSnmpSetDlg::submit(const QString &device, const QString &oid, int syntax, const QString &value,
                             const QString &community)
 {
@@ -134,183 +299,6 @@ std::optional<SnmpMessage> TestSnmpSetDlg::caught()
     if (!m_catcher.hasPendingDatagrams() && !QSignalSpy(&m_catcher, &QUdpSocket::readyRead).wait(10000))
         return std::nullopt;
     return SnmpDecodeMessage(m_catcher.receiveDatagram().data());
-}
-
-void TestSnmpSetDlg::initialState()
-{
-    QCOMPARE(m_dlg->communityEdit()->echoMode(), QLineEdit::Password);
-    // sorted, the first selected; the built-in device joins the shared list once
-    QStringList shown;
-    for (int i = 0; i < m_dlg->deviceCombo()->count(); ++i)
-        shown << m_dlg->deviceCombo()->itemText(i);
-    QCOMPARE(shown, QStringList({"10.1.1.1", "127.0.0.1", "router.example"}));
-    QCOMPARE(m_dlg->deviceCombo()->currentText(), QStringLiteral("10.1.1.1"));
-    QCOMPARE(m_devices.last().strName + u' ' + m_devices.last().strSecond, QStringLiteral("127.0.0.1 localhost"));
-    CSnmpSetDlg again(&m_reader, &m_settings, &m_devices);
-    QCOMPARE(m_devices.size(), 3);
-    QCOMPARE(again.deviceCombo()->count(), 3);
-}
-
-void TestSnmpSetDlg::setReachesAgent()
-{
-    if (!m_agentFailure.isEmpty())
-        QSKIP(qPrintable(m_agentFailure));
-    // pick the object as a user would, stepping through the tree (system,
-    // sysDescr, sysLocation): the syntax comes from the database
-    QTest::keyClick(m_dlg->oidField(), Qt::Key_Down);
-    QTest::keyClick(m_dlg->oidField(), Qt::Key_Down);
-    QCOMPARE(m_dlg->oidField()->currentText(), kSysLocation0);
-    QCOMPARE(m_dlg->syntaxCombo()->currentIndex(), int(CSnmpSetDlg::SyntaxOctets));
-    const QString device = QStringLiteral("127.0.0.1:%1").arg(m_agent.port());
-    const QString location = QStringLiteral("Lab 7, rack 3");
-    submit(device, m_dlg->oidField()->currentText(), m_dlg->syntaxCombo()->currentIndex(), location);
-    QTRY_COMPARE(m_messages->texts, QStringList{kSent});
-    QVERIFY(!m_dlg->session()->isOpen());
-    const TestSupport::ToolResult got = TestSupport::runSnmpTool(
-        QStringLiteral("snmpget"), {"-v1", "-c", "public", "-Ov", device, kSysLocation0}, m_dir.path());
-    QVERIFY2(got.started && got.exitCode == 0, qPrintable(got.output));
-    QVERIFY2(got.output.contains(location), qPrintable(got.output));
-    QCOMPARE(m_devices.size(), 3); // the device typed here is not remembered
-}
-
-void TestSnmpSetDlg::sentValues_data()
-{
-    QTest::addColumn<int>("syntax");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<SnmpValue>("value");
-
-    // Unsigned32 travels with the tag of Gauge32
-    QTest::newRow("unsigned 7") << int(CSnmpSetDlg::SyntaxUnsigned) << "7"
-                                << SnmpValue::unsignedValue(SNMP_SYNTAX_GAUGE32, 7);
-    QTest::newRow("unsigned, highest") << int(CSnmpSetDlg::SyntaxUnsigned) << "4294967295"
-                                       << SnmpValue::unsignedValue(SNMP_SYNTAX_GAUGE32, 4294967295u);
-    QTest::newRow("signed, lowest") << int(CSnmpSetDlg::SyntaxSigned) << "-2147483648"
-                                    << SnmpValue::integer(std::numeric_limits<qint32>::min());
-    QTest::newRow("signed, leading number") << int(CSnmpSetDlg::SyntaxSigned) << " 42 volts" << SnmpValue::integer(42);
-    QTest::newRow("address, final dot") << int(CSnmpSetDlg::SyntaxIpAddress) << "192.0.2.255."
-                                        << SnmpValue::bytes(SNMP_SYNTAX_IPADDR, QByteArray("\xC0\x00\x02\xFF", 4));
-    QTest::newRow("object identifier") << int(CSnmpSetDlg::SyntaxOid) << "1.3.6.1.4.1.8072"
-                                       << SnmpValue::objectId({1, 3, 6, 1, 4, 1, 8072});
-    QTest::newRow("octets, UTF-8") << int(CSnmpSetDlg::SyntaxOctets) << QStringLiteral("Büro 3")
-                                   << SnmpValue::bytes(SNMP_SYNTAX_OCTETS, QByteArray("B\xC3\xBCro 3"));
-}
-
-void TestSnmpSetDlg::sentValues()
-{
-    QFETCH(int, syntax);
-    QFETCH(QString, text);
-    QFETCH(SnmpValue, value);
-    submit(catcherDevice(), kSysLocation0, syntax, text);
-    const std::optional<SnmpMessage> message = caught();
-    QVERIFY(message);
-    QCOMPARE(message->community, QByteArray("private"));
-    QCOMPARE(message->pdu.type, quint32(SNMP_PDU_SET));
-    QCOMPARE(message->pdu.varbinds.size(), size_t(1));
-    QCOMPARE(message->pdu.varbinds[0].oid, SnmpOid::fromString(kSysLocation0).value());
-    const SnmpValue &sent = message->pdu.varbinds[0].value;
-    QCOMPARE(sent.syntax, value.syntax);
-    QCOMPARE(sent.number, value.number);
-    QCOMPARE(sent.octets, value.octets);
-    QCOMPARE(sent.oid, value.oid);
-    QTRY_COMPARE(m_messages->texts, QStringList{kSent});
-}
-
-void TestSnmpSetDlg::refused_data()
-{
-    QTest::addColumn<QString>("device"); // "@": the test's socket
-    QTest::addColumn<QString>("oid");
-    QTest::addColumn<int>("syntax");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("message"); // empty: nothing is shown
-
-    const int ip = CSnmpSetDlg::SyntaxIpAddress;
-    const int u32 = CSnmpSetDlg::SyntaxUnsigned;
-    const int i32 = CSnmpSetDlg::SyntaxSigned;
-    const QString s = kSysLocation0;
-    const QString unsignedRange = QStringLiteral("is outside the range of a 32-bit unsigned integer.\nEnter a number from 0 to 4294967295.");
-    const QString signedRange = QStringLiteral("is outside the range of a 32-bit signed integer.\nEnter a number from -2147483648 to 2147483647.");
-    QTest::newRow("address part above 255") << "@" << s << ip << "10.0.0.300" << kBadAddress;
-    QTest::newRow("address of three parts") << "@" << s << ip << "10.0.0" << kBadAddress;
-    QTest::newRow("address empty") << "@" << s << ip << "" << kBadAddress;
-    QTest::newRow("address of five parts") << "@" << s << ip << "1.2.3.4.5" << kBadAddress;
-    QTest::newRow("address part not a number") << "@" << s << ip << "10.0.x.1" << kBadAddress;
-    QTest::newRow("address part negative") << "@" << s << ip << "10.0.-1.1" << kBadAddress;
-    QTest::newRow("unsigned -1") << "@" << s << u32 << "-1" << "The value -1 " + unsignedRange;
-    QTest::newRow("unsigned 2^32") << "@" << s << u32 << "4294967296" << "The value 4294967296 " + unsignedRange;
-    QTest::newRow("unsigned beyond 64 bits") << "@" << s << u32 << "123456789012345678901234"
-                                             << "The value 123456789012345678901234 " + unsignedRange;
-    QTest::newRow("signed 2^31") << "@" << s << i32 << "2147483648" << "The value 2147483648 " + signedRange;
-    QTest::newRow("signed below -2^31") << "@" << s << i32 << "-2147483649" << "The value -2147483649 " + signedRange;
-    QTest::newRow("integer abc") << "@" << s << i32 << "abc"
-                                 << "The value \"abc\" is not a decimal number.\nEnter a number from -2147483648 to 2147483647.";
-    QTest::newRow("unsigned empty") << "@" << s << u32 << ""
-                                    << "The value \"\" is not a decimal number.\nEnter a number from 0 to 4294967295.";
-    QTest::newRow("OID value not an OID") << "@" << s << int(CSnmpSetDlg::SyntaxOid) << "1.3.x" << SnmpErrorText(SNMPAPI_OID_INVALID);
-    QTest::newRow("OID field 1.3.x") << "@" << "1.3.x" << int(CSnmpSetDlg::SyntaxOctets) << "v" << SnmpErrorText(SNMPAPI_OID_INVALID);
-    QTest::newRow("empty device") << "" << s << int(CSnmpSetDlg::SyntaxOctets) << "v" << SnmpErrorText(SNMPAPI_ENTITY_INVALID);
-    QTest::newRow("no syntax") << "@" << s << -1 << "5" << QString();
-}
-
-void TestSnmpSetDlg::refused()
-{
-    QFETCH(QString, device);
-    QFETCH(QString, oid);
-    QFETCH(int, syntax);
-    QFETCH(QString, text);
-    QFETCH(QString, message);
-    QSignalSpy notes(m_dlg->session(), &CSnmpSession::snmpNotify);
-    submit(device == u"@" ? catcherDevice() : device, oid, syntax, text);
-    if (!message.isEmpty())
-        QTRY_COMPARE(m_messages->texts, QStringList{message});
-    // Then a good request: the first datagram to arrive must be that one,
-    // so the refused one never went out.
-    const QString marker = QStringLiteral("marker");
-    submit(catcherDevice(), kSysLocation0, CSnmpSetDlg::SyntaxOctets, marker);
-    const std::optional<SnmpMessage> first = caught();
-    QVERIFY(first && first->pdu.varbinds.size() == 1);
-    QCOMPARE(first->pdu.varbinds[0].value.octets, marker.toUtf8());
-    QTRY_COMPARE(m_messages->texts.size(), message.isEmpty() ? 1 : 2);
-    QCOMPARE(m_messages->texts.last(), kSent);
-    // the session itself refuses a bad OID text and an empty device
-    for (qsizetype i = 0; i < notes.size(); ++i)
-        QCOMPARE(notes.at(i).at(0).value<SnmpNotifyCode>(), i + 1 == notes.size() ? SNMPN_OTHER_SENT : SNMPN_SEND_ERROR);
-}
-
-void TestSnmpSetDlg::pick_data()
-{
-    QTest::addColumn<QString>("oid");
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<int>("syntaxBefore");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<int>("syntaxAfter");
-
-    QTest::newRow("writable octets") << "1.3.6.1.2.1.1.6" << "en" << -1 << "Where the system stands." << int(CSnmpSetDlg::SyntaxOctets);
-    QTest::newRow("writable, Japanese") << "1.3.6.1.2.1.1.6" << "ja" << int(CSnmpSetDlg::SyntaxSigned) << "設置場所。"
-                                        << int(CSnmpSetDlg::SyntaxOctets);
-    QTest::newRow("writable address") << "1.3.6.1.2.1.1.99" << "en" << int(CSnmpSetDlg::SyntaxOctets) << "A writable address."
-                                      << int(CSnmpSetDlg::SyntaxIpAddress);
-    QTest::newRow("read-only keeps the syntax") << "1.3.6.1.2.1.1.1" << "en" << int(CSnmpSetDlg::SyntaxOid) << kNotWritable
-                                                << int(CSnmpSetDlg::SyntaxOid);
-    QTest::newRow("unknown object") << "1.3.6.1.4.1.99999.1" << "en" << -1 << kNotWritable << -1;
-}
-
-void TestSnmpSetDlg::pick()
-{
-    QFETCH(QString, oid);
-    QFETCH(QString, language);
-    QFETCH(int, syntaxBefore);
-    QFETCH(QString, status);
-    QFETCH(int, syntaxAfter);
-    m_settings.strLanguage = language;
-    m_dlg->syntaxCombo()->setCurrentIndex(syntaxBefore);
-    OidTreeItem item;
-    item.strOid = oid;
-    emit m_dlg->oidField()->oidSelected(&item);
-    QCOMPARE(m_dlg->oidField()->currentText(), oid + QStringLiteral(".0"));
-    QCOMPARE(m_dlg->pickedOid(), oid);
-    QCOMPARE(m_dlg->statusBox()->toPlainText(), status);
-    QCOMPARE(m_dlg->syntaxCombo()->currentIndex(), syntaxAfter);
-    QVERIFY(m_messages->texts.isEmpty());
 }
 
 QTEST_MAIN(TestSnmpSetDlg)

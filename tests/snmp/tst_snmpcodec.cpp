@@ -7,6 +7,7 @@
 #include "snmpinformack.h"
 #include "snmprender.h"
 #include "snmpstack.h"
+#include "testsupport.h"
 
 #include <QTest>
 #include <QTranslator>
@@ -24,12 +25,7 @@ const SnmpOid kEnterprise{1, 3, 6, 1, 4, 1, 8072, 9999, 1};
 const SnmpOid kVar{1, 3, 6, 1, 4, 1, 8072, 9999, 1, 3, 0};
 const QString kUntouched = u"untouched"_s;
 
-// One row of a data-driven test.
-template <typename... T>
-void row(const char *name, const T &...values)
-{
-    (QTest::newRow(name) << ... << values);
-}
+using TestSupport::row;
 
 SnmpMessage v2Message(const SnmpVarList &extra, quint32 type = SNMP_PDU_TRAP, const QByteArray &community = "public")
 {
@@ -266,12 +262,10 @@ private slots:
     void informResponse()
     {
         QFETCH(QByteArray, datagram);
-        QFETCH(bool, decoded);
-        QFETCH(bool, answered);
         const auto inform = SnmpDecodeMessage(datagram);
         const auto ack = SnmpAcknowledgeInform(datagram);
-        QCOMPARE(bool(inform), decoded);
-        QCOMPARE(bool(ack), answered);
+        QTEST(bool(inform), "decoded");
+        QTEST(bool(ack), "answered");
         if (!ack)
             return;
         // what net-snmp makes of the inform and of our answer must agree
@@ -340,13 +334,12 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, valid);
         QFETCH(SnmpOid, oid);
-        QFETCH(bool, encodable);
         SnmpSetLastError(SNMPAPI_SUCCESS);
         SnmpOid out{9, 9};
         QCOMPARE(SnmpStrToOid(text, out), valid);
         QCOMPARE(out, valid ? oid : SnmpOid({9, 9}));
         QCOMPARE(SnmpGetLastError(), quint32(valid ? SNMPAPI_SUCCESS : SNMPAPI_OID_INVALID));
-        QCOMPARE(SnmpOidIsEncodable(oid), encodable);
+        QTEST(SnmpOidIsEncodable(oid), "encodable");
     }
 
     void local8BitLimit_data()
@@ -364,8 +357,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, limit);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(SnmpToLocal8Bit(text, limit), bytes);
+        QTEST(SnmpToLocal8Bit(text, limit), "bytes");
     }
 
     void restartAfterCleanup()

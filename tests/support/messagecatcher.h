@@ -1,8 +1,8 @@
 #pragma once
 
-// Answers every message box that opens while it lives and keeps its text,
-// so a GUI test can run code that reports through modal boxes. Header only:
-// suites without widgets never include it.
+// Answers every modal dialog that opens while it lives and keeps what it
+// said, so a GUI test can run code that reports through modal boxes. Header
+// only: suites without widgets never include it.
 
 #include <QApplication>
 #include <QMessageBox>
@@ -10,23 +10,35 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 namespace TestSupport {
 
 class MessageCatcher : public QObject
 {
 public:
     static constexpr int kPollMs = 20;
-    MessageCatcher()
+    // `look` sees every dialog before it is closed.
+    explicit MessageCatcher(std::function<void(QDialog *)> look = {})
     {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+        connect(&m_timer, &QTimer::timeout, this, [this, look] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            if (look)
+                look(dialog);
+            captions << dialog->windowTitle();
+            if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
                 texts << box->text();
-                box->reject();
+                icons << box->icon();
             }
+            dialog->reject();
         });
         m_timer.start(kPollMs);
     }
-    QStringList texts;
+    QStringList texts;    // of the message boxes
+    QStringList captions; // of every dialog
+    QList<QMessageBox::Icon> icons;
 
 private:
     QTimer m_timer;

@@ -66,7 +66,8 @@ void Snmpd::stop()
     }
 }
 
-ToolResult runSnmpTool(const QString &program, const QStringList &arguments, const QString &workDir, int timeoutMs)
+ToolResult runSnmpTool(const QString &program, const QStringList &arguments, const QString &workDir, int timeoutMs,
+                       bool blockThread)
 {
     ToolResult result;
     const QString path = findProgram(program);
@@ -90,7 +91,9 @@ ToolResult runSnmpTool(const QString &program, const QStringList &arguments, con
     if (!process.waitForStarted(10000))
         return result;
     result.started = true;
-    if (process.state() != QProcess::NotRunning)
+    if (blockThread)
+        process.waitForFinished(timeoutMs);
+    else if (process.state() != QProcess::NotRunning)
         loop.exec();
     if (process.state() != QProcess::NotRunning) {
         process.kill();

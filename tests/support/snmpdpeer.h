@@ -35,8 +35,10 @@ struct ToolResult
 
 // Runs one of net-snmp's tools (snmpget, snmpwalk, snmptrap ...) with a
 // private environment, no configuration from /etc/snmp or $HOME and no MIBs,
-// and waits for it (the event loop runs meanwhile).
+// and waits for it. The event loop runs meanwhile, unless `blockThread`:
+// then this thread does nothing else until the tool has ended, as a busy GUI
+// thread would.
 ToolResult runSnmpTool(const QString &program, const QStringList &arguments, const QString &workDir,
-                       int timeoutMs = 30000);
+                       int timeoutMs = 30000, bool blockThread = false);
 
 } // namespace TestSupport

@@ -72,6 +72,39 @@ QProcessEnvironment isolatedEnvironment(const QString &root)
     return env;
 }
 
+QString writeArgumentRecorder(const QString &dir, const QString &out, const QString &sleepSeconds)
+{
+    QDir().mkpath(out);
+    const QString path = dir + QStringLiteral("/record.sh");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(QStringLiteral("#!/bin/sh\n"
+                           "f=%1/$$.args\n"
+                           "printf '%s\\0' \"$(pwd)\" \"$@\" > \"$f.tmp\"\n"
+                           "sleep %2\n"
+                           "mv \"$f.tmp\" \"$f\"\n")
+                .arg(out, sleepSeconds)
+                .toUtf8());
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+QList<QStringList> recordedCalls(const QString &out)
+{
+    QList<QStringList> calls;
+    for (const QString &name : QDir(out).entryList({QStringLiteral("*.args")}, QDir::Files, QDir::Name)) {
+        QFile f(out + u'/' + name);
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        QStringList args = QString::fromUtf8(f.readAll()).split(QChar(0));
+        args.removeLast(); // after the final NUL
+        calls << args;
+    }
+    return calls;
+}
+
 QString findProgram(const QString &name)
 {
     QString path = QStandardPaths::findExecutable(name);

@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace TestSupport {
 
@@ -26,6 +27,19 @@ quint16 freeTcpPort();
 // A private XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_DATA_HOME and HOME under
 // `root`, so that programs started by parallel tests never meet.
 QProcessEnvironment isolatedEnvironment(const QString &root);
+
+// One row of a data-driven test.
+template <typename... T>
+void row(const char *name, const T &...values)
+{
+    (QTest::newRow(name) << ... << values);
+}
+
+// A shell script in `dir` that writes its working folder and each argument,
+// NUL-separated, to a file of its own in `out`, taking `sleepSeconds` over
+// it; gives the script's path. recordedCalls() reads what its runs wrote.
+QString writeArgumentRecorder(const QString &dir, const QString &out, const QString &sleepSeconds = QStringLiteral("0"));
+QList<QStringList> recordedCalls(const QString &out);
 
 // Full path of a program on PATH or in /usr/sbin and /sbin; empty if absent.
 QString findProgram(const QString &name);

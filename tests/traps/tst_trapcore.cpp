@@ -35,39 +35,8 @@ tagTRAPRECORD record(const QString &enterprise, qint32 specific = 0, quint32 sev
     return r;
 }
 
-// A script that writes its working directory and each argument, NUL-
-// separated, to a file of its own in `out`, then sleeps `sleepSeconds`.
-QString writeRecorder(const QString &dir, const QString &out, const QString &sleepSeconds = QStringLiteral("0"))
-{
-    const QString path = dir + QStringLiteral("/record.sh");
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    f.write(QStringLiteral("#!/bin/sh\n"
-                           "f=%1/$$.args\n"
-                           "printf '%s\\0' \"$(pwd)\" \"$@\" > \"$f.tmp\"\n"
-                           "sleep %2\n"
-                           "mv \"$f.tmp\" \"$f\"\n")
-                .arg(out, sleepSeconds)
-                .toUtf8());
-    f.close();
-    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-
-QList<QStringList> recorded(const QString &out)
-{
-    QList<QStringList> calls;
-    for (const QString &name : QDir(out).entryList({QStringLiteral("*.args")}, QDir::Files, QDir::Name)) {
-        QFile f(out + u'/' + name);
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        QStringList args = QString::fromUtf8(f.readAll()).split(QChar(0));
-        args.removeLast(); // after the final NUL
-        calls << args;
-    }
-    return calls;
-}
+using TestSupport::recordedCalls;
+using TestSupport::writeArgumentRecorder;
 
 } // namespace
 
@@ -78,299 +47,280 @@ class TestTrapCore : public QObject
     Q_OBJECT
 
 private slots:
-    void splitTrapOid_data();
-    void splitTrapOid();
-    void decodeTrap_data();
-    void decodeTrap();
-    void serviceStartsOnceAndAfreshEachTime();
-    void enterpriseFilter_data();
-    void enterpriseFilter();
-    void splitTemplate_data();
-    void splitTemplate();
-    void macros_data();
-    void macros();
-    void actionGetsEveryMacroAsOneArgument();
-    void actionStormIsBoundedAndCounted();
-    void actionThatCannotStartIsReportedOnce();
-    void localeCodecReplacesWhatItCannotEncode_data();
-    void localeCodecReplacesWhatItCannotEncode();
-};
-
-void TestTrapCore::splitTrapOid_data()
-{
-    QTest::addColumn<QString>("oid");
-    QTest::addColumn<QString>("enterprise");
-    QTest::addColumn<int>("specific");
-    QTest::newRow("v1 enterprise trap") << "1.3.6.1.4.1.9.9.41.2.0.1" << "9.9.41.2" << 1;
-    QTest::newRow("generic linkDown") << "1.3.6.1.6.3.1.1.5.3" << "1.3.6.1.6.3.1.1.5" << 3;
-    QTest::newRow("enterprises.311, seven ids") << "1.3.6.1.4.1.311" << "" << 311;
-    QTest::newRow("eight ids") << "1.3.6.1.4.1.311.4" << "" << 4;
-    QTest::newRow("v2 notification under an enterprise") << "1.3.6.1.4.1.8072.9999.1.0.1" << "8072.9999.1" << 1;
-    QTest::newRow("large sub-identifier is unsigned text") << "1.3.6.1.4.1.4294967295.0.7" << "4294967295" << 7;
-    QTest::newRow("specific above INT32_MAX wraps like a signed field") << "1.3.6.1.6.3.1.1.5.4294967295"
-                                                                        << "1.3.6.1.6.3.1.1.5" << -1;
-    QTest::newRow("no OID") << "" << "" << 0;
-}
-
-void TestTrapCore::splitTrapOid()
-{
-    QFETCH(QString, oid);
-    SnmpOid o;
-    if (!oid.isEmpty())
-        o = *SnmpOid::fromString(oid);
-    QString enterprise = QStringLiteral("stale");
-    qint32 specific = 99;
-    CTrapReceiver::SplitTrapOid(o, &enterprise, &specific);
-    QTEST(enterprise, "enterprise");
-    QTEST(int(specific), "specific");
-}
-
-void TestTrapCore::decodeTrap_data()
-{
-    QTest::addColumn<quint32>("type");
-    QTest::addColumn<int>("errorStatus");
-    QTest::addColumn<SnmpVarList>("varbinds");
-    QTest::addColumn<bool>("listed");
-    QTest::addColumn<QString>("enterprise");
-    QTest::addColumn<int>("specific");
-    QTest::addColumn<QString>("description");
-    const SnmpVarBind upTime{SnmpOids::sysUpTime0(), SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, 5)};
-    QTest::newRow("no variables") << quint32(SNMP_PDU_TRAP) << 0 << SnmpVarList{} << true << "" << 0 << "";
-    QTest::newRow("trap OID that is not an OID")
-        << quint32(SNMP_PDU_TRAP) << 0
-        << SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "x.1")}} << true
-        << "" << 0 << "x.1";
-    QTest::newRow("enterprise trap")
-        << quint32(SNMP_PDU_TRAP) << 0
-        << SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), SnmpValue::objectId({1, 3, 6, 1, 4, 1, 9, 9, 41, 2, 0, 1})}}
-        << true << "9.9.41.2" << 1 << "1.3.6.1.4.1.9.9.41.2.0.1";
-    QTest::newRow("error status: dropped") << quint32(SNMP_PDU_TRAP) << 5 << SnmpVarList{upTime} << false << "" << 0 << "";
-    QTest::newRow("not a trap: dropped") << quint32(SNMP_PDU_RESPONSE) << 0 << SnmpVarList{upTime} << false << "" << 0 << "";
-}
-
-void TestTrapCore::decodeTrap()
-{
-    QFETCH(quint32, type);
-    QFETCH(int, errorStatus);
-    QFETCH(SnmpVarList, varbinds);
-    CTrapReceiver receiver; // no database: names stay dotted, severity 0
-    QSignalSpy records(&receiver, &CTrapReceiver::trapRecord);
-    tagSNMPRECEIVED received;
-    received.strAgent = QStringLiteral("192.0.2.1");
-    received.strCommunity = QStringLiteral("c");
-    received.pdu.type = type;
-    received.pdu.errorStatus = errorStatus;
-    received.pdu.varbinds = varbinds;
-    receiver.DecodeTrap(received);
-    QFETCH(bool, listed);
-    QCOMPARE(records.size(), listed ? 1 : 0);
-    if (!listed)
-        return;
-    const auto r = records.first().first().value<std::shared_ptr<tagTRAPRECORD>>();
-    QTEST(r->strEnterprise, "enterprise");
-    QTEST(int(r->nSpecific), "specific");
-    QTEST(r->strDescription, "description");
-    QCOMPARE(r->nVarbindCount, int(varbinds.size()));
-    QCOMPARE(r->lstVarbinds.size(), varbinds.size());
-    QCOMPARE(r->strAgent, QStringLiteral("192.0.2.1"));
-    QCOMPARE(r->nSeverity, 0u);
-}
-
-void TestTrapCore::serviceStartsOnceAndAfreshEachTime()
-{
-    qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
-    CAppSettings settings;
-    settings.config.nTrapPort = TestSupport::freeUdpPort();
-    CTrapReceiver receiver;
-    QCOMPARE(receiver.Create(nullptr, &settings, 0x402), int(CTrapReceiver::CreateOk));
-    QSignalSpy failures(&receiver, &CTrapReceiver::failureMessage);
-    QCOMPARE(receiver.EnableService(true), 1);
-    QCOMPARE(receiver.EnableService(true), 0); // already receiving: nothing shown
-    QVERIFY(receiver.isReceiving());
-    QCOMPARE(receiver.EnableService(false), 0);
-    QVERIFY(!receiver.isReceiving());
-    QCOMPARE(receiver.EnableService(true), 1);
-    QCOMPARE(failures.size(), 0);
-}
-
-void TestTrapCore::enterpriseFilter_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("enterprise");
-    QTest::addColumn<bool>("passes");
-    const QString two = QStringLiteral("  311 ;  9.9.41  ");
-    QTest::newRow("empty shows all") << "" << "1.3.6.1.6.3.1.1.5" << true;
-    QTest::newRow("blank shows all") << " \t " << "9" << true;
-    QTest::newRow("311.1 by the first entry") << two << "311.1" << true;
-    QTest::newRow("9.9.41.2 by the second entry") << two << "9.9.41.2" << true;
-    QTest::newRow("generic traps dropped") << two << "1.3.6.1.6.3.1.1.5" << false;
-    QTest::newRow("shorter enterprise than the entry") << two << "9.9.4" << false;
-    QTest::newRow("plain text prefix: 9.9 passes 9.99.1") << "9.9" << "9.99.1" << true;
-    QTest::newRow("case matters") << "abc" << "ABC" << false;
-    QTest::newRow("leading ';' passes everything") << ";311" << "1.2" << true;
-    QTest::newRow("empty entry between ';' passes everything") << "311; ;9" << "1.2" << true;
-    QTest::newRow("trailing ';' only") << "311;" << "1.2" << false;
-    QTest::newRow("empty enterprise only by an empty entry") << "311" << "" << false;
-}
-
-void TestTrapCore::enterpriseFilter()
-{
-    QFETCH(QString, filter);
-    QFETCH(QString, enterprise);
-    QTEST(PassesEnterpriseFilter(filter, record(enterprise)), "passes");
-}
-
-void TestTrapCore::splitTemplate_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("blanks separate") << " a  b\tc " << QStringList{"a", "b", "c"};
-    QTest::newRow("double quotes group") << "\"a b\" c" << QStringList{"a b", "c"};
-    QTest::newRow("single quotes group") << "'a \"b' c" << QStringList{"a \"b", "c"};
-    QTest::newRow("quotes join with the word") << "x\"a b\"y" << QStringList{"xa by"};
-    QTest::newRow("empty quotes are an argument") << "a \"\" b" << QStringList{"a", "", "b"};
-    QTest::newRow("nothing is expanded") << "$HOME ~ *.csv \\n `x`" << QStringList{"$HOME", "~", "*.csv", "\\n", "`x`"};
-    QTest::newRow("unterminated quote runs to the end") << "a \"b c" << QStringList{"a", "b c"};
-    QTest::newRow("empty") << "" << QStringList{};
-}
-
-void TestTrapCore::splitTemplate()
-{
-    QFETCH(QString, text);
-    QTEST(SplitArgumentTemplate(text), "arguments");
-}
-
-void TestTrapCore::macros_data()
-{
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<QStringList>("values");
-    QTest::addColumn<QString>("expected");
-    const QStringList three{"a", "b", "link down"};
-    QTest::newRow("severity, specific, msg") << "%SEVERITY% %OID% %msg%" << three << "3 17 link_down";
-    QTest::newRow("msg empty with two variables") << "[%msg%]" << QStringList{"a", "b"} << "[]";
-    QTest::newRow("action is removed") << "x%action%y" << three << "xy";
-    QTest::newRow("macros are case-sensitive") << "%oid% %Agent%" << three << "%oid% %Agent%";
-    QTest::newRow("every occurrence") << "%OID%%OID%" << three << "1717";
-    // a value that brings in a later macro is expanded by that later step
-    QTest::newRow("msg bringing %AGENT%") << "%msg%" << QStringList{"a", "b", "%AGENT% x"} << "10.0.0.1_x";
-    QTest::newRow("agent does not bring back msg") << "%CONTEXT%" << three << "%msg%";
-}
-
-void TestTrapCore::macros()
-{
-    QFETCH(QString, argument);
-    QFETCH(QStringList, values);
-    tagTRAPRECORD r = record(QStringLiteral("9.9"), 17, 3, values);
-    r.strAgent = QStringLiteral("10.0.0.1");
-    r.strCommunity = QStringLiteral("%msg%");
-    QTEST(ExpandActionMacros(argument, r), "expected");
-}
-
-void TestTrapCore::actionGetsEveryMacroAsOneArgument()
-{
-    QTemporaryDir dir;
-    const QString out = dir.path() + QStringLiteral("/out");
-    QDir().mkpath(out);
-    QDir().mkpath(dir.path() + QStringLiteral("/bin"));
-    const QString script = writeRecorder(dir.path() + QStringLiteral("/bin"), out);
-    const QString pwned = dir.path() + QStringLiteral("/pwned");
-
-    // What a sender controls: community, description (the trap OID text of
-    // an unknown trap) and the third value.
-    const QString hostile = QStringLiteral("a\"b' c;touch %1 $(touch %1) `touch %1`\n-rf --x").arg(pwned);
-    tagTRAPRECORD r = record(QStringLiteral("9.9.41.2"), 1, 2, {"up", "oid", QStringLiteral("-x ") + hostile});
-    r.strAgent = QStringLiteral("127.0.0.1");
-    r.strCommunity = hostile;
-    r.strDescription = hostile;
-    r.tmReceived = 0;
-
-    const QString before = QDir::currentPath();
-    CTrapActionRunner runner;
-    runner.RunTrapAction(script,
-                         QStringLiteral("--agent=%AGENT% \"%CONTEXT%\" %DESCRIPTION% '%ENTERPRISE% %OID%' "
-                                        "%SEVERITY% %TIME% %msg% %action%"),
-                         r);
-    QTRY_COMPARE_WITH_TIMEOUT(recorded(out).size(), 1, 10000);
-    QCOMPARE(QDir::currentPath(), before);
-
-    QStringList msg = {QStringLiteral("-x ") + hostile};
-    msg[0].replace(u' ', u'_');
-    const QStringList expected{dir.path() + QStringLiteral("/bin"), // the program's folder
-                               "--agent=127.0.0.1", hostile, hostile, "9.9.41.2 1", "2",
-                               ActionTimeText(0), msg[0], ""};
-    QCOMPARE(recorded(out).first(), expected);
-    QVERIFY2(!QFile::exists(pwned), "a trap's text ran a command");
-    QTRY_COMPARE(runner.running(), 0);
-
-    // a relative path: found from our folder, started in its own
-    QVERIFY(QDir::setCurrent(dir.path()));
-    runner.RunTrapAction(QStringLiteral("bin/record.sh"), QStringLiteral("%OID%"), r);
-    QDir::setCurrent(before);
-    QTRY_COMPARE_WITH_TIMEOUT(recorded(out).size(), 2, 10000);
-    QVERIFY(recorded(out).contains(QStringList{dir.path() + QStringLiteral("/bin"), "1"}));
-}
-
-void TestTrapCore::actionStormIsBoundedAndCounted()
-{
-    QTemporaryDir dir;
-    const QString out = dir.path() + QStringLiteral("/out");
-    QDir().mkpath(out);
-    const QString script = writeRecorder(dir.path(), out, QStringLiteral("0.3"));
-    CTrapActionRunner runner;
-    runner.setLimits(3, 4);
-    QSignalSpy status(&runner, &CTrapActionRunner::statusChanged);
-    int peak = 0;
-    for (int i = 0; i < 10; ++i) {
-        runner.RunTrapAction(script, QStringLiteral("%OID%"), record(QString(), i));
-        peak = qMax(peak, runner.running());
+    void splitTrapOid_data()
+    {
+        QTest::addColumn<QString>("oid");
+        QTest::addColumn<QString>("enterprise");
+        QTest::addColumn<int>("specific");
+        QTest::newRow("v1 enterprise trap") << "1.3.6.1.4.1.9.9.41.2.0.1" << "9.9.41.2" << 1;
+        QTest::newRow("generic linkDown") << "1.3.6.1.6.3.1.1.5.3" << "1.3.6.1.6.3.1.1.5" << 3;
+        QTest::newRow("enterprises.311, seven ids") << "1.3.6.1.4.1.311" << "" << 311;
+        QTest::newRow("eight ids") << "1.3.6.1.4.1.311.4" << "" << 4;
+        QTest::newRow("v2 notification under an enterprise") << "1.3.6.1.4.1.8072.9999.1.0.1" << "8072.9999.1" << 1;
+        QTest::newRow("large sub-identifier is unsigned text") << "1.3.6.1.4.1.4294967295.0.7" << "4294967295" << 7;
+        QTest::newRow("specific above INT32_MAX wraps like a signed field") << "1.3.6.1.6.3.1.1.5.4294967295"
+                                                                            << "1.3.6.1.6.3.1.1.5" << -1;
+        QTest::newRow("no OID") << "" << "" << 0;
     }
-    QCOMPARE(peak, 3);
-    QCOMPARE(runner.waiting(), 4);
-    QCOMPARE(runner.skipped(), quint64(3));
-    QVERIFY(runner.statusText().contains(QLatin1String("3")));
-    QVERIFY(!status.isEmpty());
-    // The waiting ones start as slots free up, in arrival order.
-    QTRY_COMPARE_WITH_TIMEOUT(recorded(out).size(), 7, 20000);
-    QTRY_COMPARE(runner.running(), 0);
-    QCOMPARE(runner.started(), quint64(7));
-}
 
-void TestTrapCore::actionThatCannotStartIsReportedOnce()
-{
-    CTrapActionRunner runner;
-    QSignalSpy status(&runner, &CTrapActionRunner::statusChanged);
-    const QString missing = QStringLiteral("/nonexistent/orvelle-no-such-program");
-    for (int i = 0; i < 5; ++i)
-        runner.RunTrapAction(missing, QString(), record(QString()));
-    QCOMPARE(status.size(), 1);
-    QVERIFY(status.first().first().toString().contains(missing));
-    QCOMPARE(runner.running(), 0);
-    // no program configured: nothing at all
-    runner.RunTrapAction(QString(), QStringLiteral("x"), record(QString()));
-    QCOMPARE(status.size(), 1);
-}
+    void splitTrapOid()
+    {
+        QFETCH(QString, oid);
+        SnmpOid o;
+        if (!oid.isEmpty())
+            o = *SnmpOid::fromString(oid);
+        QString enterprise = QStringLiteral("stale");
+        qint32 specific = 99;
+        CTrapReceiver::SplitTrapOid(o, &enterprise, &specific);
+        QTEST(enterprise, "enterprise");
+        QTEST(int(specific), "specific");
+    }
 
-void TestTrapCore::localeCodecReplacesWhatItCannotEncode_data()
-{
-    QTest::addColumn<QByteArray>("codeset");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
-    const QString mixed = QStringLiteral("a\u00e9\u65e5\U0001F600z");
-    QTest::newRow("UTF-8 keeps everything") << QByteArray("UTF-8") << mixed << mixed.toUtf8();
-    QTest::newRow("Latin-1: one '?' per character it lacks")
-        << QByteArray("ISO-8859-1") << mixed << QByteArray("a\xe9??z");
-    QTest::newRow("EUC-JP") << QByteArray("EUC-JP") << mixed << QByteArray("a\x8f\xab\xb1\xc6\xfc?z");
-    QTest::newRow("unknown codeset stays readable") << QByteArray("NO-SUCH-CODESET") << mixed << mixed.toUtf8();
-    QTest::newRow("long text crosses the buffer")
-        << QByteArray("ISO-8859-1") << QString(5000, QChar(0x65e5)) << QByteArray(5000, '?');
-}
+    void decodeTrap_data()
+    {
+        QTest::addColumn<quint32>("type");
+        QTest::addColumn<int>("errorStatus");
+        QTest::addColumn<SnmpVarList>("varbinds");
+        QTest::addColumn<bool>("listed");
+        QTest::addColumn<QString>("enterprise");
+        QTest::addColumn<int>("specific");
+        QTest::addColumn<QString>("description");
+        const SnmpVarBind upTime{SnmpOids::sysUpTime0(), SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, 5)};
+        QTest::newRow("no variables") << quint32(SNMP_PDU_TRAP) << 0 << SnmpVarList{} << true << "" << 0 << "";
+        QTest::newRow("trap OID that is not an OID")
+            << quint32(SNMP_PDU_TRAP) << 0
+            << SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "x.1")}} << true
+            << "" << 0 << "x.1";
+        QTest::newRow("enterprise trap")
+            << quint32(SNMP_PDU_TRAP) << 0
+            << SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), SnmpValue::objectId({1, 3, 6, 1, 4, 1, 9, 9, 41, 2, 0, 1})}}
+            << true << "9.9.41.2" << 1 << "1.3.6.1.4.1.9.9.41.2.0.1";
+        QTest::newRow("error status: dropped") << quint32(SNMP_PDU_TRAP) << 5 << SnmpVarList{upTime} << false << "" << 0 << "";
+        QTest::newRow("not a trap: dropped") << quint32(SNMP_PDU_RESPONSE) << 0 << SnmpVarList{upTime} << false << "" << 0 << "";
+    }
 
-void TestTrapCore::localeCodecReplacesWhatItCannotEncode()
-{
-    QFETCH(QByteArray, codeset);
-    QFETCH(QString, text);
-    QTEST(LocaleCodec::fromUnicode(text, codeset), "bytes");
-}
+    void decodeTrap()
+    {
+        QFETCH(quint32, type);
+        QFETCH(int, errorStatus);
+        QFETCH(SnmpVarList, varbinds);
+        CTrapReceiver receiver; // no database: names stay dotted, severity 0
+        QSignalSpy records(&receiver, &CTrapReceiver::trapRecord);
+        tagSNMPRECEIVED received;
+        received.strAgent = QStringLiteral("192.0.2.1");
+        received.strCommunity = QStringLiteral("c");
+        received.pdu.type = type;
+        received.pdu.errorStatus = errorStatus;
+        received.pdu.varbinds = varbinds;
+        receiver.DecodeTrap(received);
+        QFETCH(bool, listed);
+        QCOMPARE(records.size(), listed ? 1 : 0);
+        if (!listed)
+            return;
+        const auto r = records.first().first().value<std::shared_ptr<tagTRAPRECORD>>();
+        QTEST(r->strEnterprise, "enterprise");
+        QTEST(int(r->nSpecific), "specific");
+        QTEST(r->strDescription, "description");
+        QCOMPARE(r->nVarbindCount, int(varbinds.size()));
+        QCOMPARE(r->lstVarbinds.size(), varbinds.size());
+        QCOMPARE(r->strAgent, QStringLiteral("192.0.2.1"));
+        QCOMPARE(r->nSeverity, 0u);
+    }
+
+    void serviceStartsOnceAndAfreshEachTime()
+    {
+        qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
+        CAppSettings settings;
+        settings.config.nTrapPort = TestSupport::freeUdpPort();
+        CTrapReceiver receiver;
+        QCOMPARE(receiver.Create(nullptr, &settings, 0x402), int(CTrapReceiver::CreateOk));
+        QSignalSpy failures(&receiver, &CTrapReceiver::failureMessage);
+        QCOMPARE(receiver.EnableService(true), 1);
+        QCOMPARE(receiver.EnableService(true), 0); // already receiving: nothing shown
+        QVERIFY(receiver.isReceiving());
+        QCOMPARE(receiver.EnableService(false), 0);
+        QVERIFY(!receiver.isReceiving());
+        QCOMPARE(receiver.EnableService(true), 1);
+        QCOMPARE(failures.size(), 0);
+    }
+
+    void enterpriseFilter_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("enterprise");
+        QTest::addColumn<bool>("passes");
+        const QString two = QStringLiteral("  311 ;  9.9.41  ");
+        QTest::newRow("empty shows all") << "" << "1.3.6.1.6.3.1.1.5" << true;
+        QTest::newRow("blank shows all") << " \t " << "9" << true;
+        QTest::newRow("311.1 by the first entry") << two << "311.1" << true;
+        QTest::newRow("9.9.41.2 by the second entry") << two << "9.9.41.2" << true;
+        QTest::newRow("generic traps dropped") << two << "1.3.6.1.6.3.1.1.5" << false;
+        QTest::newRow("shorter enterprise than the entry") << two << "9.9.4" << false;
+        QTest::newRow("plain text prefix: 9.9 passes 9.99.1") << "9.9" << "9.99.1" << true;
+        QTest::newRow("case matters") << "abc" << "ABC" << false;
+        QTest::newRow("leading ';' passes everything") << ";311" << "1.2" << true;
+        QTest::newRow("empty entry between ';' passes everything") << "311; ;9" << "1.2" << true;
+        QTest::newRow("trailing ';' only") << "311;" << "1.2" << false;
+        QTest::newRow("empty enterprise only by an empty entry") << "311" << "" << false;
+    }
+
+    void enterpriseFilter()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, enterprise);
+        QTEST(PassesEnterpriseFilter(filter, record(enterprise)), "passes");
+    }
+
+    void splitTemplate_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("blanks separate") << " a  b\tc " << QStringList{"a", "b", "c"};
+        QTest::newRow("double quotes group") << "\"a b\" c" << QStringList{"a b", "c"};
+        QTest::newRow("single quotes group") << "'a \"b' c" << QStringList{"a \"b", "c"};
+        QTest::newRow("quotes join with the word") << "x\"a b\"y" << QStringList{"xa by"};
+        QTest::newRow("empty quotes are an argument") << "a \"\" b" << QStringList{"a", "", "b"};
+        QTest::newRow("nothing is expanded") << "$HOME ~ *.csv \\n `x`" << QStringList{"$HOME", "~", "*.csv", "\\n", "`x`"};
+        QTest::newRow("unterminated quote runs to the end") << "a \"b c" << QStringList{"a", "b c"};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
+
+    void splitTemplate()
+    {
+        QFETCH(QString, text);
+        QTEST(SplitArgumentTemplate(text), "arguments");
+    }
+
+    void macros_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("expected");
+        const QStringList three{"a", "b", "link down"};
+        QTest::newRow("severity, specific, msg") << "%SEVERITY% %OID% %msg%" << three << "3 17 link_down";
+        QTest::newRow("msg empty with two variables") << "[%msg%]" << QStringList{"a", "b"} << "[]";
+        QTest::newRow("action is removed") << "x%action%y" << three << "xy";
+        QTest::newRow("macros are case-sensitive") << "%oid% %Agent%" << three << "%oid% %Agent%";
+        QTest::newRow("every occurrence") << "%OID%%OID%" << three << "1717";
+        // a value that brings in a later macro is expanded by that later step
+        QTest::newRow("msg bringing %AGENT%") << "%msg%" << QStringList{"a", "b", "%AGENT% x"} << "10.0.0.1_x";
+        QTest::newRow("agent does not bring back msg") << "%CONTEXT%" << three << "%msg%";
+    }
+
+    void macros()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QStringList, values);
+        tagTRAPRECORD r = record(QStringLiteral("9.9"), 17, 3, values);
+        r.strAgent = QStringLiteral("10.0.0.1");
+        r.strCommunity = QStringLiteral("%msg%");
+        QTEST(ExpandActionMacros(argument, r), "expected");
+    }
+
+    void actionGetsEveryMacroAsOneArgument()
+    {
+        QTemporaryDir dir;
+        const QString out = dir.path() + QStringLiteral("/out");
+        QDir().mkpath(dir.path() + QStringLiteral("/bin"));
+        const QString script = writeArgumentRecorder(dir.path() + QStringLiteral("/bin"), out);
+        const QString pwned = dir.path() + QStringLiteral("/pwned");
+
+        // What a sender controls: community, description (the trap OID text of
+        // an unknown trap) and the third value.
+        const QString hostile = QStringLiteral("a\"b' c;touch %1 $(touch %1) `touch %1`\n-rf --x").arg(pwned);
+        tagTRAPRECORD r = record(QStringLiteral("9.9.41.2"), 1, 2, {"up", "oid", QStringLiteral("-x ") + hostile});
+        r.strAgent = QStringLiteral("127.0.0.1");
+        r.strCommunity = hostile;
+        r.strDescription = hostile;
+        r.tmReceived = 0;
+
+        const QString before = QDir::currentPath();
+        CTrapActionRunner runner;
+        runner.RunTrapAction(script,
+                             QStringLiteral("--agent=%AGENT% \"%CONTEXT%\" %DESCRIPTION% '%ENTERPRISE% %OID%' "
+                                            "%SEVERITY% %TIME% %msg% %action%"),
+                             r);
+        QTRY_COMPARE_WITH_TIMEOUT(recordedCalls(out).size(), 1, 10000);
+        QCOMPARE(QDir::currentPath(), before);
+
+        QStringList msg = {QStringLiteral("-x ") + hostile};
+        msg[0].replace(u' ', u'_');
+        const QStringList expected{dir.path() + QStringLiteral("/bin"), // the program's folder
+                                   "--agent=127.0.0.1", hostile, hostile, "9.9.41.2 1", "2",
+                                   ActionTimeText(0), msg[0], ""};
+        QCOMPARE(recordedCalls(out).first(), expected);
+        QVERIFY2(!QFile::exists(pwned), "a trap's text ran a command");
+        QTRY_COMPARE(runner.running(), 0);
+
+        // a relative path: found from our folder, started in its own
+        QVERIFY(QDir::setCurrent(dir.path()));
+        runner.RunTrapAction(QStringLiteral("bin/record.sh"), QStringLiteral("%OID%"), r);
+        QDir::setCurrent(before);
+        QTRY_COMPARE_WITH_TIMEOUT(recordedCalls(out).size(), 2, 10000);
+        QVERIFY(recordedCalls(out).contains(QStringList{dir.path() + QStringLiteral("/bin"), "1"}));
+    }
+
+    void actionStormIsBoundedAndCounted()
+    {
+        QTemporaryDir dir;
+        const QString out = dir.path() + QStringLiteral("/out");
+        const QString script = writeArgumentRecorder(dir.path(), out, QStringLiteral("0.3"));
+        CTrapActionRunner runner;
+        runner.setLimits(3, 4);
+        QSignalSpy status(&runner, &CTrapActionRunner::statusChanged);
+        int peak = 0;
+        for (int i = 0; i < 10; ++i) {
+            runner.RunTrapAction(script, QStringLiteral("%OID%"), record(QString(), i));
+            peak = qMax(peak, runner.running());
+        }
+        QCOMPARE(peak, 3);
+        QCOMPARE(runner.waiting(), 4);
+        QCOMPARE(runner.skipped(), quint64(3));
+        QVERIFY(runner.statusText().contains(QLatin1String("3")));
+        QVERIFY(!status.isEmpty());
+        // The waiting ones start as slots free up, in arrival order.
+        QTRY_COMPARE_WITH_TIMEOUT(recordedCalls(out).size(), 7, 20000);
+        QTRY_COMPARE(runner.running(), 0);
+        QCOMPARE(runner.started(), quint64(7));
+    }
+
+    void actionThatCannotStartIsReportedOnce()
+    {
+        CTrapActionRunner runner;
+        QSignalSpy status(&runner, &CTrapActionRunner::statusChanged);
+        const QString missing = QStringLiteral("/nonexistent/orvelle-no-such-program");
+        for (int i = 0; i < 5; ++i)
+            runner.RunTrapAction(missing, QString(), record(QString()));
+        QCOMPARE(status.size(), 1);
+        QVERIFY(status.first().first().toString().contains(missing));
+        QCOMPARE(runner.running(), 0);
+        // no program configured: nothing at all
+        runner.RunTrapAction(QString(), QStringLiteral("x"), record(QString()));
+        QCOMPARE(status.size(), 1);
+    }
+
+    void localeCodecReplacesWhatItCannotEncode_data()
+    {
+        QTest::addColumn<QByteArray>("codeset");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        const QString mixed = QStringLiteral("a\u00e9\u65e5\U0001F600z");
+        QTest::newRow("UTF-8 keeps everything") << QByteArray("UTF-8") << mixed << mixed.toUtf8();
+        QTest::newRow("Latin-1: one '?' per character it lacks")
+            << QByteArray("ISO-8859-1") << mixed << QByteArray("a\xe9??z");
+        QTest::newRow("EUC-JP") << QByteArray("EUC-JP") << mixed << QByteArray("a\x8f\xab\xb1\xc6\xfc?z");
+        QTest::newRow("unknown codeset stays readable") << QByteArray("NO-SUCH-CODESET") << mixed << mixed.toUtf8();
+        QTest::newRow("long text crosses the buffer")
+            << QByteArray("ISO-8859-1") << QString(5000, QChar(0x65e5)) << QByteArray(5000, '?');
+    }
+
+    void localeCodecReplacesWhatItCannotEncode()
+    {
+        QFETCH(QByteArray, codeset);
+        QFETCH(QString, text);
+        QTEST(LocaleCodec::fromUnicode(text, codeset), "bytes");
+    }
+};
 
 int main(int argc, char *argv[])
 {

@@ -48,57 +48,52 @@ class TestTrapListModel : public QObject
     Q_OBJECT
 
 private slots:
-    void trimming_data();
-    void trimming();
-    void batchEqualsOneByOne();
-    void newClearsQueuedRowsToo();
+    void trimming_data()
+    {
+        QTest::addColumn<quint32>("limit");
+        QTest::addColumn<QList<int>>("traps"); // variable bindings per trap
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("exactly at the limit keeps everything")
+            << 4u << QList<int>{1, 1} << QStringList{"H:t0", "t0-v1", "H:t1", "t1-v1"};
+        QTest::newRow("one over the limit deletes row 0 only")
+            << 4u << QList<int>{1, 2} << QStringList{"t0-v1", "H:t1", "t1-v1", "t1-v2"};
+        QTest::newRow("over the limit by more than a trap keeps the newest rows")
+            << 3u << QList<int>{2, 2, 1} << QStringList{"t1-v2", "H:t2", "t2-v1"};
+        QTest::newRow("limit 0") << 0u << QList<int>{2, 1} << QStringList{};
+    }
+
+    // Trap by trap, and all in one batch.
+    void trimming()
+    {
+        QFETCH(quint32, limit);
+        QFETCH(QList<int>, traps);
+        QTEST(listed(limit, traps, 1), "expected");
+        QTEST(listed(limit, traps, int(traps.size())), "expected");
+    }
+
+    void batchEqualsOneByOne()
+    {
+        // Batching is an optimisation only: the rows must be those that adding
+        // and trimming trap by trap gives.
+        QList<int> traps;
+        for (int i = 0; i < 200; ++i)
+            traps << i % 7;
+        QCOMPARE(listed(37, traps, 13), listed(37, traps, 1));
+    }
+
+    void newClearsQueuedRowsToo()
+    {
+        COrvelleView view;
+        view.OnTrapRecord(std::make_shared<tagTRAPRECORD>(makeTrap(0, 2)));
+        view.trapModel()->flush();
+        view.OnTrapRecord(std::make_shared<tagTRAPRECORD>(makeTrap(1, 1))); // still queued
+        view.OnNew();
+        // neither what was listed nor what was queued comes back with the next flush
+        view.trapModel()->flush();
+        QCOMPARE(view.trapModel()->rowCount(), 0);
+    }
 };
-
-void TestTrapListModel::trimming_data()
-{
-    QTest::addColumn<quint32>("limit");
-    QTest::addColumn<QList<int>>("traps"); // variable bindings per trap
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("exactly at the limit keeps everything")
-        << 4u << QList<int>{1, 1} << QStringList{"H:t0", "t0-v1", "H:t1", "t1-v1"};
-    QTest::newRow("one over the limit deletes row 0 only")
-        << 4u << QList<int>{1, 2} << QStringList{"t0-v1", "H:t1", "t1-v1", "t1-v2"};
-    QTest::newRow("over the limit by more than a trap keeps the newest rows")
-        << 3u << QList<int>{2, 2, 1} << QStringList{"t1-v2", "H:t2", "t2-v1"};
-    QTest::newRow("limit 0") << 0u << QList<int>{2, 1} << QStringList{};
-}
-
-// Trap by trap, and all in one batch.
-void TestTrapListModel::trimming()
-{
-    QFETCH(quint32, limit);
-    QFETCH(QList<int>, traps);
-    QTEST(listed(limit, traps, 1), "expected");
-    QTEST(listed(limit, traps, int(traps.size())), "expected");
-}
-
-void TestTrapListModel::batchEqualsOneByOne()
-{
-    // Batching is an optimisation only: the rows must be those that adding
-    // and trimming trap by trap gives.
-    QList<int> traps;
-    for (int i = 0; i < 200; ++i)
-        traps << i % 7;
-    QCOMPARE(listed(37, traps, 13), listed(37, traps, 1));
-}
-
-void TestTrapListModel::newClearsQueuedRowsToo()
-{
-    COrvelleView view;
-    view.OnTrapRecord(std::make_shared<tagTRAPRECORD>(makeTrap(0, 2)));
-    view.trapModel()->flush();
-    view.OnTrapRecord(std::make_shared<tagTRAPRECORD>(makeTrap(1, 1))); // still queued
-    view.OnNew();
-    // neither what was listed nor what was queued comes back with the next flush
-    view.trapModel()->flush();
-    QCOMPARE(view.trapModel()->rowCount(), 0);
-}
 
 QTEST_MAIN(TestTrapListModel)
 #include "tst_traplistmodel.moc"
