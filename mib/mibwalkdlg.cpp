@@ -685,18 +685,22 @@ void CMibWalkDlg::OnObjectMonitoring()
     settings.m_settings.oidList = oids.join(QLatin1String("\r\n"));
     settings.m_settings.device = m_pDeviceCombo->currentText();
     settings.m_settings.community = m_pCommunityEdit->text();
-    if (settings.exec() != QDialog::Accepted)
-        return;
+    if (settings.exec() == QDialog::Accepted)
+        StartMonitor(settings.m_settings);
+}
 
+CMonitorWnd *CMibWalkDlg::StartMonitor(const MonitorSettings &settings)
+{
     auto *monitor = new CMonitorWnd(this);
     connect(monitor, &CMonitorWnd::ownerNotify, this, &CMibWalkDlg::OnMonitorNotify, Qt::QueuedConnection);
-    if (!monitor->Create(this, settings.m_settings)) {
+    if (!monitor->Create(this, settings)) {
         delete monitor;
         showMessage(tr("Unable to open new window for device object monitoring."));
-        return;
+        return nullptr;
     }
     monitor->show();
     m_lstMonitors.push_back(monitor);
+    return monitor;
 }
 
 void CMibWalkDlg::OnMonitorNotify(int, CMonitorWnd *window)

@@ -38,6 +38,7 @@
 
 class CAppSettings;
 class CMonitorWnd;
+struct MonitorSettings;
 class COidComboBox;
 class CReportListCtrl;
 class CWalkLog;
@@ -132,6 +133,9 @@ public slots:
     // dialog owns them: it deletes each when it asks to go (closed by the
     // user, or ended by itself) and all of them when it goes itself.
     const std::vector<CMonitorWnd *> &monitors() const { return m_lstMonitors; }
+    // A new monitor window with these settings, shown and listed; nullptr
+    // (after saying so) when it could not be set up.
+    CMonitorWnd *StartMonitor(const MonitorSettings &settings);
     // The main view's "Show monitoring data": every monitor window shown,
     // stacked down the screen's left edge, without taking the focus.
     void ShowMonitors();

@@ -80,6 +80,9 @@ public:
     // False when the session cannot be set up; the caller then deletes it.
     bool Create(QWidget *owner, const MonitorSettings &settings);
 
+    // Takes one answer of the agent: a sample, or the end on an error status.
+    void ProcessResponse(const SnmpPdu &pdu);
+
     // Context menu commands.
     void OnCloseMonitoring();
     void OnPauseRestart();
@@ -131,7 +134,6 @@ private:
     void OnPollTimer();
     void OnResponseTimeout();
     void OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload);
-    void ProcessResponse(const SnmpPdu &pdu);
     void SendRequest();
     // The response timer follows the oldest request still unanswered.
     void armResponseTimer();

@@ -568,27 +568,22 @@ void TestMibWalkDlg::listActions()
         list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     // ... in the settings dialog, which gets the dialog's agent and timeout
     MonitorSettings offered;
-    QTimer answer;
-    bool chosen = false;
-    connect(&answer, &QTimer::timeout, this, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (menu && !chosen) {
-            chosen = true;
-            menu->close();
-            // later: this timer does not fire again while its slot runs
-            QMetaObject::invokeMethod(menu->actions().value(0), &QAction::trigger, Qt::QueuedConnection);
-        } else if (auto *settings = qobject_cast<CMonitorSettingsDlg *>(QApplication::activeModalWidget())) {
+    m_messages = std::make_unique<MessageCatcher>([&](QDialog *dialog) {
+        if (auto *settings = qobject_cast<CMonitorSettingsDlg *>(dialog)) {
             offered = settings->m_settings;
             offered.oidList = settings->oidText()->toPlainText();
-            settings->reject();
         }
     });
-    answer.start(20);
+    QTimer::singleShot(0, this, [] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            menu->actions().value(0)->trigger();
+            menu->close();
+        }
+    });
     const QPoint third = list->visualRect(list->model()->index(3, 0)).center();
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, third, list->viewport()->mapToGlobal(third));
     QApplication::sendEvent(list->viewport(), &rightClick);
     QTRY_COMPARE(offered.oidList, expected[2].oid + u'\n' + expected[3].oid);
-    answer.stop();
     QCOMPARE(offered.device, agent());
     QCOMPARE(offered.community, QStringLiteral("public"));
     QCOMPARE(offered.timeout, quint32(m_dlg->timeoutSpin()->value()));

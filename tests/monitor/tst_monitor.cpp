@@ -1,0 +1,440 @@
+// Object monitoring: the settings dialog, the history's arithmetic, the
+// graph as painted, and monitor windows polling a real snmpd through the
+// MIB walk dialog that owns them.
+
+#include "messagecatcher.h"
+#include "mibwalkdlg.h"
+#include "monitordatafile.h"
+#include "monitorsettingsdlg.h"
+#include "monitorwnd.h"
+#include "snmpdpeer.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using TestSupport::MessageCatcher;
+
+namespace {
+
+const QString kIfInOctets1 = QStringLiteral("1.3.6.1.2.1.2.2.1.10.1"); // Counter32
+const QString kIfNumber = QStringLiteral("1.3.6.1.2.1.2.1.0");      // INTEGER: ifNumber.0
+const QString kSysDescr = QStringLiteral("1.3.6.1.2.1.1.1.0");         // text
+const QString kTimeoutText = QStringLiteral("SNMP request timeout occured.\nMonitoring window will be terminated.");
+const QString kErrorText = QStringLiteral("Received SNMP error.\nMonitoring window will be terminated.");
+const QString kOpenText = QStringLiteral("Unable to open SNMP service.\nPlease verify device name.");
+
+SnmpVarBind number(quint32 syntax, qint64 value)
+{
+    return {SnmpOid{1, 3, 6, 1}, SnmpValue::unsignedValue(syntax, quint32(value))};
+}
+
+SnmpPdu response(const SnmpVarList &variables)
+{
+    SnmpPdu pdu;
+    pdu.type = SNMP_PDU_RESPONSE;
+    pdu.varbinds = variables;
+    return pdu;
+}
+
+using Responses = QList<SnmpVarList>;
+using Values = std::vector<qint64>;
+
+} // namespace
+
+class TestMonitor : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    TestSupport::Snmpd m_agent;
+    std::unique_ptr<CMibWalkDlg> m_walk;
+
+    QString agent() const { return QStringLiteral("127.0.0.1:%1").arg(m_agent.port()); }
+
+    MonitorSettings settings(const QStringList &oids, const QString &device) const
+    {
+        MonitorSettings s;
+        s.startTime = 0; // passed: starts at the first tick
+        s.pollingInterval = 1;
+        s.timeout = 2;
+        s.device = device;
+        s.community = QStringLiteral("public");
+        s.oidList = oids.join(QLatin1String("\r\n"));
+        return s;
+    }
+
+    // A window that never starts polling, fed with answers by the test.
+    std::unique_ptr<CMonitorWnd> fedWindow(int mode, const Responses &answers)
+    {
+        auto w = std::make_unique<CMonitorWnd>();
+        MonitorSettings s = settings({kIfInOctets1, kIfNumber}, QStringLiteral("10.0.0.1"));
+        s.startTime = std::numeric_limits<qint32>::max();
+        s.graphMode = mode;
+        if (!w->Create(nullptr, s))
+            return nullptr;
+        w->resize(400, 260);
+        for (const SnmpVarList &variables : answers)
+            w->ProcessResponse(response(variables));
+        return w;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        const QString why = m_agent.start(m_dir.filePath(QStringLiteral("agent")), TestSupport::freeUdpPort());
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+    }
+
+    void init()
+    {
+        m_walk = std::make_unique<CMibWalkDlg>();
+        m_walk->Create();
+    }
+
+    void cleanup() { m_walk.reset(); }
+
+    void settingsDialog_data()
+    {
+        QTest::addColumn<QString>("durationText");
+        QTest::addColumn<quint32>("duration");
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("infinity") << "Infinity" << 0u << false << "";
+        QTest::newRow("24 hours, saved") << "24 Hours" << 1440u << true << "10.0.0.1.csv";
+        QTest::newRow("typed text: no end") << "90 Minutes" << 0u << false << "";
+        QTest::newRow("save with no name") << "1 Hour" << 60u << true << "";
+    }
+
+    void settingsDialog()
+    {
+        QFETCH(QString, durationText);
+        CMonitorSettingsDlg dlg;
+        dlg.m_settings.device = QStringLiteral("10.0.0.1");
+        dlg.m_settings.oidList = kIfInOctets1 + QLatin1String("\r\n") + kIfNumber;
+        dlg.show();
+        QCOMPARE(dlg.oidText()->toPlainText(), kIfInOctets1 + u'\n' + kIfNumber);
+        QCOMPARE(dlg.fileNameEdit()->text(), QStringLiteral("10.0.0.1.csv"));
+        QVERIFY(!dlg.fileNameEdit()->isEnabled() && !dlg.browseButton()->isEnabled());
+        dlg.graphCheck()->click(); // off: the modes grey out, the choice stays
+        QVERIFY(!dlg.modeButton(MonitorGraphDelta)->isEnabled());
+        dlg.modeButton(MonitorGraphDelta)->setChecked(true);
+        QFETCH(bool, save);
+        QFETCH(QString, fileName);
+        if (save) {
+            dlg.saveCheck()->click();
+            QVERIFY(dlg.fileNameEdit()->isEnabled() && dlg.browseButton()->isEnabled());
+            dlg.fileNameEdit()->setText(fileName);
+        }
+        dlg.durationCombo()->setEditText(durationText);
+
+        // out of range numbers keep the dialog open
+        MessageCatcher boxes;
+        for (QSpinBox *spin : {dlg.intervalSpin(), dlg.maxHistoriesSpin()}) {
+            const int kept = spin->value();
+            spin->findChild<QLineEdit *>()->setText(QString::number(spin->minimum() - 1));
+            dlg.accept();
+            QTRY_COMPARE(boxes.texts.size(), spin == dlg.intervalSpin() ? 1 : 2);
+            QVERIFY(dlg.isVisible());
+            spin->setValue(kept);
+        }
+        QCOMPARE(boxes.texts.first(), QStringLiteral("Please enter an integer between 1 and 360."));
+        dlg.accept();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        const MonitorSettings &s = dlg.m_settings;
+        QTEST(s.duration, "duration");
+        QCOMPARE(s.save, save && !fileName.isEmpty());
+        QCOMPARE(s.fileName, s.save ? fileName : QString());
+        QVERIFY(!s.graph);
+        QCOMPARE(s.graphMode, int(MonitorGraphDelta));
+        QCOMPARE(s.pollingInterval, 5u);
+        QCOMPARE(s.maxHistories, 200u);
+        QVERIFY(qAbs(s.startTime - std::time(nullptr)) < 5);
+    }
+
+    void history_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<quint32>("maxHistories");
+        QTest::addColumn<Responses>("answers");
+        QTest::addColumn<Values>("lastRaw");
+        QTest::addColumn<Values>("lastPlotted");
+        QTest::addColumn<qint64>("maximum");
+        QTest::addColumn<int>("samples");
+        const SnmpVarBind text{SnmpOid{1, 3}, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "up")};
+        const SnmpVarBind ticks = number(SNMP_SYNTAX_TIMETICKS, 5);
+        QTest::newRow("counter above 2^31 stays unsigned")
+            << 0 << 200u << Responses{{number(SNMP_SYNTAX_CNTR32, 3000000000)}} << Values{3000000000}
+            << Values{3000000000} << qint64(3000000000) << 1;
+        QTest::newRow("integer is signed")
+            << 0 << 200u << Responses{{number(SNMP_SYNTAX_INT32, -5), number(SNMP_SYNTAX_GAUGE32, 7)}}
+            << Values{-5, 7} << Values{-5, 7} << qint64(7) << 1;
+        QTest::newRow("text and ticks skipped: the counter is position 0")
+            << 0 << 200u << Responses{{text, ticks, number(SNMP_SYNTAX_CNTR32, 9)}} << Values{9} << Values{9}
+            << qint64(9) << 1;
+        QTest::newRow("no numbers: no sample") << 0 << 200u << Responses{{text}} << Values{} << Values{} << qint64(0) << 0;
+        QTest::newRow("delta from initial, constant")
+            << 1 << 200u << Responses{{number(SNMP_SYNTAX_UINT32, 4)}, {number(SNMP_SYNTAX_UINT32, 4)}} << Values{4}
+            << Values{0} << qint64(0) << 2;
+        QTest::newRow("delta from initial, gauge falls below the start")
+            << 1 << 200u
+            << Responses{{number(SNMP_SYNTAX_GAUGE32, 10)}, {number(SNMP_SYNTAX_GAUGE32, 30)}, {number(SNMP_SYNTAX_GAUGE32, 4)}}
+            << Values{4} << Values{-6} << qint64(20) << 3;
+        QTest::newRow("delta of a wrapping counter")
+            << 2 << 200u << Responses{{number(SNMP_SYNTAX_CNTR32, 4294967290)}, {number(SNMP_SYNTAX_CNTR32, 5)}}
+            << Values{5} << Values{11} << qint64(11) << 2;
+        QTest::newRow("delta, falling integer")
+            << 2 << 200u << Responses{{number(SNMP_SYNTAX_INT32, 100)}, {number(SNMP_SYNTAX_INT32, -100)}}
+            << Values{-100} << Values{-200} << qint64(200) << 2;
+        Responses many;
+        for (int i = 1; i <= 201; ++i)
+            many << SnmpVarList{number(SNMP_SYNTAX_GAUGE32, i)};
+        QTest::newRow("201 samples keep the newest 200") << 0 << 200u << many << Values{201} << Values{201} << qint64(201) << 200;
+    }
+
+    void history()
+    {
+        QFETCH(int, mode);
+        QFETCH(quint32, maxHistories);
+        QFETCH(Responses, answers);
+        QFETCH(Values, lastRaw);
+        MonitorHistory history(mode, maxHistories);
+        Values raw;
+        for (const SnmpVarList &variables : answers)
+            raw = history.addResponse(variables, 1000);
+        QCOMPARE(raw, lastRaw);
+        QTEST(int(history.samples().size()), "samples");
+        QTEST(history.maximum(), "maximum");
+        if (!history.samples().empty()) {
+            QTEST(history.samples().back().values, "lastPlotted");
+            QCOMPARE(history.currentValues(), lastRaw);
+        }
+        if (answers.size() == 201)
+            QCOMPARE(history.samples().front().values, Values{2});
+    }
+
+    void dataFileErrors()
+    {
+        CMonitorDataFile file;
+        QVERIFY(!file.Open(m_dir.filePath(QStringLiteral("no/such/folder/x.csv"))));
+        QVERIFY(!file.errorString().isEmpty());
+        // a full disk: the first failed line closes the file and says so
+        QVERIFY(file.Open(QStringLiteral("/dev/full")));
+        QVERIFY(!file.WriteLine(QStringLiteral("10.0.0.1")));
+        QVERIFY(!file.isOpen());
+        QVERIFY(file.WriteLine(QStringLiteral("nothing open: nothing to fail")));
+    }
+
+    void graph_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<Responses>("answers");
+        Responses eleven;
+        for (int i = 0; i < 11; ++i)
+            eleven << SnmpVarList{number(SNMP_SYNTAX_GAUGE32, 10 + i)};
+        QTest::newRow("value, one sample")
+            << 0 << Responses{{number(SNMP_SYNTAX_GAUGE32, 50), number(SNMP_SYNTAX_GAUGE32, 0)}};
+        QTest::newRow("delta from initial, constant")
+            << 1 << Responses{{number(SNMP_SYNTAX_CNTR32, 7)}, {number(SNMP_SYNTAX_CNTR32, 7)}, {number(SNMP_SYNTAX_CNTR32, 7)}};
+        QTest::newRow("eleven samples") << 0 << eleven;
+        QTest::newRow("delta, falling gauge")
+            << 2 << Responses{{number(SNMP_SYNTAX_GAUGE32, 10)}, {number(SNMP_SYNTAX_GAUGE32, 4)}};
+    }
+
+    void graph()
+    {
+        QFETCH(int, mode);
+        QFETCH(Responses, answers);
+        const auto w = fedWindow(mode, answers);
+        QVERIFY(w);
+        const QImage image = w->grab().toImage();
+        const QRect g = w->graphRect();
+        QVERIFY(g.height() > 20);
+        const int n = int(answers.size());
+        const auto x = [&](int i) { return g.left() + i * (g.right() - g.left()) / (n + 2); };
+        const auto at = [&](int px, int py) { return QColor(image.pixel(px, py)); };
+        const int zero = g.bottom() - (g.bottom() - g.top()) / 2;
+        const QString row = QTest::currentDataTag();
+        if (row == QLatin1String("value, one sample")) {
+            // both points at the left edge: the largest at the top, 0 on the axis
+            QCOMPARE(at(g.left(), g.top() - 1), CMonitorWnd::seriesColor(0));
+            QCOMPARE(at(g.left(), g.bottom() - 1), CMonitorWnd::seriesColor(1));
+            QCOMPARE(w->maxLabel(), QStringLiteral("Max=50"));
+        } else if (row == QLatin1String("delta from initial, constant")) {
+            for (int i = 0; i < n; ++i)
+                QCOMPARE(at(x(i), zero), CMonitorWnd::seriesColor(0));
+            QCOMPARE(at(g.right() - 1, zero), QColor(Qt::red));
+            QCOMPARE(w->maxLabel(), QStringLiteral("Max=0"));
+        } else if (row == QLatin1String("eleven samples")) {
+            // ticks below the axis at i = 0 and 10 only
+            QCOMPARE(at(x(0), g.bottom() + 2), QColor(Qt::white));
+            QCOMPARE(at(x(10), g.bottom() + 2), QColor(Qt::white));
+            QCOMPARE(at(x(5), g.bottom() + 2), QColor(Qt::black));
+        } else {
+            // -6 with a maximum of 6 lies a half height below the zero line
+            QCOMPARE(at(x(0), zero), CMonitorWnd::seriesColor(0));
+            QCOMPARE(at(x(1), g.bottom()), CMonitorWnd::seriesColor(0));
+            QCOMPARE(w->maxLabel(), QStringLiteral("Max=6"));
+        }
+        // the value lines follow the current values, each in its syntax
+        QVERIFY(w->textLines().at(2).endsWith(QString::number(w->history().currentValues().front())));
+    }
+
+    void polling_data()
+    {
+        QTest::addColumn<QStringList>("oids");
+        QTest::addColumn<int>("fields");
+        QTest::newRow("two numbers") << QStringList{kIfInOctets1, kIfNumber} << 2;
+        QTest::newRow("text first") << QStringList{kSysDescr, kIfNumber} << 1;
+    }
+
+    void polling()
+    {
+        QFETCH(QStringList, oids);
+        QFETCH(int, fields);
+        const TestSupport::ToolResult ifNumberGet = TestSupport::runSnmpTool(
+            QStringLiteral("snmpget"), {QStringLiteral("-v1"), QStringLiteral("-c"), QStringLiteral("public"),
+                                        QStringLiteral("-Oqv"), agent(), kIfNumber},
+            m_dir.path());
+        QVERIFY2(ifNumberGet.exitCode == 0, qPrintable(ifNumberGet.output));
+        const QString ifNumber = ifNumberGet.output.trimmed().split(u'\n').last().trimmed();
+
+        MonitorSettings s = settings(oids, agent());
+        s.maxHistories = 3;
+        s.save = true;
+        s.fileName = m_dir.filePath(QStringLiteral("%1.csv").arg(QTest::currentDataTag()));
+        QFile stale(s.fileName);
+        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("old contents\r\n") > 0);
+        stale.close();
+        CMonitorWnd *w = m_walk->StartMonitor(s);
+        QVERIFY(w && w->isSaving());
+        QTRY_VERIFY_WITH_TIMEOUT(w->sampleCount() >= 5, 15000);
+        QCOMPARE(int(w->history().samples().size()), 3);
+        QCOMPARE(w->history().seriesCount(), size_t(fields));
+        // the number on the first value line is the first numeric object's
+        QTRY_VERIFY(w->textLines().at(2).startsWith(oids[0] + QLatin1String(" Current Value: ")));
+        if (fields == 1)
+            QCOMPARE(w->history().currentValues().front(), ifNumber.toLongLong());
+
+        QFile file(s.fileName);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines[0], agent().toLatin1() + '\r');
+        QCOMPARE(lines[1], "sampling time, " + oids.join(QLatin1String(", ")).toLatin1() + '\r');
+        const QRegularExpression data(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d(,\\d+){%1}\r$").arg(fields));
+        QVERIFY(lines.size() - 3 >= 5); // a line per sample, none trimmed
+        for (qsizetype i = 2; i < lines.size() - 1; ++i) {
+            QVERIFY2(data.match(QString::fromLatin1(lines[i])).hasMatch(), lines[i].constData());
+            QVERIFY2(lines[i].endsWith(',' + ifNumber.toLatin1() + '\r'), lines[i] + " / " + ifNumber.toLatin1());
+        }
+        QCOMPARE(lines.last(), QByteArray());
+
+        // the user closes it: the owner lets go of it
+        QPointer<CMonitorWnd> gone(w);
+        w->contextMenu()->actions().at(0)->trigger();
+        QTRY_VERIFY(!gone);
+        QVERIFY(m_walk->monitors().empty());
+    }
+
+    void endings_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("community");
+        QTest::addColumn<QString>("oid");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("agent stops answering") << "own agent" << "public" << kIfNumber << kTimeoutText;
+        // snmpd does not answer a community it does not know
+        QTest::newRow("wrong community") << "" << "nobody" << kIfNumber << kTimeoutText;
+        QTest::newRow("error status") << "" << "public" << "1.3.6.1.2.1.1.99.0" << kErrorText;
+        QTest::newRow("unknown device") << "no-such-host.invalid" << "public" << kIfNumber << kOpenText;
+    }
+
+    void endings()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, community);
+        QFETCH(QString, oid);
+        TestSupport::Snmpd own;
+        if (device == QLatin1String("own agent")) {
+            const QString why = own.start(m_dir.filePath(QStringLiteral("own")), TestSupport::freeUdpPort());
+            QVERIFY2(why.isEmpty(), qPrintable(why));
+            device = QStringLiteral("127.0.0.1:%1").arg(own.port());
+        } else if (device.isEmpty()) {
+            device = agent();
+        }
+        MonitorSettings s = settings({oid}, device);
+        s.community = community;
+        s.save = true;
+        s.fileName = m_dir.filePath(QStringLiteral("ending.csv"));
+        MessageCatcher boxes;
+        QPointer<CMonitorWnd> w = m_walk->StartMonitor(s);
+        QVERIFY(w);
+        if (own.isRunning()) {
+            QTRY_VERIFY(w->sampleCount() >= 1);
+            // timeout (2 s) longer than the interval (1 s): the window still ends
+            own.stop();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!w, 10000);
+        QTEST(boxes.texts.value(0), "message");
+        QVERIFY(m_walk->monitors().empty());
+        QFile file(s.fileName);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        // an error answer leaves an empty line after the samples
+        QCOMPARE(file.readAll().endsWith("\r\n\r\n"), QTest::currentDataTag() == QLatin1String("error status"));
+    }
+
+    void pauseDurationAndShowAll()
+    {
+        std::time_t offset = 0;
+        CMonitorWnd *w = m_walk->StartMonitor(settings({kIfNumber}, agent()));
+        QVERIFY(w);
+        w->setClock([&offset] { return std::time(nullptr) + offset; });
+        QTRY_VERIFY(w->sampleCount() >= 1);
+
+        w->contextMenu()->actions().at(1)->trigger();
+        QVERIFY(w->isPaused() && !w->isPolling());
+        const int paused = w->sampleCount();
+        QTest::qWait(2500); // two intervals: nothing may go out
+        QCOMPARE(w->sampleCount(), paused);
+        w->OnPauseRestart();
+        QTRY_VERIFY(w->sampleCount() > paused);
+
+        // a one-minute duration ends the polling, the window stays
+        MonitorSettings timed = settings({kIfNumber}, agent());
+        timed.duration = 1;
+        CMonitorWnd *t = m_walk->StartMonitor(timed);
+        QVERIFY(t);
+        t->setClock([&offset] { return std::time(nullptr) + offset; });
+        QTRY_VERIFY(t->isPolling());
+        offset = 61;
+        QTRY_VERIFY(!t->isPolling());
+        QCOMPARE(m_walk->monitors().size(), size_t(2));
+
+        // show all: stacked down the left edge; hide all
+        m_walk->HideMonitors();
+        QVERIFY(!w->isVisible() && !t->isVisible());
+        m_walk->ShowMonitors();
+        QVERIFY(w->isVisible() && t->isVisible());
+        QCOMPARE(w->pos(), QPoint(1, 1));
+        QCOMPARE(t->pos(), QPoint(1, 1 + w->height()));
+    }
+};
+
+QTEST_MAIN(TestMonitor)
+#include "tst_monitor.moc"
