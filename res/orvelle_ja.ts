@@ -317,6 +317,199 @@ oid &apos;%3&apos;</translation>
         <source>SNMP request timeout! oid &apos;%1&apos;</source>
         <translation>SNMP 要求がタイムアウトしました! oid &apos;%1&apos;</translation>
     </message>
+    <message>
+        <source>Unable to open new window for device object monitoring.</source>
+        <translation>デバイス オブジェクト監視の新しいウィンドウを開けません。</translation>
+    </message>
+</context>
+<context>
+    <name>CMonitorSettingsDlg</name>
+    <message>
+        <source>Infinity</source>
+        <translation>無期限</translation>
+    </message>
+    <message>
+        <source>10 Minutes</source>
+        <translation>10 分</translation>
+    </message>
+    <message>
+        <source>30 Minutes</source>
+        <translation>30 分</translation>
+    </message>
+    <message>
+        <source>1 Hour</source>
+        <translation>1 時間</translation>
+    </message>
+    <message>
+        <source>2 Hours</source>
+        <translation>2 時間</translation>
+    </message>
+    <message>
+        <source>6 Hours</source>
+        <translation>6 時間</translation>
+    </message>
+    <message>
+        <source>12 Hours</source>
+        <translation>12 時間</translation>
+    </message>
+    <message>
+        <source>24 Hours</source>
+        <translation>24 時間</translation>
+    </message>
+    <message>
+        <source>Device Object Monitor</source>
+        <translation>デバイス オブジェクト監視</translation>
+    </message>
+    <message>
+        <source>Settings for Monitoring</source>
+        <translation>監視の設定</translation>
+    </message>
+    <message>
+        <source>&amp;Graph view</source>
+        <translation>グラフを表示する(&amp;G)</translation>
+    </message>
+    <message>
+        <source>&amp;Value</source>
+        <translation>値(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Delta from i&amp;nitial value</source>
+        <translation>初期値からの差分(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;Delta</source>
+        <translation>差分(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Save data to file(&amp;F)</source>
+        <translation>データをファイルに保存する(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Browse</source>
+        <translation>参照(&amp;B)</translation>
+    </message>
+    <message>
+        <source>&amp;Start time:</source>
+        <translation>開始時刻(&amp;S):</translation>
+    </message>
+    <message>
+        <source>Long:</source>
+        <translation>期間:</translation>
+    </message>
+    <message>
+        <source>Polling &amp;Interval:</source>
+        <translation>ポーリング間隔 (秒)(&amp;I):</translation>
+    </message>
+    <message>
+        <source>Max Histories:</source>
+        <translation>履歴の最大数:</translation>
+    </message>
+    <message>
+        <source>Please enter parameters for monitoring selected object.</source>
+        <translation>選択したオブジェクトを監視するためのパラメーターを入力してください。</translation>
+    </message>
+    <message>
+        <source>Target OID:</source>
+        <translation>対象 OID:</translation>
+    </message>
+    <message>
+        <source>Save data to file</source>
+        <translation>データをファイルに保存</translation>
+    </message>
+    <message>
+        <source>Orvelle</source>
+        <translation>Orvelle</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>%1 から %2 までの整数を入力してください。</translation>
+    </message>
+</context>
+<context>
+    <name>CMonitorWnd</name>
+    <message>
+        <source>Verdana</source>
+        <extracomment>Font face of the monitor windows&apos; text.</extracomment>
+        <translation>Verdana</translation>
+    </message>
+    <message>
+        <source>&amp;Close object monitoring</source>
+        <translation>オブジェクト監視を閉じる(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Pause/restart object monitoring </source>
+        <translation>オブジェクト監視の一時停止/再開(&amp;P) </translation>
+    </message>
+    <message>
+        <source>Orvelle</source>
+        <translation>Orvelle</translation>
+    </message>
+    <message>
+        <source>File Open error!</source>
+        <translation>ファイルを開けません!</translation>
+    </message>
+    <message>
+        <source>%1: %2
+Monitoring goes on without saving the samples.</source>
+        <translation>%1: %2
+サンプルを保存せずに監視を続けます。</translation>
+    </message>
+    <message>
+        <source>Unable to write to the data file %1: %2
+Monitoring goes on without saving the samples.</source>
+        <translation>データ ファイル %1 に書き込めません: %2
+サンプルを保存せずに監視を続けます。</translation>
+    </message>
+    <message>
+        <source>SNMP request timeout occured.<byte value="xd"/>
+Monitoring window will be terminated.</source>
+        <translation>SNMP 要求がタイムアウトしました。<byte value="xd"/>
+監視ウィンドウを終了します。</translation>
+    </message>
+    <message>
+        <source>Unable to open SNMP service.<byte value="xd"/>
+Please verify device name.</source>
+        <translation>SNMP サービスを開始できません。<byte value="xd"/>
+デバイス名を確認してください。</translation>
+    </message>
+    <message>
+        <source>Received SNMP error.<byte value="xd"/>
+Monitoring window will be terminated.</source>
+        <translation>SNMP エラーを受信しました。<byte value="xd"/>
+監視ウィンドウを終了します。</translation>
+    </message>
+    <message>
+        <source>%1Day(s) %2H %3 %4sec.</source>
+        <translation>%1日 %2時間 %3分 %4秒</translation>
+    </message>
+    <message>
+        <source>Target Device: %1</source>
+        <translation>対象デバイス: %1</translation>
+    </message>
+    <message>
+        <source>Target OID(s): </source>
+        <translation>対象 OID: </translation>
+    </message>
+    <message>
+        <source>%1 Current Value: %2</source>
+        <translation>%1 現在値: %2</translation>
+    </message>
+    <message>
+        <source>%m/%d/%Y %H:%M:%S</source>
+        <translation>%Y/%m/%d %H:%M:%S</translation>
+    </message>
+    <message>
+        <source>Start Time %1 Elapsed: %2<byte value="xd"/>
+Sampling count: %3<byte value="xd"/>
+</source>
+        <translation>開始時刻 %1 経過時間: %2<byte value="xd"/>
+サンプリング回数: %3<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>Max=%1</source>
+        <translation>最大=%1</translation>
+    </message>
 </context>
 <context>
     <name>COrvelleView</name>
@@ -346,10 +539,6 @@ oid &apos;%3&apos;</translation>
     <message>
         <source>Unable to initialize WinSNMP</source>
         <translation>SNMP スタックを初期化できません</translation>
-    </message>
-    <message>
-        <source>*.csv (csv Files)|*.csv|*.txt (txt Files)|*.txt|*.* (All Files)|*.*|</source>
-        <translation>*.csv (csv ファイル)|*.csv|*.txt (txt ファイル)|*.txt|*.* (すべてのファイル)|*.*|</translation>
     </message>
     <message>
         <source>Save data to file</source>
@@ -609,6 +798,13 @@ Use &quot;xxx.xxx.xxx.xxx&quot;<byte value="xd"/>
     <message>
         <source>an object needs syntax=</source>
         <translation>オブジェクトには syntax= が必要です</translation>
+    </message>
+</context>
+<context>
+    <name>FileTypes</name>
+    <message>
+        <source>*.csv (csv Files)|*.csv|*.txt (txt Files)|*.txt|*.* (All Files)|*.*|</source>
+        <translation>*.csv (csv ファイル)|*.csv|*.txt (txt ファイル)|*.txt|*.* (すべてのファイル)|*.*|</translation>
     </message>
 </context>
 <context>
