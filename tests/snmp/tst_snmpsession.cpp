@@ -1,6 +1,7 @@
 // CSnmpSession against real peers, all on loopback: requests to a private
-// snmpd, traps and informs from net-snmp's snmptrap and snmpinform, and the
-// trap port under hostile datagrams, retransmitted informs and bind failures.
+// snmpd, traps from net-snmp's snmptrap, and the trap port under hostile
+// datagrams, retransmitted informs and bind failures. An inform answered while
+// the GUI thread is blocked is proven end to end in tst_trapview.
 
 #include "i18n.h"
 #include "snmpsession.h"
@@ -39,7 +40,7 @@ constexpr int kWaitMs = 15000;
 constexpr quint32 kSeed = 20261206;
 constexpr int kRandomDatagrams = 3000;
 constexpr int kLargestIpv4Datagram = 65507;
-const char *const kNoTools = "snmptrap/snmpinform are not installed (Debian package snmp)";
+const char *const kNoTools = "snmptrap is not installed (Debian package snmp)";
 
 using TestSupport::row;
 
@@ -164,8 +165,7 @@ private slots:
         m_traps = new NotifyLog(m_trapSession);
         QCOMPARE(m_trapSession->Initialise(u"127.0.0.1"_s), 1);
         QVERIFY2(m_trapSession->RegisterTraps() == 1, qPrintable(m_trapSession->trapFailureText()));
-        m_haveTools = !TestSupport::findProgram(u"snmptrap"_s).isEmpty()
-            && !TestSupport::findProgram(u"snmpinform"_s).isEmpty();
+        m_haveTools = !TestSupport::findProgram(u"snmptrap"_s).isEmpty();
         m_agentPort = TestSupport::freeUdpPort();
         const QString error = m_snmpd.start(m_dir.path(), m_agentPort, m_ipv6);
         QVERIFY2(error.isEmpty() || error.contains("not installed"_L1), qPrintable(error));
@@ -307,7 +307,6 @@ private slots:
         row("port out of range", "127.0.0.1:99999", oid, entity, 1);
         row("oid name", lo, "sysDescr.0", badOid, 0);
         row("first arc 3", lo, "3.1.2", badOid, 0);
-        row("second arc 40", lo, "1.40.1", badOid, 0);
     }
 
     void refusedSends()
@@ -365,24 +364,6 @@ private slots:
         QCOMPARE(log.of(SNMPN_RECEIVED)[1].payload.received.pdu.requestId, 1);
     }
 
-    void unansweredRequestStaysSilent()
-    {
-        // "other" is not a community of the agent: no answer, and the session
-        // reports no error of its own (net-snmp's timeout is silent and far off);
-        // the owner's timer decides.
-        std::unique_ptr<CSnmpSession> s(requestSession(u"other"_s));
-        std::unique_ptr<CSnmpSession> probe(requestSession(u"public"_s));
-        if (!s || !probe)
-            QSKIP("no snmpd");
-        NotifyLog log(s.get()), probeLog(probe.get());
-        QCOMPARE(s->SendOidRequest(kSysName0, SNMP_PDU_GET), 1);
-        QCOMPARE(probe->SendOidRequest(kSysName0, SNMP_PDU_GET), 1);
-        // by the time the agent has answered the probe it has dropped the other
-        QTRY_COMPARE_WITH_TIMEOUT(probeLog.count(SNMPN_RECEIVED), size_t(1), kWaitMs);
-        QCOMPARE(log.entries.size(), size_t(1));
-        QCOMPARE(log.entries[0].code, SNMPN_GET_SENT);
-    }
-
     void traps_data()
     {
         QTest::addColumn<QStringList>("arguments"); // snmptrap's: version, community, target ("%1": port), trap
@@ -402,9 +383,6 @@ private slots:
             SnmpVarList{upTime(777), trapOid(playpen({0, 2})),
                         {playpen({2, 1}), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, text.toUtf8())},
                         {playpen({2, 2}), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "\x00\xff\x10"_ba)}});
-        row("v2c long community",
-            QStringList{u"-v2c"_s, u"-c"_s, QString(300, u'c'), u"127.0.0.1:%1"_s, u"1"_s, playpen({0, 5}).toString()},
-            SnmpVarList{upTime(1), trapOid(playpen({0, 5}))});
         row("v2c over ipv6",
             QStringList{u"-v2c"_s, u"-c"_s, u"public"_s, u"udp6:[::1]:%1"_s, u"1"_s, playpen({0, 3}).toString()},
             SnmpVarList{upTime(1), trapOid(playpen({0, 3}))});
@@ -432,40 +410,6 @@ private slots:
         QCOMPARE(t.pdu.type, quint32(SNMP_PDU_TRAP));
         QVERIFY(!t.pdu.inform);
         QCOMPARE(t.pdu.varbinds, varbinds);
-    }
-
-    void informAnsweredWhileGuiThreadIsBusy()
-    {
-        if (!m_haveTools)
-            QSKIP(kNoTools);
-        // The sender tries again after 1 s and gives up after 4. This thread
-        // does nothing else until the sender has ended, so only the trap port's
-        // own thread can answer.
-        const quint16 port = TestSupport::freeUdpPort();
-        CSnmpSession session(nullptr, port);
-        session.setTrapAddresses({u"127.0.0.1"_s});
-        NotifyLog log(&session);
-        QVERIFY2(session.RegisterTraps() == 1, qPrintable(session.trapFailureText()));
-        const auto r = TestSupport::runSnmpTool(
-            u"snmpinform"_s,
-            {u"-v"_s, u"2c"_s, u"-c"_s, u"public"_s, u"-r"_s, u"3"_s, u"-t"_s, u"1"_s, u"127.0.0.1:%1"_s.arg(port),
-             u"555"_s, playpen({0, 4}).toString(), kSeq0.toString(), u"c"_s, u"9"_s},
-            m_dir.path(), 30000, true);
-        QVERIFY2(r.started && r.exitCode == 0, qPrintable(r.output));
-        QCOMPARE(session.trapStatistics().datagrams, 1ULL); // answered on the first try
-        QVERIFY(log.entries.empty());
-
-        QTRY_COMPARE_WITH_TIMEOUT(log.count(SNMPN_RECEIVED), size_t(1), kWaitMs);
-        QTRY_COMPARE(session.trapStatistics().informsAcknowledged, 1ULL); // counted just after the answer went out
-        const SnmpTrapStatistics stats = session.trapStatistics();
-        QCOMPARE(stats.delivered, 1ULL);
-        QCOMPARE(stats.acknowledgeFailures + stats.informDuplicates, 0ULL);
-        const tagSNMPRECEIVED t = log.entries[0].payload.received;
-        QCOMPARE(t.pdu.type, quint32(SNMP_PDU_TRAP));
-        QVERIFY(t.pdu.inform);
-        QCOMPARE(t.strCommunity, u"public"_s);
-        QCOMPARE(t.pdu.varbinds, (SnmpVarList{upTime(555), trapOid(playpen({0, 4})),
-                                              {kSeq0, SnmpValue::unsignedValue(SNMP_SYNTAX_CNTR32, 9)}}));
     }
 
     void retransmittedInformIsListedOnce()
@@ -644,22 +588,6 @@ private slots:
         QVERIFY2(out.contains(u"code=%1"_s.arg(SNMPAPI_TL_NOT_AVAILABLE)), qPrintable(out));
         for (const char *part : {"UDP port 162", "root", "cap_net_bind_service", "trap_port", "DATA/Config.xml"})
             QVERIFY2(out.contains(QLatin1String(part)), qPrintable(out));
-    }
-
-    void receiveBufferIsSized()
-    {
-        QFile rmemMax(u"/proc/sys/net/core/rmem_max"_s);
-        QVERIFY(rmemMax.open(QIODevice::ReadOnly));
-        const int limit = rmemMax.readAll().trimmed().toInt();
-        const int granted = m_trapSession->trapStatistics().receiveBufferBytes;
-        // The kernel doubles what it grants. Without privilege it caps the
-        // request at rmem_max; root (with CAP_NET_ADMIN, which a container may
-        // withhold) gets all of it.
-        const int capped = 2 * qMin(limit, SnmpTrapPort::kReceiveBufferBytes);
-        if (::geteuid() == 0 && granted != capped)
-            QCOMPARE(granted, 2 * SnmpTrapPort::kReceiveBufferBytes);
-        else
-            QCOMPARE(granted, capped);
     }
 
     void registerTwiceAndReregister()
