@@ -1,6 +1,9 @@
+// The tip window on its own: where it shows near the screen edges, and that
+// a destroyed host is forgotten. Moves and presses over real lists are
+// covered through them (tst_reportlistctrl, tst_trapview).
+
 #include "balloonwnd.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QListWidget>
@@ -15,8 +18,6 @@
 namespace {
 
 const QRect kRegisteredGeometry(100, 100, 200, 150);
-const QRect kUnregisteredGeometry(400, 100, 200, 150);
-const QPoint kFirstPoint(150, 200); // inside the registered view
 
 // The font the balloon starts with, to measure what it should measure.
 QFontMetrics defaultMetrics()
@@ -26,11 +27,10 @@ QFontMetrics defaultMetrics()
     return QFontMetrics(font);
 }
 
-void relay(CBalloonWnd &balloon, const QPoint &globalPos, Qt::MouseButton button = Qt::NoButton)
+void moveTo(CBalloonWnd &balloon, const QPoint &globalPos)
 {
     QCursor::setPos(globalPos);
-    const QMouseEvent event(button == Qt::NoButton ? QEvent::MouseMove : QEvent::MouseButtonPress, QPointF(),
-                            QPointF(globalPos), button, button, Qt::NoModifier);
+    const QMouseEvent event(QEvent::MouseMove, QPointF(), QPointF(globalPos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     balloon.RelayEvent(&event);
 }
 
@@ -45,29 +45,6 @@ struct Balloon : CBalloonWnd
         Create(nullptr);
         setShowDelay(kShowDelayMs);
         setDisplayTime(kDisplayTimeMs);
-    }
-};
-
-// Two item views side by side, the left one registered with the balloon,
-// whose tip is shown for it at kFirstPoint.
-struct Scene
-{
-    QListWidget registered;
-    QListWidget unregistered;
-    Balloon balloon;
-
-    bool showTip()
-    {
-        registered.setGeometry(kRegisteredGeometry);
-        unregistered.setGeometry(kUnregisteredGeometry);
-        registered.show();
-        unregistered.show();
-        balloon.Create(&registered);
-        balloon.AddTool(&registered, QStringLiteral("full cell text"));
-        if (!QTest::qWaitForWindowExposed(&registered) || !QTest::qWaitForWindowExposed(&unregistered))
-            return false;
-        relay(balloon, kFirstPoint);
-        return QTest::qWaitFor([this] { return balloon.isVisible(); }) && balloon.body() == QLatin1String("full cell text");
     }
 };
 
@@ -118,39 +95,6 @@ private slots:
         QCOMPARE(balloon.mask(), QRegion(0, 0, geometry.width(), geometry.height() - 20));
     }
 
-    void eventWhileShown_data()
-    {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<Qt::MouseButton>("button"); // NoButton: a move to `at`
-        QTest::addColumn<bool>("stays");
-
-        QTest::newRow("move within the host") << QPoint(160, 210) << Qt::NoButton << true;
-        // Covered by the shown tip (which starts 12 pixels right of its anchor
-        // and ends 10 pixels below it), yet the host is under the cursor.
-        QTest::newRow("move to the host below the tip") << QPoint(170, 205) << Qt::NoButton << true;
-        QTest::newRow("move to an unregistered view") << kUnregisteredGeometry.center() << Qt::NoButton << false;
-        QTest::newRow("left press") << kFirstPoint << Qt::LeftButton << false;
-        QTest::newRow("back press") << kFirstPoint << Qt::BackButton << true;
-    }
-
-    void eventWhileShown()
-    {
-        QFETCH(QPoint, at);
-        QFETCH(Qt::MouseButton, button);
-        QFETCH(bool, stays);
-
-        Scene scene;
-        QVERIFY(scene.showTip());
-        relay(scene.balloon, at, button);
-        QCOMPARE(scene.balloon.state(), stays ? 1 : 0);
-        QCOMPARE(scene.balloon.isVisible(), stays);
-        if (stays && button == Qt::NoButton) {
-            // shown again at the new point
-            QCOMPARE(scene.balloon.anchor(), at);
-            QTRY_COMPARE(scene.balloon.pos(), QPoint(at.x() + 12, at.y() - scene.balloon.height() + 10));
-        }
-    }
-
     void destroyedHostForgotten()
     {
         // A new view is built where a destroyed registered one was, so that a
@@ -165,7 +109,7 @@ private slots:
         host->setGeometry(kRegisteredGeometry);
         host->show();
         QVERIFY(QTest::qWaitForWindowExposed(host));
-        relay(balloon, kRegisteredGeometry.center());
+        moveTo(balloon, kRegisteredGeometry.center());
         QTRY_COMPARE(balloon.state(), 0);
         QVERIFY(!balloon.isVisible());
     }

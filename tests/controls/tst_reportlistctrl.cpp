@@ -157,51 +157,6 @@ private slots:
                  list.palette().color(QPalette::Active, QPalette::Base));
     }
 
-    void itemData_data()
-    {
-        QTest::addColumn<QList<qint64>>("given"); // per row, -1: no data
-        QTest::addColumn<bool>("bySetItem");       // data given later by SetItem
-        QTest::addColumn<int>("deletedFromTop");
-        QTest::addColumn<QList<quint32>>("expected");
-
-        QTest::newRow("no data") << QList<qint64>{-1} << false << 0 << QList<quint32>{0};
-        QTest::newRow("largest 32-bit value") << QList<qint64>{0xFFFFFFFF} << false << 0 << QList<quint32>{0xFFFFFFFF};
-        QTest::newRow("data by SetItem") << QList<qint64>{-1, 9} << true << 0 << QList<quint32>{0, 9};
-        QTest::newRow("rows above deleted") << QList<qint64>{1, -1, 3, 4} << false << 1 << QList<quint32>{0, 3, 4};
-    }
-
-    void itemData()
-    {
-        QFETCH(QList<qint64>, given);
-        QFETCH(bool, bySetItem);
-        QFETCH(int, deletedFromTop);
-        QFETCH(QList<quint32>, expected);
-
-        CReportListCtrl list;
-        setUp(list, 2);
-        for (int row = 0; row < given.size(); ++row) {
-            const QString text = QString::number(row);
-            const auto data = given[row] < 0 ? std::nullopt : std::optional<quint32>(quint32(given[row]));
-            if (bySetItem) {
-                QCOMPARE(list.InsertItem(list.GetItemCount(), text), row);
-                QVERIFY(list.SetItem(row, 1, text, data));
-            } else {
-                QCOMPARE(list.InsertItem(list.GetItemCount(), text, data), row);
-            }
-        }
-        for (int i = 0; i < deletedFromTop; ++i)
-            QVERIFY(list.DeleteItem(0));
-
-        QCOMPARE(list.GetItemCount(), expected.size());
-        for (int row = 0; row < expected.size(); ++row) {
-            QCOMPARE(list.GetItemData(row), expected[row]);
-            // the texts went with their rows
-            QCOMPARE(list.GetItemText(row, 0), QString::number(row + deletedFromTop));
-        }
-        QCOMPARE(list.GetItemData(-1), 0u);
-        QCOMPARE(list.GetItemData(list.GetItemCount()), 0u);
-    }
-
     void cellTip_data()
     {
         // Every case starts with the tip of cell (0, 0) shown, "alpha".
