@@ -1,10 +1,9 @@
 // The application shell in one process, run by the program's own
 // application object: the service switch, what follows the service state,
-// the empty-list hint, coming forward for another copy, the help documents,
-// start-up with broken data files (their texts in detail: tst_mibconfig),
-// and closing.
+// the empty-list hint, start-up with broken data files (their texts in
+// detail: tst_mibconfig), and closing. Coming forward for another copy is
+// seen from outside in tst_instance.
 
-#include "aboutdlg.h"
 #include "mainframe.h"
 #include "messagecatcher.h"
 #include "orvelleapp.h"
@@ -14,11 +13,9 @@
 #include "trayicon.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -27,14 +24,8 @@
 
 namespace {
 
-// Writes `content` to `path`; empty content writes no file at all.
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-}
-
 using TestSupport::MessageCatcher;
+using TestSupport::writeFile;
 
 } // namespace
 
@@ -55,7 +46,6 @@ private slots:
                           QStringLiteral("<config><trap_port>%1</trap_port></config>")
                               .arg(TestSupport::freeUdpPort()).toUtf8()));
         qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
     }
 
     void init()
@@ -143,63 +133,6 @@ private slots:
                  QStringLiteral("Orvelle\nOrvelle - Trap receive service is running\n03/07/2026 09:05:03"));
     }
 
-    void activationFromAnotherCopy()
-    {
-        CMainFrame frame;
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        frame.showMinimized();
-        QTRY_VERIFY(frame.isMinimized());
-        frame.activateFromOtherInstance();
-        QTRY_VERIFY(!frame.isMinimized());
-
-        // A window hidden to the tray stays hidden.
-        frame.hide();
-        frame.activateFromOtherInstance();
-        QVERIFY(frame.isHidden());
-    }
-
-    void helpDocuments_data()
-    {
-        QTest::addColumn<bool>("productPage");  // the About box's button; else Help > User Guide
-        QTest::addColumn<QStringList>("files"); // copied from the source tree
-        QTest::addColumn<QString>("opened");    // below the base folder; empty: a failure is shown
-        QTest::addColumn<QString>("caption");   // of that failure
-        const QStringList guide{"docs_en/read1st.htm"};
-        QTest::newRow("user guide") << false << guide << "docs_en/read1st.htm" << "";
-        QTest::newRow("product page") << true << (guide + QStringList{"docs_en/mibdb.htm"}) << "docs_en/mibdb.htm" << "";
-        QTest::newRow("product page, chapter missing") << true << guide << "docs_en/read1st.htm#mibdb" << "";
-        QTest::newRow("product page, guide missing") << true << QStringList{} << "" << "Error";
-    }
-
-    void helpDocuments()
-    {
-        QFETCH(bool, productPage);
-        QFETCH(QStringList, files);
-        QFETCH(QString, opened);
-        QTemporaryDir base;
-        QVERIFY(QDir(base.path()).mkpath(QStringLiteral("DATA")) && QDir(base.path()).mkpath(QStringLiteral("docs_en")));
-        for (const QString &name : files)
-            QVERIFY(QFile::copy(TestSupport::sourceDir() + u'/' + name, base.path() + u'/' + name));
-        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(base.path() + QStringLiteral("/DATA")));
-        m_opened.clear();
-
-        const MessageCatcher shown;
-        CMainFrame frame;
-        CAboutDlg about(&frame);
-        if (productPage)
-            about.findChild<QPushButton *>(QStringLiteral("obtainButton"))->click();
-        else
-            frame.menuBar()->actions().at(3)->menu()->actions().at(0)->trigger();
-        QCOMPARE(m_opened.size(), opened.isEmpty() ? 0 : 1);
-        QCOMPARE(m_opened.value(0).toString(),
-                 opened.isEmpty() ? QString() : QUrl::fromLocalFile(base.path() + u'/').toString() + opened);
-        QFETCH(QString, caption);
-        QCOMPARE(shown.captions, caption.isEmpty() ? QStringList() : QStringList{caption});
-        QCOMPARE(shown.texts, opened.isEmpty() ? QStringList{"Unable to launch default browser.\nor File is not existing."}
-                                               : QStringList());
-    }
-
     void startup_data()
     {
         QTest::addColumn<bool>("dataFolder");     // false: none anywhere, started from an empty folder
@@ -210,8 +143,6 @@ private slots:
         const QString dbError = QStringLiteral("XML database load error:DATA/MIBTable.xml");
         const QString configError = QStringLiteral("XML database load error:DATA/Config.xml");
         QTest::newRow("no DATA folder") << false << QByteArray() << QByteArray() << dbError;
-        QTest::newRow("malformed database")
-            << true << QByteArray("<mib_table><oid") << QByteArray("<config><max_rows>5</max_rows></config>") << dbError;
         QTest::newRow("port out of range")
             << true << db << QByteArray("<config><trap_port>70000</trap_port></config>") << configError;
         QTest::newRow("row limit from the configuration")
@@ -289,13 +220,9 @@ private slots:
         QCOMPARE(again.size(), saved);
     }
 
-public slots: // not a test: the desktop's handler of file URLs
-    void openUrl(const QUrl &url) { m_opened << url; }
-
 private:
     QTemporaryDir m_data;
     QString m_cwd;
-    QList<QUrl> m_opened;
 };
 
 int main(int argc, char *argv[])

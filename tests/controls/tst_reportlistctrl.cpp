@@ -4,8 +4,6 @@
 #include <QAbstractItemModelTester>
 #include <QCursor>
 #include <QHeaderView>
-#include <QImage>
-#include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
@@ -33,11 +31,6 @@ void setUp(CReportListCtrl &list, int columns)
     for (int column = 0; column < columns; ++column)
         list.InsertColumn(column, QStringLiteral("column %1").arg(column), Qt::AlignLeft, kColumnWidth);
     list.setGeometry(kListGeometry);
-}
-
-void selectRow(CReportListCtrl &list, int row)
-{
-    list.selectionModel()->select(list.model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 // A balloon that shows at once and stays while a test looks at it.
@@ -96,67 +89,6 @@ class TestReportListCtrl : public QObject
     Q_OBJECT
 
 private slots:
-    void rowPaint_data()
-    {
-        QTest::addColumn<quint32>("flags");
-        QTest::addColumn<QColor>("background"); // given by SetRowBackground when valid
-        QTest::addColumn<bool>("selected");
-        QTest::addColumn<bool>("inactive");     // another window is the active one
-        QTest::addColumn<QString>("painted");   // grey, highlight or base
-
-        // The walk list shades rows by background; text colours and bold rows
-        // are offered by the control but used by no list of the program.
-        const QColor grey(240, 240, 240);
-        const quint32 back = CReportListCtrl::RowBackground;
-        QTest::newRow("grey row") << back << grey << false << false << "grey";
-        QTest::newRow("grey row selected") << back << grey << true << false << "highlight";
-        // the selection keeps the active colours when the window is not active
-        QTest::newRow("grey row selected, inactive") << back << grey << true << true << "highlight";
-        QTest::newRow("background without its flag") << 0u << grey << false << false << "base";
-    }
-
-    void rowPaint()
-    {
-        QFETCH(quint32, flags);
-        QFETCH(QColor, background);
-        QFETCH(bool, selected);
-        QFETCH(bool, inactive);
-        QFETCH(QString, painted);
-
-        CReportListCtrl list;
-        setUp(list, 1);
-        list.setColumnWidth(0, 2 * kColumnWidth);
-        for (int row = 0; row < 3; ++row)
-            list.InsertItem(row, QStringLiteral("MMMMMM"));
-        QVERIFY(list.SetRowStyle(1, flags, true));
-        QVERIFY(list.SetRowBackground(1, background, true));
-        if (selected)
-            selectRow(list, 1);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
-        QWidget other;
-        if (inactive) {
-            QPalette palette = list.palette();
-            palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::darkGreen);
-            list.setPalette(palette);
-            other.setGeometry(kListGeometry.translated(kListGeometry.width() + 10, 0));
-            other.show();
-            other.activateWindow();
-            QTRY_VERIFY(!list.isActiveWindow());
-        }
-
-        const QImage image = list.viewport()->grab().toImage();
-        const QRect cell = list.visualRect(list.model()->index(1, 0));
-        const QColor expected = painted == QLatin1String("grey") ? QColor(240, 240, 240)
-            : painted == QLatin1String("highlight")              ? list.palette().color(QPalette::Active, QPalette::Highlight)
-                                                                 : list.palette().color(QPalette::Active, QPalette::Base);
-        QCOMPARE(image.pixelColor(cell.right() - 5, cell.center().y()), expected);
-        // the rows around keep the list's own look
-        const QRect below = list.visualRect(list.model()->index(2, 0));
-        QCOMPARE(image.pixelColor(below.right() - 5, below.center().y()),
-                 list.palette().color(QPalette::Active, QPalette::Base));
-    }
-
     void cellTip_data()
     {
         // Every case starts with the tip of cell (0, 0) shown, "alpha".

@@ -14,20 +14,8 @@
 
 namespace {
 
-// A null `content` removes the file instead.
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    if (content.isNull())
-        return !f.exists() || f.remove();
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 QString describe(const tagGLOBALCONFIG &c)
 {

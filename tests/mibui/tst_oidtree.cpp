@@ -223,45 +223,6 @@ private slots:
             QCOMPARE(field.combo->currentText(), field.combo->currentItem()->strOid);
     }
 
-    void toggle_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("expectedWidth"); // 0: the field's
-        QTest::addColumn<int>("expectedHeight");
-        QTest::newRow("the field's width") << 0 << kDropHeight << 0 << kDropHeight;
-        QTest::newRow("given width, default height") << 250 << 0 << 250 << 100;
-    }
-
-    void toggle()
-    {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, expectedWidth);
-        QFETCH(int, expectedHeight);
-        Field field;
-        QVERIFY(field.create(kSmall, false, width, height));
-        COidComboBox *combo = field.combo;
-
-        QTest::mouseClick(combo, Qt::LeftButton);
-        QVERIFY(combo->isDropDownVisible());
-        const QPoint fieldTopLeft = combo->mapToGlobal(QPoint(0, 0));
-        QCOMPARE(field.tree()->geometry(),
-                 QRect(fieldTopLeft.x(), fieldTopLeft.y() + combo->height() + 1,
-                       expectedWidth ? expectedWidth : combo->width(), expectedHeight));
-        // While the tree is up a press aimed at the field reaches the popup
-        // first: it must close the tree and not open it again.
-        const QPoint onField = field.tree()->mapFromGlobal(combo->mapToGlobal(combo->rect().center()));
-        QTest::mouseClick(field.tree()->windowHandle(), Qt::LeftButton, {}, onField);
-        QVERIFY(!combo->isDropDownVisible());
-
-        QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
-        QVERIFY(combo->isDropDownVisible());
-        QTest::keyClick(field.tree(), Qt::Key_Down, Qt::AltModifier);
-        QVERIFY(!combo->isDropDownVisible());
-        QVERIFY(field.picked.isEmpty());
-    }
-
     void popup_data()
     {
         QTest::addColumn<QString>("action");

@@ -153,7 +153,6 @@ private slots:
         row("int min", SnmpValue::integer(INT32_MIN), pub);
         row("counter64", SnmpValue::counter(0xfedcba9876543210ULL), pub);
         row("empty octets, empty community", SnmpValue::bytes(SNMP_SYNTAX_OCTETS, {}), QByteArray());
-        row("binary octets", SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "\x00\xff\x10"_ba), pub);
         row("long octets", SnmpValue::bytes(SNMP_SYNTAX_OCTETS, QByteArray(3000, 'q')), pub);
         row("oid", SnmpValue::objectId({1, 3, 6, 1, 4294967295u}), pub);
         row("ipaddress", SnmpValue::bytes(SNMP_SYNTAX_IPADDR, "\x7f\x00\x00\x01"_ba), pub);
@@ -233,7 +232,6 @@ private slots:
         // not informs, or not SNMPv2c: nothing to answer
         row("v2c trap", build({.pduTag = 0xA7}), true, false);
         row("v1 inform", build({.version = tlv(0x02, "\x00"_ba)}), false, false);
-        row("v3 inform", build({.version = tlv(0x02, "\x03")}), false, false);
         // malformed, some of it past net-snmp: such an inform is listed but not answered
         row("empty", QByteArray(), false, false);
         row("garbage", "\xde\xad\xbe\xef\x00\x01"_ba, false, false);
@@ -435,14 +433,11 @@ private slots:
         QTest::addColumn<QString>("text");
         const QString unknown = u"VIVARuz: Unknown error."_s;
         // the table has gaps: 0, 1, 21 to 98, 110 to 198 and from 200 are unknown
-        row("1", false, false, 1LL, unknown);
         row("20", false, false, 20LL, "VIVARuz: Invalid Window handle.");
         row("21", false, false, 21LL, unknown);
-        row("98", false, false, 98LL, unknown);
         row("99", false, false, 99LL, "VIVARuz: For internal/undefined errors.");
         row("109", false, false, 109LL, "VIVARuz: PDU too big for send/receive");
         row("110", false, false, 110LL, unknown);
-        row("198", false, false, 198LL, unknown);
         row("199", false, false, 199LL, "VIVARuz: Transport layer undefined error.");
         row("200", false, false, 200LL, unknown);
         row("status 19", false, true, 19LL, QString());

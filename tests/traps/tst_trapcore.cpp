@@ -56,7 +56,6 @@ private slots:
         QTest::newRow("generic linkDown") << "1.3.6.1.6.3.1.1.5.3" << "1.3.6.1.6.3.1.1.5" << 3;
         QTest::newRow("enterprises.311, seven ids") << "1.3.6.1.4.1.311" << "" << 311;
         QTest::newRow("eight ids") << "1.3.6.1.4.1.311.4" << "" << 4;
-        QTest::newRow("large sub-identifier is unsigned text") << "1.3.6.1.4.1.4294967295.0.7" << "4294967295" << 7;
         QTest::newRow("specific above INT32_MAX wraps like a signed field") << "1.3.6.1.6.3.1.1.5.4294967295"
                                                                             << "1.3.6.1.6.3.1.1.5" << -1;
         QTest::newRow("no OID") << "" << "" << 0;
@@ -133,7 +132,6 @@ private slots:
         QTest::addColumn<bool>("passes");
         const QString two = QStringLiteral("  311 ;  9.9.41  ");
         QTest::newRow("empty shows all") << "" << "1.3.6.1.6.3.1.1.5" << true;
-        QTest::newRow("blank shows all") << " \t " << "9" << true;
         QTest::newRow("311.1 by the first entry") << two << "311.1" << true;
         QTest::newRow("9.9.41.2 by the second entry") << two << "9.9.41.2" << true;
         QTest::newRow("generic traps dropped") << two << "1.3.6.1.6.3.1.1.5" << false;
@@ -181,7 +179,6 @@ private slots:
         QTest::newRow("msg empty with two variables") << "[%msg%]" << QStringList{"a", "b"} << "[]";
         QTest::newRow("action is removed") << "x%action%y" << three << "xy";
         QTest::newRow("macros are case-sensitive") << "%oid% %Agent%" << three << "%oid% %Agent%";
-        QTest::newRow("every occurrence") << "%OID%%OID%" << three << "1717";
         // a value that brings in a later macro is expanded by that later step
         QTest::newRow("msg bringing %AGENT%") << "%msg%" << QStringList{"a", "b", "%AGENT% x"} << "10.0.0.1_x";
         QTest::newRow("agent does not bring back msg") << "%CONTEXT%" << three << "%msg%";
@@ -261,7 +258,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         const QString mixed = QStringLiteral("a\u00e9\u65e5\U0001F600z");
-        QTest::newRow("UTF-8 keeps everything") << QByteArray("UTF-8") << mixed << mixed.toUtf8();
         QTest::newRow("Latin-1: one '?' per character it lacks")
             << QByteArray("ISO-8859-1") << mixed << QByteArray("a\xe9??z");
         QTest::newRow("EUC-JP") << QByteArray("EUC-JP") << mixed << QByteArray("a\x8f\xab\xb1\xc6\xfc?z");

@@ -13,7 +13,6 @@
 #include "trapreceiver.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -353,22 +352,6 @@ private slots:
         QCOMPARE(balloon->state(), 0);
     }
 
-    void setDialogOffersSharedDevices()
-    {
-        CMainFrame *frame = startFrame();
-        QVERIFY(frame);
-        // SNMP SET runs modally and offers the devices the walk has used
-        AddDevice(frame->view()->devices(), QStringLiteral("192.0.2.9"), QString());
-        QStringList offered;
-        MessageCatcher closer([&offered](QDialog *dialog) {
-            if (auto *combo = dialog->findChild<QComboBox *>())
-                for (int i = 0; i < combo->count(); ++i)
-                    offered << combo->itemText(i);
-        });
-        frame->view()->OnSnmpSet();
-        QVERIFY2(offered.contains(QStringLiteral("192.0.2.9")), qPrintable(offered.join(u' ')));
-    }
-
     // last: installs the Japanese catalogue
     void translatedHeadingsFit()
     {
@@ -398,17 +381,14 @@ private:
 
 CMainFrame *TestTrapView::startFrame(const Config &config)
 {
-    QFile file(m_dir.path() + QStringLiteral("/DATA/Config.xml"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QString xml = QStringLiteral("<config><max_rows>%1</max_rows><action_program>%2</action_program>"
+                                       "<action_args>%3</action_args><enterprise_filter>%4</enterprise_filter>"
+                                       "<trap_port>%5</trap_port></config>")
+                            .arg(config.maxRows)
+                            .arg(config.program.toHtmlEscaped(), config.args.toHtmlEscaped(), config.filter.toHtmlEscaped())
+                            .arg(m_port);
+    if (!TestSupport::writeFile(m_dir.path() + QStringLiteral("/DATA/Config.xml"), xml.toUtf8()))
         return nullptr;
-    file.write(QStringLiteral("<config><max_rows>%1</max_rows><action_program>%2</action_program>"
-                              "<action_args>%3</action_args><enterprise_filter>%4</enterprise_filter>"
-                              "<trap_port>%5</trap_port></config>")
-                   .arg(config.maxRows)
-                   .arg(config.program.toHtmlEscaped(), config.args.toHtmlEscaped(), config.filter.toHtmlEscaped())
-                   .arg(m_port)
-                   .toUtf8());
-    file.close();
     m_frame = std::make_unique<CMainFrame>();
     if (!m_frame->create())
         return nullptr;
