@@ -118,49 +118,6 @@ private slots:
         QTEST(reader.errorLine(), "line");
     }
 
-    // Which folder's DATA, and which user guide, is used when several
-    // folders have them.
-    void dataFolderOrder_data()
-    {
-        QTest::addColumn<QStringList>("withData");
-        QTest::addColumn<QString>("winner");
-        // the variable names the folder with a final slash, as users write it
-        QTest::newRow("ORVELLE_DATA_DIR first") << QStringList{"override", "current", "user"} << "override";
-        QTest::newRow("then the current directory") << QStringList{"current", "user"} << "current";
-        QTest::newRow("then the user's data folder") << QStringList{"user"} << "user";
-    }
-
-    void dataFolderOrder()
-    {
-        QFETCH(QStringList, withData);
-        QFETCH(QString, winner);
-        qunsetenv("ORVELLE_DATA_DIR");
-        QTemporaryDir root;
-        const QString user = root.filePath(QStringLiteral("xdg-data"));
-        auto base = [&](const QString &name) {
-            return name == u"user" ? user + QStringLiteral("/Halvorn/Orvelle") : root.filePath(name);
-        };
-        QVERIFY(QDir().mkpath(base(QStringLiteral("current"))));
-        for (const QString &name : withData) {
-            QVERIFY(QDir().mkpath(base(name) + QStringLiteral("/DATA")) && QDir().mkpath(base(name) + QStringLiteral("/docs_en")));
-            QVERIFY(writeFile(base(name) + QStringLiteral("/docs_en/read1st.htm"), "<html/>"));
-        }
-        if (withData.contains(QStringLiteral("override")))
-            qputenv("ORVELLE_DATA_DIR", QFile::encodeName(base(QStringLiteral("override")) + QStringLiteral("/DATA/")));
-        const QByteArray previousUser = qgetenv("XDG_DATA_HOME");
-        const QString previousDir = QDir::currentPath();
-        qputenv("XDG_DATA_HOME", QFile::encodeName(user));
-        QVERIFY(QDir::setCurrent(base(QStringLiteral("current"))));
-        const QString found = QFileInfo(DataFolder::dataDir()).canonicalFilePath();
-        const QString guide = QFileInfo(DataFolder::userGuide(QStringLiteral("en"))).canonicalFilePath();
-        QDir::setCurrent(previousDir);
-        qputenv("XDG_DATA_HOME", previousUser);
-
-        const QString expected = QFileInfo(base(winner)).canonicalFilePath();
-        QCOMPARE(found, expected + QStringLiteral("/DATA"));
-        QCOMPARE(guide, expected + QStringLiteral("/docs_en/read1st.htm"));
-    }
-
     // Start-up as the main view runs it: which file the message names, and
     // the language the descriptions are shown in.
     void startUp_data()

@@ -1,7 +1,7 @@
 // The OID tree drop-down: the tree built from small databases (nesting of
 // top-level OIDs by prefix, merged OIDs, elements without a name, images by
-// kind), stepping through it from the closed field, and picking from it while
-// it is shown.
+// kind), and stepping through it from the closed field. Picks from the
+// shown tree are handled by the dialogs (tst_snmpsetdlg).
 
 #include "mibdocument.h"
 #include "oidcombobox.h"
@@ -96,7 +96,6 @@ struct Field
         return lines;
     }
 
-    QPoint centreOf(const QString &text) const { return tree()->visualRect(find(text)).center(); }
 };
 
 } // namespace
@@ -147,22 +146,6 @@ private slots:
                           "<oid key=\"1.3.6.1.4.1\"><oid key=\"9\"><name>lost</name></oid></oid>")
             << true
             << QStringList{"internet(1) 1.3.6.1 0", "  private(4) 1.3.6.1.4 6"};
-
-        QTest::newRow("images by kind")
-            << QByteArray("<oid key=\"1.3.6.1.2.1.1\"><name>system</name><oid key=\"1\"><name>sysDescr</name></oid></oid>"
-                          "<oid key=\"1.3.6.1.\"><name>internet</name></oid>"
-                          "<oid key=\"1.3.6.1.2.1.2.2.1\" sequence=\"1\"><name>ifEntry</name>"
-                          " <oid key=\"1\"><name>ifIndex</name></oid></oid>"
-                          "<oid key=\"1.3.6.1.2.1.4\"><name>ip</name>"
-                          " <oid key=\"1\"><name>ipForwarding</name><write>1</write></oid>"
-                          " <oid key=\"2\"><name>ipDefaultTTL</name></oid></oid>"
-                          "<oid key=\"1.3.6.1.2.1.1.5\"><name>sysName</name><write>3</write></oid>")
-            << false
-            << QStringList{"system(1) 1.3.6.1.2.1.1 0", "  sysDescr(1) 1.3.6.1.2.1.1.1 6",
-                              "  sysName(5) 1.3.6.1.2.1.1.5 8", "internet(1) 1.3.6.1 2",
-                              "  ifEntry(1) 1.3.6.1.2.1.2.2.1 4", "    ifIndex(1) 1.3.6.1.2.1.2.2.1.1 6",
-                              "  ip(4) 1.3.6.1.2.1.4 2", "    ipForwarding(1) 1.3.6.1.2.1.4.1 8",
-                              "    ipDefaultTTL(2) 1.3.6.1.2.1.4.2 6"};
     }
 
     void tree()
@@ -221,45 +204,6 @@ private slots:
         QCOMPARE(COidTreeCtrl::itemAt(field.tree()->currentIndex()), field.combo->currentItem());
         if (!expected.isEmpty())
             QCOMPARE(field.combo->currentText(), field.combo->currentItem()->strOid);
-    }
-
-    void popup_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<QString>("picked"); // empty: nothing
-
-        QTest::newRow("click on an item picks it") << "click" << "private(4)" << false << "private(4)";
-        QTest::newRow("Enter picks the hovered item") << "hover+enter" << "ieee(8802)" << false << "ieee(8802)";
-        QTest::newRow("Escape hides without picking") << "hover+escape" << "ieee(8802)" << false << "";
-    }
-
-    void popup()
-    {
-        QFETCH(QString, action);
-        QFETCH(QString, target);
-        QFETCH(QString, picked);
-        Field field;
-        QVERIFY(field.create(kSmall));
-        COidTreeCtrl *tree = field.tree();
-        field.combo->showDropDown();
-        QVERIFY(QTest::qWaitForWindowExposed(tree));
-        QWidget *viewport = tree->viewport();
-        if (action == QLatin1String("click")) {
-            QTest::mouseClick(viewport, Qt::LeftButton, {}, field.centreOf(target));
-        } else {
-            // from elsewhere first: a move to where the cursor already is would
-            // not be one
-            QTest::mouseMove(viewport, QPoint(1, 1));
-            QTest::mouseMove(viewport, field.centreOf(target));
-            QTRY_COMPARE(COidTreeCtrl::itemAt(tree->currentIndex())->strText, target);
-            QTest::keyClick(tree, action.endsWith(QLatin1String("enter")) ? Qt::Key_Return : Qt::Key_Escape);
-        }
-
-        QTEST(field.combo->isDropDownVisible(), "visible");
-        QCOMPARE(field.picked, picked.isEmpty() ? QStringList() : QStringList{picked});
-        QCOMPARE(field.combo->currentItem()->strText, picked.isEmpty() ? QStringLiteral("internet(1)") : picked);
     }
 };
 

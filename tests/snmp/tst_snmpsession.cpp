@@ -6,7 +6,6 @@
 #include "i18n.h"
 #include "snmpsession.h"
 #include "snmpstack.h"
-#include "snmptrapport.h"
 #include "snmpdpeer.h"
 #include "testsupport.h"
 
@@ -187,8 +186,7 @@ private slots:
         QTest::addColumn<quint32>("syntax"); // of the answer; 0: any
         const int v1 = SNMP_VERSION_V1;
         row("get", "public", v1, quint32(SNMP_PDU_GET), kSysName0, 0, 0x04u);
-        row("getnext", "public", v1, quint32(SNMP_PDU_GETNEXT), SnmpOid{1, 3, 6, 1, 2, 1, 1}, 0, 0x04u);
-        row("v1 noSuchName", "public", v1, quint32(SNMP_PDU_GET), SnmpOid{1, 3, 6, 1, 2, 1, 1, 99, 0}, 2, 0u);
+        // GET NEXT and noSuchName against snmpd: tst_mibwalkdlg, compared with snmpwalk
         row("set of a read-only object", "private", v1, quint32(SNMP_PDU_SET), kSysDescr0, -1, 0u);
         // ifHCInOctets, a Counter64 column
         row("counter64 over v2c", "public", int(SNMP_VERSION_V2C), quint32(SNMP_PDU_GETNEXT),
@@ -245,12 +243,9 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("local");
         const QString lo = u"127.0.0.1"_s;
-        row("dotted", lo, lo, lo);
-        row("host name", "localhost", lo, lo);
         row("with port", "127.0.0.1:%1", lo, lo);
         row("ipv6", "::1", "::1", lo);
         row("ipv6 with port", "[::1]:%1", "::1", lo);
-        row("ipv4-mapped", "::ffff:127.0.0.1", lo, lo);
         // A stock Debian host name resolves to 127.0.1.1, which the agent does
         // not answer: the request socket must not be bound to the local address.
         row("local address is not bound", lo, lo, "127.0.1.1");
@@ -273,21 +268,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(log.count(SNMPN_RECEIVED), size_t(1), kWaitMs);
         QCOMPARE(log.of(SNMPN_RECEIVED)[0].payload.received.strAgent, source);
         QCOMPARE(log.of(SNMPN_RECEIVED)[0].payload.received.strDestination, local);
-    }
-
-    void setThenGetReadsBack()
-    {
-        std::unique_ptr<CSnmpSession> s(requestSession(u"private"_s));
-        if (!s)
-            QSKIP("no snmpd");
-        NotifyLog log(s.get());
-        const SnmpValue location = SnmpValue::bytes(SNMP_SYNTAX_OCTETS, u"rack 7, 東京"_s.toUtf8());
-        QCOMPARE(s->SendRequest(kSysLocation0.toString(), SNMP_PDU_SET, location), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(log.count(SNMPN_RECEIVED), size_t(1), kWaitMs);
-        QCOMPARE(log.of(SNMPN_RECEIVED)[0].payload.received.pdu.errorStatus, 0);
-        QCOMPARE(s->SendRequest(kSysLocation0.toString(), SNMP_PDU_GET), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(log.count(SNMPN_RECEIVED), size_t(2), kWaitMs);
-        QCOMPARE(log.of(SNMPN_RECEIVED)[1].payload.received.pdu.varbinds.at(0).value, location);
     }
 
     void refusedSends_data()
@@ -364,14 +344,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments"); // snmptrap's: version, community, target ("%1": port), trap
         QTest::addColumn<SnmpVarList>("varbinds");
-        const QString v1 = u"v1 community"_s;
-        row("v1 enterprise specific",
-            QStringList{u"-v1"_s, u"-c"_s, v1, u"127.0.0.1:%1"_s, kEnterprise.toString(), u"10.1.2.3"_s, u"6"_s,
-                        u"17"_s, u"4242"_s, kSeq0.toString(), u"c"_s, u"5"_s},
-            SnmpVarList{upTime(4242), trapOid(playpen({0, 17})), {kSeq0, SnmpValue::unsignedValue(0x41, 5)},
-                        {SnmpOids::snmpTrapAddress0(), SnmpValue::bytes(SNMP_SYNTAX_IPADDR, "\x0a\x01\x02\x03")},
-                        {SnmpOids::snmpTrapCommunity0(), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, v1.toUtf8())},
-                        {SnmpOids::snmpTrapEnterprise0(), SnmpValue::objectId(kEnterprise)}});
+        // SNMPv1 traps: converted in tst_snmp_codec, listed from snmptrap in tst_trapview
         const QString text = u"温度 high"_s;
         row("v2c values",
             QStringList{u"-v2c"_s, u"-c"_s, u"public"_s, u"127.0.0.1:%1"_s, u"777"_s, playpen({0, 2}).toString(),
@@ -537,20 +510,6 @@ private slots:
         for (const QString &part : says)
             QVERIFY2(text.contains(QString(part).replace("%1"_L1, QString::number(port))), qPrintable(text));
         QVERIFY(m_trapSession->isReceivingTraps()); // the first session was not disturbed
-    }
-
-    void registerTwiceAndReregister()
-    {
-        QCOMPARE(m_trapSession->RegisterTraps(), 0); // already receiving
-        QVERIFY(m_trapSession->trapFailureText().isEmpty());
-        QCOMPARE(m_trapSession->Open(u"127.0.0.1"_s, u"public"_s), 0);
-        QCOMPARE(m_trapSession->UnregisterTraps(), 1);
-        QCOMPARE(m_trapSession->UnregisterTraps(), 1);
-        QVERIFY(!m_trapSession->isReceivingTraps());
-        QVERIFY2(m_trapSession->RegisterTraps() == 1, qPrintable(m_trapSession->trapFailureText()));
-        const size_t before = m_traps->entries.size();
-        QCOMPARE(Peer(m_trapPort).send({validTrap(6)}), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(m_traps->entries.size(), before + 1, kWaitMs);
     }
 
 private:
