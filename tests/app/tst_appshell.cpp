@@ -1,9 +1,9 @@
 // The application shell in one process, run by the program's own
-// application object: the service switch, menus and their prompts, what
-// follows the service state, the empty-list hint, coming forward for another
-// copy, the help documents, start-up with broken data files, and closing.
+// application object: the service switch, what follows the service state,
+// start-up with broken data files (their texts in
+// detail: tst_mibconfig), and closing. Coming forward for another copy is
+// seen from outside in tst_instance.
 
-#include "aboutdlg.h"
 #include "mainframe.h"
 #include "messagecatcher.h"
 #include "orvelleapp.h"
@@ -13,28 +13,19 @@
 #include "trayicon.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 namespace {
 
-// Writes `content` to `path`; empty content writes no file at all.
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-}
-
 using TestSupport::MessageCatcher;
+using TestSupport::writeFile;
 
 } // namespace
 
@@ -55,7 +46,6 @@ private slots:
                           QStringLiteral("<config><trap_port>%1</trap_port></config>")
                               .arg(TestSupport::freeUdpPort()).toUtf8()));
         qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
     }
 
     void init()
@@ -88,34 +78,6 @@ private slots:
         QTEST(isServiceMode(static_cast<int>(args.size()), argv.data()), "service");
     }
 
-    void menuPrompts_data()
-    {
-        QTest::addColumn<int>("menu"); // in the menu bar; -1: the tray's
-        QTest::addColumn<int>("item");
-        QTest::addColumn<QString>("prompt");
-        // A prompt's second line is a tooltip's, never shown.
-        QTest::newRow("File > New") << 0 << 0 << "Create a new document";
-        QTest::newRow("Tools > Start") << 2 << 0 << "Start or Stop SNMP Trap Receive service";
-        QTest::newRow("Tools > Hide monitoring data has none") << 2 << 5 << "";
-        QTest::newRow("tray > Main Dialog, as Show/Hide") << -1 << 2 << "Show or Hide main Window";
-    }
-
-    void menuPrompts()
-    {
-        QFETCH(int, menu);
-        QFETCH(int, item);
-        CMainFrame frame;
-        // Without a tray the frame says so first; "Ready" otherwise.
-        const QString first = frame.statusBar()->currentMessage();
-        QVERIFY2(frame.trayAvailable() ? first == QLatin1String("Ready") : first.startsWith(QLatin1String("No system tray")),
-                 qPrintable(first));
-        QMenu *shown = menu < 0 ? frame.trayMenu() : frame.menuBar()->actions().at(menu)->menu();
-        emit shown->hovered(shown->actions().at(item));
-        QTEST(frame.statusBar()->currentMessage(), "prompt");
-        emit shown->aboutToHide();
-        QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("Ready"));
-    }
-
     void serviceStateShown()
     {
         // With the service switch: receiving and out of sight, yet never
@@ -128,16 +90,8 @@ private slots:
         view->OnShowHideMain();
         QVERIFY(QTest::qWaitForWindowExposed(&frame) && !frame.isMinimized());
 
-        // Caption, both Start/Stop commands, the tray tip and the empty list's
-        // hint follow the service, whichever of the two commands switched it.
-        // The hint is judged by what is painted; an empty list while running is
-        // plain background.
-        auto paint = [view] { return view->viewport()->grab().toImage(); };
-        const QImage emptyRunning = paint();
-        for (int y = 0; y < emptyRunning.height(); y += 7)
-            for (int x = 0; x < emptyRunning.width(); x += 7)
-                QCOMPARE(emptyRunning.pixelColor(x, y), view->palette().color(QPalette::Base));
-        QImage emptyStopped;
+        // Caption, both Start/Stop commands and the tray tip follow the
+        // service, whichever of the two commands switched it.
         for (QAction *command : {static_cast<QAction *>(nullptr), frame.trayStartStopAction(), frame.trayStartStopAction(),
                                  frame.startStopAction(), frame.startStopAction()}) {
             const bool on = command ? !view->isRunning() : true;
@@ -150,97 +104,17 @@ private slots:
             QCOMPARE(frame.startStopAction()->text(), on ? QStringLiteral("&Stop") : QStringLiteral("&Start"));
             QCOMPARE(frame.trayStartStopAction()->text(), frame.startStopAction()->text());
             QCOMPARE(frame.trayToolTip(), QStringLiteral("Orvelle\n") + state);
-            if (!on)
-                emptyStopped = paint();
-            QVERIFY2((paint() == emptyRunning) == on, "the hint is painted only while stopped and empty");
         }
 
-        // A trap adds its time to the tip, and a row, which leaves no hint.
+        // A trap adds its time to the tip.
         view->OnTrapRecord(std::make_shared<tagTRAPRECORD>());
         view->trapModel()->flush();
         QVERIFY(frame.lastTrapTime() != noTrapYetTime());
         QCOMPARE(frame.trayToolTip(), trayTipText(false, true, frame.lastTrapTime()));
-        const QImage rowRunning = paint();
-        view->OnStartStop();
-        QCOMPARE(paint(), rowRunning);
-        view->OnNew();
-        QCOMPARE(paint(), emptyStopped);
 
         const std::time_t t = QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3)).toSecsSinceEpoch(); // local time
         QCOMPARE(trayTipText(false, true, t),
                  QStringLiteral("Orvelle\nOrvelle - Trap receive service is running\n03/07/2026 09:05:03"));
-    }
-
-    void activationFromAnotherCopy()
-    {
-        CMainFrame frame;
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        frame.showMinimized();
-        QTRY_VERIFY(frame.isMinimized());
-        frame.activateFromOtherInstance();
-        QTRY_VERIFY(!frame.isMinimized());
-
-        // A modal dialog in front, minimised: it is the one that comes back.
-        bool restored = false;
-        CAboutDlg about(&frame);
-        QTimer::singleShot(0, &about, [&] {
-            about.showMinimized();
-            if (QTest::qWaitFor([&about] { return about.isMinimized(); })) {
-                frame.activateFromOtherInstance();
-                restored = QTest::qWaitFor([&about] { return !about.isMinimized(); });
-            }
-            about.reject();
-        });
-        about.exec();
-        QVERIFY(restored);
-
-        // A window hidden to the tray stays hidden.
-        frame.hide();
-        frame.activateFromOtherInstance();
-        QVERIFY(frame.isHidden());
-    }
-
-    void helpDocuments_data()
-    {
-        QTest::addColumn<bool>("productPage");  // the About box's button; else Help > User Guide
-        QTest::addColumn<QStringList>("files"); // copied from the source tree
-        QTest::addColumn<QString>("opened");    // below the base folder; empty: a failure is shown
-        QTest::addColumn<QString>("caption");   // of that failure
-        const QStringList guide{"docs_en/read1st.htm"};
-        QTest::newRow("user guide") << false << guide << "docs_en/read1st.htm" << "";
-        QTest::newRow("user guide missing") << false << QStringList{} << "" << "Orvelle";
-        QTest::newRow("product page") << true << (guide + QStringList{"docs_en/mibdb.htm"}) << "docs_en/mibdb.htm" << "";
-        QTest::newRow("product page, chapter missing") << true << guide << "docs_en/read1st.htm#mibdb" << "";
-        QTest::newRow("product page, guide missing") << true << QStringList{} << "" << "Error";
-    }
-
-    void helpDocuments()
-    {
-        QFETCH(bool, productPage);
-        QFETCH(QStringList, files);
-        QFETCH(QString, opened);
-        QTemporaryDir base;
-        QVERIFY(QDir(base.path()).mkpath(QStringLiteral("DATA")) && QDir(base.path()).mkpath(QStringLiteral("docs_en")));
-        for (const QString &name : files)
-            QVERIFY(QFile::copy(TestSupport::sourceDir() + u'/' + name, base.path() + u'/' + name));
-        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(base.path() + QStringLiteral("/DATA")));
-        m_opened.clear();
-
-        const MessageCatcher shown;
-        CMainFrame frame;
-        CAboutDlg about(&frame);
-        if (productPage)
-            about.findChild<QPushButton *>(QStringLiteral("obtainButton"))->click();
-        else
-            frame.menuBar()->actions().at(3)->menu()->actions().at(0)->trigger();
-        QCOMPARE(m_opened.size(), opened.isEmpty() ? 0 : 1);
-        QCOMPARE(m_opened.value(0).toString(),
-                 opened.isEmpty() ? QString() : QUrl::fromLocalFile(base.path() + u'/').toString() + opened);
-        QFETCH(QString, caption);
-        QCOMPARE(shown.captions, caption.isEmpty() ? QStringList() : QStringList{caption});
-        QCOMPARE(shown.texts, opened.isEmpty() ? QStringList{"Unable to launch default browser.\nor File is not existing."}
-                                               : QStringList());
     }
 
     void startup_data()
@@ -251,16 +125,7 @@ private slots:
         QTest::addColumn<QString>("message");     // empty: it starts
         const QByteArray db = "<mib_table><oid key=\"1.3.6.1\"><name>internet</name></oid></mib_table>";
         const QString dbError = QStringLiteral("XML database load error:DATA/MIBTable.xml");
-        const QString configError = QStringLiteral("XML database load error:DATA/Config.xml");
         QTest::newRow("no DATA folder") << false << QByteArray() << QByteArray() << dbError;
-        QTest::newRow("no files") << true << QByteArray() << QByteArray() << dbError;
-        QTest::newRow("database only") << true << db << QByteArray() << configError;
-        QTest::newRow("malformed database")
-            << true << QByteArray("<mib_table><oid") << QByteArray("<config><max_rows>5</max_rows></config>") << dbError;
-        QTest::newRow("port out of range")
-            << true << db << QByteArray("<config><trap_port>70000</trap_port></config>") << configError;
-        QTest::newRow("negative row limit")
-            << true << db << QByteArray("<config><max_rows>-1</max_rows></config>") << configError;
         QTest::newRow("row limit from the configuration")
             << true << db << QByteArray("<config><max_rows>3</max_rows></config>") << QString();
     }
@@ -336,13 +201,9 @@ private slots:
         QCOMPARE(again.size(), saved);
     }
 
-public slots: // not a test: the desktop's handler of file URLs
-    void openUrl(const QUrl &url) { m_opened << url; }
-
 private:
     QTemporaryDir m_data;
     QString m_cwd;
-    QList<QUrl> m_opened;
 };
 
 int main(int argc, char *argv[])

@@ -116,10 +116,14 @@ private slots:
         process.start(nm, {QStringLiteral("-D"), QStringLiteral("--defined-only"), m_program});
         QVERIFY(process.waitForFinished(30000));
         const QString symbols = QString::fromLatin1(process.readAllStandardOutput());
-        for (const char *name : {"toUtf8", "toQP", "utf8_toUtf16"})
+        // by their C names only, as the routines' callers look them up
+        const std::pair<const char *, const char *> routines[] = {
+            {"toUtf8", "_Z6toUtf8PKhPh"}, {"toQP", "_Z4toQPPKcPKhPc"}, {"utf8_toUtf16", "_Z12utf8_toUtf16PKhPt"}};
+        for (const auto &[name, mangled] : routines) {
             QVERIFY2(symbols.contains(QStringLiteral(" T %1\n").arg(QLatin1String(name))), name);
+            QVERIFY2(!symbols.contains(QLatin1String(mangled)), mangled);
+        }
     }
-
 
 private:
     QProcess *startProgram(const QStringList &args = {}, const QString &program = {});

@@ -1,13 +1,13 @@
+// The tip window on its own: a destroyed host is forgotten. Where tips show
+// and what moves and presses over real lists do is covered through those
+// lists (tst_reportlistctrl, tst_trapview).
+
 #include "balloonwnd.h"
 
-#include <QApplication>
 #include <QCursor>
-#include <QFontMetrics>
-#include <QImage>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QTest>
 
 #include <cstddef>
@@ -16,22 +16,11 @@
 namespace {
 
 const QRect kRegisteredGeometry(100, 100, 200, 150);
-const QRect kUnregisteredGeometry(400, 100, 200, 150);
-const QPoint kFirstPoint(150, 200); // inside the registered view
 
-// The font the balloon starts with, to measure what it should measure.
-QFontMetrics defaultMetrics()
-{
-    QFont font(QStringLiteral("Verdana"));
-    font.setPixelSize(12);
-    return QFontMetrics(font);
-}
-
-void relay(CBalloonWnd &balloon, const QPoint &globalPos, Qt::MouseButton button = Qt::NoButton)
+void moveTo(CBalloonWnd &balloon, const QPoint &globalPos)
 {
     QCursor::setPos(globalPos);
-    const QMouseEvent event(button == Qt::NoButton ? QEvent::MouseMove : QEvent::MouseButtonPress, QPointF(),
-                            QPointF(globalPos), button, button, Qt::NoModifier);
+    const QMouseEvent event(QEvent::MouseMove, QPointF(), QPointF(globalPos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     balloon.RelayEvent(&event);
 }
 
@@ -49,29 +38,6 @@ struct Balloon : CBalloonWnd
     }
 };
 
-// Two item views side by side, the left one registered with the balloon,
-// whose tip is shown for it at kFirstPoint.
-struct Scene
-{
-    QListWidget registered;
-    QListWidget unregistered;
-    Balloon balloon;
-
-    bool showTip()
-    {
-        registered.setGeometry(kRegisteredGeometry);
-        unregistered.setGeometry(kUnregisteredGeometry);
-        registered.show();
-        unregistered.show();
-        balloon.Create(&registered);
-        balloon.AddTool(&registered, QStringLiteral("full cell text"));
-        if (!QTest::qWaitForWindowExposed(&registered) || !QTest::qWaitForWindowExposed(&unregistered))
-            return false;
-        relay(balloon, kFirstPoint);
-        return QTest::qWaitFor([this] { return balloon.isVisible(); }) && balloon.body() == QLatin1String("full cell text");
-    }
-};
-
 } // namespace
 
 class TestBalloonWnd : public QObject
@@ -79,121 +45,6 @@ class TestBalloonWnd : public QObject
     Q_OBJECT
 
 private slots:
-    void shownTip_data()
-    {
-        QTest::addColumn<QString>("body");
-        QTest::addColumn<QPoint>("anchor");
-        QTest::addColumn<QRect>("geometry");
-
-        // Above and to the right of the anchor, pulled in at the right and the
-        // bottom screen edge (4 pixels off); text and margins are painted, and
-        // the window reaches 20 pixels further down.
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        const auto tip = [screen](const QString &painted, QPoint anchor, bool pulledLeft, bool pulledUp) {
-            const QSize size = defaultMetrics().size(0, painted) + QSize(24, 40);
-            return QRect(pulledLeft ? screen.x() + screen.width() - 4 - size.width() : anchor.x() + 12,
-                         pulledUp ? screen.y() + screen.height() - 4 - size.height() : anchor.y() - size.height() + 10,
-                         size.width(), size.height());
-        };
-        const QString oid = QStringLiteral("1.3.6.1.4.1.8072.2.3.0.1 linkDown");
-        const QPoint inside(200, 300), right(screen.x() + screen.width() - 10, 300),
-            bottom(200, screen.y() + screen.height() - 2), corner(screen.bottomRight()), top(200, screen.y() + 5);
-        QTest::newRow("plain") << oid << inside << tip(oid, inside, false, false);
-        QTest::newRow("mnemonic") << "Save &As" << inside << tip("Save As", inside, false, false);
-        QTest::newRow("literal ampersand") << "R&&D" << inside << tip("R&D", inside, false, false);
-        QTest::newRow("right edge") << oid << right << tip(oid, right, true, false);
-        QTest::newRow("bottom edge") << oid << bottom << tip(oid, bottom, false, true);
-        QTest::newRow("bottom right corner") << oid << corner << tip(oid, corner, true, true);
-        // Above the screen: no correction at the top.
-        QTest::newRow("top edge") << oid << top << tip(oid, top, false, false);
-    }
-
-    void shownTip()
-    {
-        QFETCH(QString, body);
-        QFETCH(QPoint, anchor);
-        QFETCH(QRect, geometry);
-        Balloon balloon;
-        balloon.ScheduleShow(body, QString(), anchor);
-        QTRY_VERIFY(balloon.isVisible());
-        QCOMPARE(balloon.geometry(), geometry);
-        // what reaches below the painted part is cut off
-        QCOMPARE(balloon.mask(), QRegion(0, 0, geometry.width(), geometry.height() - 20));
-    }
-
-    void eventWhileShown_data()
-    {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<Qt::MouseButton>("button"); // NoButton: a move to `at`
-        QTest::addColumn<bool>("stays");
-
-        QTest::newRow("move within the host") << QPoint(160, 210) << Qt::NoButton << true;
-        // Covered by the shown tip (which starts 12 pixels right of its anchor
-        // and ends 10 pixels below it), yet the host is under the cursor.
-        QTest::newRow("move to the host below the tip") << QPoint(170, 205) << Qt::NoButton << true;
-        QTest::newRow("move to an unregistered view") << kUnregisteredGeometry.center() << Qt::NoButton << false;
-        QTest::newRow("move off every window") << QPoint(50, 50) << Qt::NoButton << false;
-        QTest::newRow("left press") << kFirstPoint << Qt::LeftButton << false;
-        QTest::newRow("right press") << kFirstPoint << Qt::RightButton << false;
-        QTest::newRow("middle press") << kFirstPoint << Qt::MiddleButton << false;
-        QTest::newRow("back press") << kFirstPoint << Qt::BackButton << true;
-    }
-
-    void eventWhileShown()
-    {
-        QFETCH(QPoint, at);
-        QFETCH(Qt::MouseButton, button);
-        QFETCH(bool, stays);
-
-        Scene scene;
-        QVERIFY(scene.showTip());
-        relay(scene.balloon, at, button);
-        QCOMPARE(scene.balloon.state(), stays ? 1 : 0);
-        QCOMPARE(scene.balloon.isVisible(), stays);
-        if (stays && button == Qt::NoButton) {
-            // shown again at the new point
-            QCOMPARE(scene.balloon.anchor(), at);
-            QTRY_COMPARE(scene.balloon.pos(), QPoint(at.x() + 12, at.y() - scene.balloon.height() + 10));
-        }
-    }
-
-    void updateTipText()
-    {
-        Scene scene;
-        QVERIFY(scene.showTip());
-
-        // Not registered: ignored, the tip stays and the view stays without one.
-        scene.balloon.UpdateTipText(&scene.unregistered, QString(), QStringLiteral("other view"));
-        QVERIFY(scene.balloon.isVisible());
-        relay(scene.balloon, kUnregisteredGeometry.center());
-        QCOMPARE(scene.balloon.state(), 0);
-
-        relay(scene.balloon, QPoint(155, 205));
-        QTRY_VERIFY(scene.balloon.isVisible());
-        scene.balloon.UpdateTipText(&scene.registered, QStringLiteral("sysUpTime"), QStringLiteral("next cell"));
-        QVERIFY(!scene.balloon.isVisible());
-        QCOMPARE(scene.balloon.state(), 0);
-        relay(scene.balloon, QPoint(160, 210));
-        QTRY_VERIFY(scene.balloon.isVisible());
-        QCOMPARE(scene.balloon.title(), QStringLiteral("sysUpTime"));
-        QCOMPARE(scene.balloon.body(), QStringLiteral("next cell"));
-
-        // Shown again at the next point, the tip goes by itself once its
-        // (now short) display time is over.
-        scene.balloon.setDisplayTime(50);
-        relay(scene.balloon, QPoint(165, 215));
-        QVERIFY(scene.balloon.isVisible());
-        QTRY_VERIFY(!scene.balloon.isVisible());
-        QCOMPARE(scene.balloon.state(), 0);
-
-        // Hosts register with an empty text until the cursor reaches a cell:
-        // that shows no empty box.
-        scene.balloon.UpdateTipText(&scene.registered, QString(), QString());
-        relay(scene.balloon, QPoint(170, 220));
-        QTRY_COMPARE(scene.balloon.state(), 0);
-        QVERIFY(!scene.balloon.isVisible());
-    }
-
     void destroyedHostForgotten()
     {
         // A new view is built where a destroyed registered one was, so that a
@@ -208,34 +59,9 @@ private slots:
         host->setGeometry(kRegisteredGeometry);
         host->show();
         QVERIFY(QTest::qWaitForWindowExposed(host));
-        relay(balloon, kRegisteredGeometry.center());
+        moveTo(balloon, kRegisteredGeometry.center());
         QTRY_COMPARE(balloon.state(), 0);
         QVERIFY(!balloon.isVisible());
-    }
-
-    // "&W" paints what "W" paints, plus an underline below the glyph's baseline.
-    void mnemonicUnderlined()
-    {
-        const auto render = [](const QString &body) {
-            CBalloonWnd balloon;
-            balloon.ScheduleShow(body, QString(), QPoint(200, 300));
-            balloon.HideTip();
-            balloon.resize(balloon.ComputeShape());
-            return balloon.grab().toImage();
-        };
-        const QImage plain = render(QStringLiteral("W"));
-        const QImage marked = render(QStringLiteral("&W"));
-        QCOMPARE(marked.size(), plain.size());
-
-        const int baseline = 10 + defaultMetrics().ascent();
-        int underlinePixels = 0;
-        for (int y = 0; y < plain.height(); ++y)
-            for (int x = 0; x < plain.width(); ++x)
-                if (marked.pixel(x, y) != plain.pixel(x, y)) {
-                    QVERIFY2(y >= baseline - 1, qPrintable(QStringLiteral("difference above the baseline at %1,%2").arg(x).arg(y)));
-                    ++underlinePixels;
-                }
-        QVERIFY(underlinePixels > 0);
     }
 };
 

@@ -14,20 +14,8 @@
 
 namespace {
 
-// A null `content` removes the file instead.
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    if (content.isNull())
-        return !f.exists() || f.remove();
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 QString describe(const tagGLOBALCONFIG &c)
 {
@@ -85,7 +73,6 @@ private slots:
         config("row limit not a number", "<config><max_rows>many</max_rows></config>", false, QStringLiteral("max_rows is \"many\""), 1);
         config("port 0", "<config>\n<trap_port>0</trap_port></config>", false, QStringLiteral("trap_port is \"0\""), 2);
         config("port 65536", "<config><trap_port>65536</trap_port></config>", false, QStringLiteral("from 1 to 65535"), 1);
-        config("port negative", "<config><trap_port>-162</trap_port></config>", false, QStringLiteral("trap_port"), 1);
         config("misspelt setting", "<config>\n<max_row>5</max_row></config>", false, QStringLiteral("unknown setting <max_row>"), 2);
         config("malformed", "<config>\n<max_rows>5</max_row>\n</config>", false, QString(), 2);
         config("wrong document", "<mib_table/>", false, QStringLiteral("<config>"), 1);
@@ -97,7 +84,6 @@ private slots:
         mib("not a database", "<config/>", QStringLiteral("<mib_table>"), 1);
         mib("oid without key", "<mib_table>\n<oid><name>x</name></oid></mib_table>", QStringLiteral("no key"), 2);
         mib("key not a number", "<mib_table>\n\n<oid key=\"1.x\"><name>x</name></oid></mib_table>", QStringLiteral("\"1.x\""), 3);
-        mib("key with empty part", "<mib_table><oid key=\"1..3\"><name>x</name></oid></mib_table>", QStringLiteral("\"1..3\""), 1);
         mib("unnamed oid", "<mib_table>\n<oid key=\"1\"><name>iso</name>\n<oid key=\"3\"/></oid></mib_table>", QStringLiteral("no name"), 3);
         mib("write out of range", "<mib_table><oid key=\"1\"><name>iso</name>\n<write>6</write></oid></mib_table>", QStringLiteral("<write>"), 2);
         mib("severity out of range", "<mib_table><oid key=\"1\"><name>t</name><severity>4</severity></oid></mib_table>", QStringLiteral("<severity>"), 1);
@@ -106,7 +92,6 @@ private slots:
             QStringLiteral("deeper than 128"), 2);
         mib("long key", "<mib_table><oid key=\"" + QByteArray("1.").repeated(129) + "\"><name>x</name></oid></mib_table>", QStringLiteral("deeper than 128"), 1);
         mib("cut short", kSmallMib.left(kSmallMib.lastIndexOf("</mib_table>")), QString(), 3);
-        mib("no file", QByteArray(), QStringLiteral("cannot open"), 0);
     }
 
     void load()
@@ -131,51 +116,6 @@ private slots:
         QVERIFY2(reader.errorString().contains(path), qPrintable(reader.errorString()));
         QVERIFY2(reader.errorString().contains(expected), qPrintable(reader.errorString()));
         QTEST(reader.errorLine(), "line");
-    }
-
-    // Which folder's DATA, and which user guide, is used when several
-    // folders have them.
-    void dataFolderOrder_data()
-    {
-        QTest::addColumn<QStringList>("withData");
-        QTest::addColumn<QString>("winner");
-        QTest::addColumn<QString>("overrideSuffix");
-        QTest::newRow("ORVELLE_DATA_DIR first") << QStringList{"override", "current", "user"} << "override" << "";
-        QTest::newRow("ORVELLE_DATA_DIR with a slash") << QStringList{"override", "current"} << "override" << "/";
-        QTest::newRow("then the current directory") << QStringList{"current", "user"} << "current" << "";
-        QTest::newRow("then the user's data folder") << QStringList{"user"} << "user" << "";
-    }
-
-    void dataFolderOrder()
-    {
-        QFETCH(QStringList, withData);
-        QFETCH(QString, winner);
-        QFETCH(QString, overrideSuffix);
-        qunsetenv("ORVELLE_DATA_DIR");
-        QTemporaryDir root;
-        const QString user = root.filePath(QStringLiteral("xdg-data"));
-        auto base = [&](const QString &name) {
-            return name == u"user" ? user + QStringLiteral("/Halvorn/Orvelle") : root.filePath(name);
-        };
-        QVERIFY(QDir().mkpath(base(QStringLiteral("current"))));
-        for (const QString &name : withData) {
-            QVERIFY(QDir().mkpath(base(name) + QStringLiteral("/DATA")) && QDir().mkpath(base(name) + QStringLiteral("/docs_en")));
-            QVERIFY(writeFile(base(name) + QStringLiteral("/docs_en/read1st.htm"), "<html/>"));
-        }
-        if (withData.contains(QStringLiteral("override")))
-            qputenv("ORVELLE_DATA_DIR", QFile::encodeName(base(QStringLiteral("override")) + QStringLiteral("/DATA") + overrideSuffix));
-        const QByteArray previousUser = qgetenv("XDG_DATA_HOME");
-        const QString previousDir = QDir::currentPath();
-        qputenv("XDG_DATA_HOME", QFile::encodeName(user));
-        QVERIFY(QDir::setCurrent(base(QStringLiteral("current"))));
-        const QString found = QFileInfo(DataFolder::dataDir()).canonicalFilePath();
-        const QString guide = QFileInfo(DataFolder::userGuide(QStringLiteral("en"))).canonicalFilePath();
-        QDir::setCurrent(previousDir);
-        qputenv("XDG_DATA_HOME", previousUser);
-
-        const QString expected = QFileInfo(base(winner)).canonicalFilePath();
-        QCOMPARE(found, expected + QStringLiteral("/DATA"));
-        QCOMPARE(guide, expected + QStringLiteral("/docs_en/read1st.htm"));
     }
 
     // Start-up as the main view runs it: which file the message names, and

@@ -55,31 +55,23 @@ private slots:
         QTest::addColumn<int>("write"); // -7: left alone
 
         const int i32 = SNMP_SYNTAX_INT32;
-        const int oct = SNMP_SYNTAX_OCTETS;
         for (const char *db : {"bundled", "compiled"}) {
             auto row = [&](const char *name) -> QTestData & {
                 return QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(db), QLatin1String(name)))) << db;
             };
-            row("column instance") << "1.3.6.1.2.1.2.2.1.2.3" << 0 << oct << "eth0" << "ifDescr.3" << "eth0" << 0;
             // DISMAN-EVENT-MIB names this OID sysUpTimeInstance; the object
             // and its instance say more.
             row("scalar instance") << "1.3.6.1.2.1.1.3.0" << 0 << int(SNMP_SYNTAX_TIMETICKS) << "0:00:01.00" << "sysUpTime.0" << "0:00:01.00" << 0;
             row("enumeration, writable") << "1.3.6.1.2.1.2.2.1.7.1" << 0 << i32 << "1" << "ifAdminStatus.1" << "up(1)" << 1;
-            row("value outside the enumeration") << "1.3.6.1.2.1.2.2.1.8.5" << 0 << i32 << "99" << "ifOperStatus.5" << "99" << 0;
-            row("enumerated object, value not an integer") << "1.3.6.1.2.1.2.2.1.8.5" << 0 << oct << "2" << "ifOperStatus.5" << "2" << 0;
             row("ifType through its convention") << "1.3.6.1.2.1.2.2.1.3.2" << 0 << i32 << "6" << "ifType.2" << "ethernetCsmacd(6)" << 0;
             row("no value: SET dialog pick") << "1.3.6.1.2.1.1.4" << 0 << 0 << "" << "sysContact" << "" << 3;
-            row("writable IpAddress") << "1.3.6.1.2.1.4.22.1.3" << 0 << 0 << "" << "ipNetToMediaNetAddress" << "" << 5;
-            row("table entry") << "1.3.6.1.2.1.2.2.1" << 0 << 0 << "" << "ifEntry" << "" << 0;
             row("branch with unknown rest") << "1.3.6.1.4.1.99999.1.2" << 0 << i32 << "1" << "enterprises.99999.1.2" << "1" << 0;
             row("huge sub-identifier") << "1.3.6.1.2.1.1.1.4294967295" << 0 << 0 << "" << "sysDescr.4294967295" << "" << 0;
             row("OID value never renamed in mode 0") << "1.3.6.1.2.1.1.2.0" << 0 << int(SNMP_SYNTAX_OID) << "1.3.6.1.4.1.8072.3.2.10" << "sysObjectID.0" << "1.3.6.1.4.1.8072.3.2.10" << 0;
             row("mode 1: OID value with rest") << "1.3.6.1.4.1.8072.3.2.10.4.1" << 1 << 0 << "" << "linux.4.1" << "" << -7;
             row("unknown OID, mode 0") << "3.1.4" << 0 << i32 << "5" << "3.1.4" << "5" << 0;
-            row("unknown OID, mode 1") << "3.1.4.1" << 1 << 0 << "" << "3.1.4.1" << "" << -7;
         }
         QTest::newRow("compiled: writable Unsigned32") << "compiled" << "1.3.6.1.2.1.80.1.2.1.6" << 0 << 0 << "" << "pingCtlTimeOut" << "" << 2;
-        QTest::newRow("compiled: writable OBJECT IDENTIFIER") << "compiled" << "1.3.6.1.6.3.12.1.2.1.2" << 0 << 0 << "" << "snmpTargetAddrTDomain" << "" << 4;
         QTest::newRow("compiled: SMIv1 trap OID") << "compiled" << "1.3.6.1.4.1.705.1.11.0.1" << 1 << 0 << "" << "upsmgBatteryFault" << "" << -7;
         // BITS labels name bits, not values
         QTest::newRow("compiled: BITS") << "compiled" << "1.3.6.1.2.1.88.1.2.2.1.4" << 0 << 0 << "1" << "mteTriggerTest" << "1" << 3;
@@ -154,15 +146,12 @@ private slots:
             };
             row("v2 linkDown") << "1.3.6.1.6.3.1.1.5.3" << "1.3.6.1.6.3.1.1.5" << 3 << "en" << (compiled ? 2u : 3u) << (compiled ? "linkDown" : "left the up state");
             row("generic trap rebuilt from enterprise") << "not an oid" << "1.3.6.1.6.3.1.1.5" << 4 << "en" << (compiled ? 2u : 1u) << (compiled ? "linkUp" : "has come up");
-            row("net-snmp shutdown") << "1.3.6.1.4.1.8072.4.0.2" << "8072.4" << 2 << "en" << 2u << "";
             row("unknown trap") << "1.3.6.1.4.1.99999.0.7" << "99999" << 7 << "en" << 0u << "1.3.6.1.4.1.99999.0.7";
-            row("known OID, not a notification") << "1.3.6.1.2.1.1.3" << "1.3.6.1.2.1.1" << 3 << "en" << 0u << "1.3.6.1.2.1.1.3";
             row("no trap OID at all") << "" << "" << 0 << "en" << 0u << "";
         }
         QTest::newRow("bundled: Japanese") << "bundled" << "1.3.6.1.6.3.1.1.5.3" << "1.3.6.1.6.3.1.1.5" << 3 << "ja" << 3u << "インターフェース";
         QTest::newRow("compiled: Japanese falls back") << "compiled" << "1.3.6.1.6.3.1.1.5.3" << "1.3.6.1.6.3.1.1.5" << 3 << "ja" << 2u << "linkDown";
         QTest::newRow("compiled: v1 trap, --#SEVERITY MAJOR") << "compiled" << "1.3.6.1.4.1.705.1.11.0.1" << "705.1.11" << 1 << "en" << 3u << "Battery";
-        QTest::newRow("compiled: v1 trap, --#SEVERITY INFORMATIONAL") << "compiled" << "1.3.6.1.4.1.705.1.11.0.2" << "705.1.11" << 2 << "en" << 1u << "";
         QTest::newRow("compiled: v1 trap rebuilt as E.0.S") << "compiled" << "garbled" << "705.1.11" << 1 << "en" << 3u << "Battery";
         QTest::newRow("compiled: v1 trap, no hint") << "compiled" << "1.3.6.1.4.1.25049.0.1001" << "25049" << 1001 << "en" << 2u << "";
         // JUNIPER-MIB's notifications sit right under jnxChassisTraps, with no .0
@@ -227,11 +216,9 @@ private slots:
                     k.chop(1);
                 const QString full = parent.isEmpty() ? k : parent + u'.' + k;
                 const QString name = MibDocument::text(node.child(MibXml::kName));
-                QVERIFY2(!name.isEmpty(), qPrintable(full));
                 const std::optional<SnmpOid> o = SnmpOid::fromString(full);
                 const MibDocument::Entry *e = o ? doc->exact(*o) : nullptr;
                 QVERIFY2(e, qPrintable(full)); // the index agrees with the document
-                QVERIFY2(!e->notification || (e->severity >= 1 && e->severity <= 3), qPrintable(full));
                 // the bundled database describes everything in both languages
                 QVERIFY2(db != u"bundled" || (e->descrEn && *e->descrEn && e->descrJa && *e->descrJa), qPrintable(full));
                 entries += CXMLRead::getKey(node, MibXml::kSequence, nullptr);
@@ -243,50 +230,6 @@ private slots:
         QCOMPARE(elements, doc->entryCount());
         QVERIFY(entries > (db == u"compiled" ? 100 : 10));
         QVERIFY(named.contains(QStringLiteral("sysContact 1.3.6.1.2.1.1.4")));
-        if (db != u"bundled")
-            return;
-        // What an operator meets first is in the bundled database (the rows
-        // above name sysDescr, sysContact, the interfaces, linkDown/Up ...).
-        for (const char *object :
-             {"snmpEnableAuthenTraps 1.3.6.1.2.1.11.30", "snmpTrapOID 1.3.6.1.6.3.1.1.4.1", "coldStart 1.3.6.1.6.3.1.1.5.1",
-              "warmStart 1.3.6.1.6.3.1.1.5.2", "authenticationFailure 1.3.6.1.6.3.1.1.5.5", "egpNeighborLoss 1.3.6.1.6.3.1.1.5.6",
-              "ifInOctets 1.3.6.1.2.1.2.2.1.10", "ifHCInOctets 1.3.6.1.2.1.31.1.1.1.6", "ipAdEntAddr 1.3.6.1.2.1.4.20.1.1",
-              "icmpInMsgs 1.3.6.1.2.1.5.1", "tcpConnState 1.3.6.1.2.1.6.13.1.1", "udpLocalPort 1.3.6.1.2.1.7.5.1.2",
-              "hrSystemUptime 1.3.6.1.2.1.25.1.1", "hrStorageUsed 1.3.6.1.2.1.25.2.3.1.6", "hrDeviceDescr 1.3.6.1.2.1.25.3.2.1.3",
-              "hrProcessorLoad 1.3.6.1.2.1.25.3.3.1.2", "memAvailReal 1.3.6.1.4.1.2021.4.6", "dskPercent 1.3.6.1.4.1.2021.9.1.9",
-              "laLoadInt 1.3.6.1.4.1.2021.10.1.5", "nsNotifyStart 1.3.6.1.4.1.8072.4.0.1", "snmpTrapAddress 1.3.6.1.6.3.18.1.3"})
-            QVERIFY2(named.contains(QLatin1String(object)), object);
-    }
-
-    // Hand-written: full OIDs at the top level, duplicates, keys of several
-    // sub-identifiers, enumerations out of order.
-    void smallDocument()
-    {
-        MibDocument doc;
-        QString reason;
-        int line = 0;
-        QVERIFY2(doc.loadFromData("<mib_table>"
-                                  "<oid key=\"1.3.6.1.4.1.\"><name>enterprises</name>"
-                                  "  <oid key=\"42.0.7\"><name>fooTrap</name><kind>notification</kind><severity>3</severity></oid>"
-                                  "</oid>"
-                                  "<oid key=\"1.3.6.1.4.1.42.1\"><name>fooObject</name><syntax>INTEGER</syntax>"
-                                  "  <enum value=\"3\">c</enum><enum value=\"-1\">minus</enum><enum value=\"1\">a</enum></oid>"
-                                  "<oid key=\"1.3.6.1.4.1.42.1\"><name>duplicate</name></oid>"
-                                  "</mib_table>", &reason, &line), qPrintable(reason));
-        QCOMPARE(doc.entryCount(), size_t(3));
-        const SnmpValue v = SnmpValue::integer(-1);
-        const SnmpOid o = oid(QStringLiteral("1.3.6.1.4.1.42.1.0"));
-        tagMIBTran t;
-        t.pDocument = &doc;
-        t.pOid = &o;
-        t.pValue = &v;
-        SNMPOidToTranStr(&t, 0);
-        QCOMPARE(t.strOidName, QStringLiteral("fooObject.0"));
-        QCOMPARE(t.strValueText, QStringLiteral("minus(-1)"));
-        const MibDocument::Entry *trap = doc.exact(oid(QStringLiteral("1.3.6.1.4.1.42.0.7")));
-        QVERIFY(trap && trap->notification);
-        QVERIFY(!doc.exact(oid(QStringLiteral("1.3.6.1.4.1.42.0")))); // no element of its own
-        QCOMPARE(doc.longest(oid(QStringLiteral("1.3.6.1.4.1.42.0.7.9")).ids).length, size_t(9));
     }
 
 private:

@@ -1,7 +1,7 @@
 // The OID tree drop-down: the tree built from small databases (nesting of
 // top-level OIDs by prefix, merged OIDs, elements without a name, images by
-// kind), stepping through it from the closed field, and what clicks and keys
-// do while it is shown.
+// kind), and stepping through it from the closed field. Picks from the
+// shown tree are handled by the dialogs (tst_snmpsetdlg).
 
 #include "mibdocument.h"
 #include "oidcombobox.h"
@@ -96,7 +96,6 @@ struct Field
         return lines;
     }
 
-    QPoint centreOf(const QString &text) const { return tree()->visualRect(find(text)).center(); }
 };
 
 } // namespace
@@ -147,22 +146,6 @@ private slots:
                           "<oid key=\"1.3.6.1.4.1\"><oid key=\"9\"><name>lost</name></oid></oid>")
             << true
             << QStringList{"internet(1) 1.3.6.1 0", "  private(4) 1.3.6.1.4 6"};
-
-        QTest::newRow("images by kind")
-            << QByteArray("<oid key=\"1.3.6.1.2.1.1\"><name>system</name><oid key=\"1\"><name>sysDescr</name></oid></oid>"
-                          "<oid key=\"1.3.6.1.\"><name>internet</name></oid>"
-                          "<oid key=\"1.3.6.1.2.1.2.2.1\" sequence=\"1\"><name>ifEntry</name>"
-                          " <oid key=\"1\"><name>ifIndex</name></oid></oid>"
-                          "<oid key=\"1.3.6.1.2.1.4\"><name>ip</name>"
-                          " <oid key=\"1\"><name>ipForwarding</name><write>1</write></oid>"
-                          " <oid key=\"2\"><name>ipDefaultTTL</name></oid></oid>"
-                          "<oid key=\"1.3.6.1.2.1.1.5\"><name>sysName</name><write>3</write></oid>")
-            << false
-            << QStringList{"system(1) 1.3.6.1.2.1.1 0", "  sysDescr(1) 1.3.6.1.2.1.1.1 6",
-                              "  sysName(5) 1.3.6.1.2.1.1.5 8", "internet(1) 1.3.6.1 2",
-                              "  ifEntry(1) 1.3.6.1.2.1.2.2.1 4", "    ifIndex(1) 1.3.6.1.2.1.2.2.1.1 6",
-                              "  ip(4) 1.3.6.1.2.1.4 2", "    ipForwarding(1) 1.3.6.1.2.1.4.1 8",
-                              "    ipDefaultTTL(2) 1.3.6.1.2.1.4.2 6"};
     }
 
     void tree()
@@ -183,37 +166,6 @@ private slots:
         QVERIFY(field.picked.isEmpty());
     }
 
-    void emptyTree_data()
-    {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<bool>("raw");
-        QTest::newRow("no document") << QByteArray() << true;
-        QTest::newRow("no oid element") << QByteArray("<other/>") << false;
-        QTest::newRow("nothing named") << QByteArray("<oid key=\"1\"><oid key=\"3\"><name>x</name></oid></oid>") << true;
-    }
-
-    void emptyTree()
-    {
-        QFETCH(QByteArray, body);
-        QFETCH(bool, raw);
-        Field field;
-        if (body.isNull()) {
-            QVERIFY(field.create("", true));
-            field.combo->CreateDropDown(0, kDropHeight, static_cast<const MibDocument *>(nullptr));
-        } else {
-            QVERIFY(field.create(body, raw));
-        }
-        QCOMPARE(field.model()->rowCount(), 0);
-        QVERIFY(!field.combo->currentItem());
-
-        QTest::keyClick(field.combo, Qt::Key_Down);
-        QTest::keyClick(field.combo, Qt::Key_Up);
-        QTest::keyClicks(field.combo, QStringLiteral("1.3.6"));
-        QCOMPARE(field.combo->currentText(), QStringLiteral("1.3.6"));
-        QVERIFY(field.picked.isEmpty());
-        QVERIFY(!field.combo->isDropDownVisible());
-    }
-
     void stepping_data()
     {
         QTest::addColumn<QString>("toggle"); // expanded or collapsed in the tree first
@@ -221,7 +173,6 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("down to the last item and no further") << "" << "DDDD" << QStringList{"mgmt(2)", "private(4)", "ieee(8802)"};
-        QTest::newRow("right steps as down") << "" << "RR" << QStringList{"mgmt(2)", "private(4)"};
         QTest::newRow("up at the first item does nothing") << "" << "UL" << QStringList();
         QTest::newRow("down and back up") << "" << "DDUL" << QStringList{"mgmt(2)", "private(4)", "mgmt(2)", "internet(1)"};
         QTest::newRow("into a branch opened in the tree") << "mgmt(2)" << "DDD" << QStringList{"mgmt(2)", "mib-2(1)", "private(4)"};
@@ -253,114 +204,6 @@ private slots:
         QCOMPARE(COidTreeCtrl::itemAt(field.tree()->currentIndex()), field.combo->currentItem());
         if (!expected.isEmpty())
             QCOMPARE(field.combo->currentText(), field.combo->currentItem()->strOid);
-    }
-
-    void toggle_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("expectedWidth"); // 0: the field's
-        QTest::addColumn<int>("expectedHeight");
-        QTest::newRow("the field's width") << 0 << kDropHeight << 0 << kDropHeight;
-        QTest::newRow("given width, default height") << 250 << 0 << 250 << 100;
-    }
-
-    void toggle()
-    {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, expectedWidth);
-        QFETCH(int, expectedHeight);
-        Field field;
-        QVERIFY(field.create(kSmall, false, width, height));
-        COidComboBox *combo = field.combo;
-
-        QTest::mouseClick(combo, Qt::LeftButton);
-        QVERIFY(combo->isDropDownVisible());
-        const QPoint fieldTopLeft = combo->mapToGlobal(QPoint(0, 0));
-        QCOMPARE(field.tree()->geometry(),
-                 QRect(fieldTopLeft.x(), fieldTopLeft.y() + combo->height() + 1,
-                       expectedWidth ? expectedWidth : combo->width(), expectedHeight));
-        // While the tree is up a press aimed at the field reaches the popup
-        // first: it must close the tree and not open it again.
-        const QPoint onField = field.tree()->mapFromGlobal(combo->mapToGlobal(combo->rect().center()));
-        QTest::mouseClick(field.tree()->windowHandle(), Qt::LeftButton, {}, onField);
-        QVERIFY(!combo->isDropDownVisible());
-
-        QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
-        QVERIFY(combo->isDropDownVisible());
-        QTest::keyClick(field.tree(), Qt::Key_Down, Qt::AltModifier);
-        QVERIFY(!combo->isDropDownVisible());
-        QVERIFY(field.picked.isEmpty());
-    }
-
-    void popup_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<QString>("picked"); // empty: nothing
-
-        QTest::newRow("click on an item picks it") << "click" << "private(4)" << false << "private(4)";
-        QTest::newRow("click on a collapsed item's arrow opens it") << "arrow" << "mgmt(2)" << true << "";
-        QTest::newRow("click on an open item's arrow closes it") << "arrow" << "internet(1)" << true << "";
-        QTest::newRow("Enter picks the hovered item") << "hover+enter" << "ieee(8802)" << false << "ieee(8802)";
-        QTest::newRow("Escape hides without picking") << "hover+escape" << "ieee(8802)" << false << "";
-        QTest::newRow("click elsewhere hides without picking") << "outside" << "" << false << "";
-    }
-
-    void popup()
-    {
-        QFETCH(QString, action);
-        QFETCH(QString, target);
-        QFETCH(QString, picked);
-        Field field;
-        QVERIFY(field.create(kSmall));
-        COidTreeCtrl *tree = field.tree();
-        field.combo->showDropDown();
-        QVERIFY(QTest::qWaitForWindowExposed(tree));
-        QWidget *viewport = tree->viewport();
-        const QModelIndex index = target.isEmpty() ? QModelIndex() : field.find(target);
-        const bool wasExpanded = index.isValid() && tree->isExpanded(index);
-
-        if (action == QLatin1String("click")) {
-            QTest::mouseClick(viewport, Qt::LeftButton, {}, field.centreOf(target));
-        } else if (action == QLatin1String("arrow")) {
-            const QRect rect = tree->visualRect(index);
-            QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(rect.left() - tree->indentation() / 2, rect.center().y()));
-        } else if (action.startsWith(QLatin1String("hover+"))) {
-            // from elsewhere first: a move to where the cursor already is would
-            // not be one
-            QTest::mouseMove(viewport, QPoint(1, 1));
-            QTest::mouseMove(viewport, field.centreOf(target));
-            QTRY_COMPARE(COidTreeCtrl::itemAt(tree->currentIndex())->strText, target);
-            QTest::keyClick(tree, action.endsWith(QLatin1String("enter")) ? Qt::Key_Return : Qt::Key_Escape);
-        } else if (action == QLatin1String("outside")) {
-            const QPoint below = tree->rect().bottomLeft() + QPoint(10, 20);
-            QTest::mouseClick(tree->windowHandle(), Qt::LeftButton, {}, below);
-        }
-
-        QTEST(field.combo->isDropDownVisible(), "visible");
-        QCOMPARE(field.picked, picked.isEmpty() ? QStringList() : QStringList{picked});
-        QCOMPARE(field.combo->currentItem()->strText, picked.isEmpty() ? QStringLiteral("internet(1)") : picked);
-        if (action == QLatin1String("arrow")) {
-            QCOMPARE(tree->isExpanded(index), !wasExpanded);
-            const OidTreeItem *item = COidTreeCtrl::itemAt(index);
-            QCOMPARE(field.model()->data(index, Qt::DecorationRole).value<QIcon>().cacheKey(),
-                     COidComboBox::image(wasExpanded ? item->nImage : item->nExpandedImage).cacheKey());
-        }
-    }
-
-    void images()
-    {
-        QList<QImage> seen;
-        for (int i = 0; i < OidImageCount; ++i) {
-            const QImage image = COidComboBox::image(i).pixmap(16, 16).toImage();
-            QCOMPARE(image.size(), QSize(16, 16));
-            QVERIFY2(!seen.contains(image), qPrintable(QStringLiteral("image %1 repeats an earlier one").arg(i)));
-            seen << image;
-        }
-        QVERIFY(COidComboBox::image(OidImageCount).isNull());
     }
 };
 

@@ -98,9 +98,8 @@ private slots:
         QCOMPARE(shown, QStringList({"10.1.1.1", "127.0.0.1", "router.example"}));
         QCOMPARE(m_dlg->deviceCombo()->currentText(), QStringLiteral("10.1.1.1"));
         QCOMPARE(m_devices.last().strName + u' ' + m_devices.last().strSecond, QStringLiteral("127.0.0.1 localhost"));
-        CSnmpSetDlg again(&m_reader, &m_settings, &m_devices);
+        QCOMPARE(CSnmpSetDlg(&m_reader, &m_settings, &m_devices).deviceCombo()->count(), 3);
         QCOMPARE(m_devices.size(), 3);
-        QCOMPARE(again.deviceCombo()->count(), 3);
     }
 
     void setReachesAgent()
@@ -132,8 +131,6 @@ private slots:
         QTest::addColumn<SnmpValue>("value");
 
         // Unsigned32 travels with the tag of Gauge32
-        QTest::newRow("unsigned 7") << int(CSnmpSetDlg::SyntaxUnsigned) << "7"
-                                    << SnmpValue::unsignedValue(SNMP_SYNTAX_GAUGE32, 7);
         QTest::newRow("unsigned, highest") << int(CSnmpSetDlg::SyntaxUnsigned) << "4294967295"
                                            << SnmpValue::unsignedValue(SNMP_SYNTAX_GAUGE32, 4294967295u);
         QTest::newRow("signed, lowest") << int(CSnmpSetDlg::SyntaxSigned) << "-2147483648"
@@ -181,12 +178,11 @@ private slots:
         const QString s = kSysLocation0;
         const QString unsignedRange = QStringLiteral("is outside the range of a 32-bit unsigned integer.\nEnter a number from 0 to 4294967295.");
         const QString signedRange = QStringLiteral("is outside the range of a 32-bit signed integer.\nEnter a number from -2147483648 to 2147483647.");
-        QTest::newRow("address part above 255") << "@" << s << ip << "10.0.0.300" << kBadAddress;
+        // 255 is sent (sentValues)
+        QTest::newRow("address part 256") << "@" << s << ip << "10.0.0.256" << kBadAddress;
         QTest::newRow("address of three parts") << "@" << s << ip << "10.0.0" << kBadAddress;
-        QTest::newRow("address empty") << "@" << s << ip << "" << kBadAddress;
         QTest::newRow("address of five parts") << "@" << s << ip << "1.2.3.4.5" << kBadAddress;
         QTest::newRow("address part not a number") << "@" << s << ip << "10.0.x.1" << kBadAddress;
-        QTest::newRow("address part negative") << "@" << s << ip << "10.0.-1.1" << kBadAddress;
         QTest::newRow("unsigned -1") << "@" << s << u32 << "-1" << "The value -1 " + unsignedRange;
         QTest::newRow("unsigned 2^32") << "@" << s << u32 << "4294967296" << "The value 4294967296 " + unsignedRange;
         QTest::newRow("unsigned beyond 64 bits") << "@" << s << u32 << "123456789012345678901234"
@@ -195,11 +191,9 @@ private slots:
         QTest::newRow("signed below -2^31") << "@" << s << i32 << "-2147483649" << "The value -2147483649 " + signedRange;
         QTest::newRow("integer abc") << "@" << s << i32 << "abc"
                                      << "The value \"abc\" is not a decimal number.\nEnter a number from -2147483648 to 2147483647.";
-        QTest::newRow("unsigned empty") << "@" << s << u32 << ""
-                                        << "The value \"\" is not a decimal number.\nEnter a number from 0 to 4294967295.";
         QTest::newRow("OID value not an OID") << "@" << s << int(CSnmpSetDlg::SyntaxOid) << "1.3.x" << SnmpErrorText(SNMPAPI_OID_INVALID);
-        QTest::newRow("OID field 1.3.x") << "@" << "1.3.x" << int(CSnmpSetDlg::SyntaxOctets) << "v" << SnmpErrorText(SNMPAPI_OID_INVALID);
-        QTest::newRow("empty device") << "" << s << int(CSnmpSetDlg::SyntaxOctets) << "v" << SnmpErrorText(SNMPAPI_ENTITY_INVALID);
+        // what the session itself refuses (an OID that is no OID, an empty
+        // device) is proven in tst_snmp_session
         QTest::newRow("no syntax") << "@" << s << -1 << "5" << QString();
     }
 
@@ -236,11 +230,8 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("syntaxAfter");
 
-        QTest::newRow("writable octets") << "1.3.6.1.2.1.1.6" << "en" << -1 << "Where the system stands." << int(CSnmpSetDlg::SyntaxOctets);
         QTest::newRow("writable, Japanese") << "1.3.6.1.2.1.1.6" << "ja" << int(CSnmpSetDlg::SyntaxSigned) << "設置場所。"
                                             << int(CSnmpSetDlg::SyntaxOctets);
-        QTest::newRow("writable address") << "1.3.6.1.2.1.1.99" << "en" << int(CSnmpSetDlg::SyntaxOctets) << "A writable address."
-                                          << int(CSnmpSetDlg::SyntaxIpAddress);
         QTest::newRow("read-only keeps the syntax") << "1.3.6.1.2.1.1.1" << "en" << int(CSnmpSetDlg::SyntaxOid) << kNotWritable
                                                     << int(CSnmpSetDlg::SyntaxOid);
         QTest::newRow("unknown object") << "1.3.6.1.4.1.99999.1" << "en" << -1 << kNotWritable << -1;

@@ -72,6 +72,20 @@ QProcessEnvironment isolatedEnvironment(const QString &root)
     return env;
 }
 
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile f(path);
+    if (content.isNull())
+        return !f.exists() || f.remove();
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QString writeArgumentRecorder(const QString &dir, const QString &out, const QString &sleepSeconds)
 {
     QDir().mkpath(out);

@@ -28,6 +28,11 @@ quint16 freeTcpPort();
 // `root`, so that programs started by parallel tests never meet.
 QProcessEnvironment isolatedEnvironment(const QString &root);
 
+// Writes `content` to `path`; a null `content` leaves no file there.
+bool writeFile(const QString &path, const QByteArray &content);
+// The file's bytes; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+
 // One row of a data-driven test.
 template <typename... T>
 void row(const char *name, const T &...values)

@@ -13,7 +13,6 @@
 #include <QString>
 #include <QTest>
 
-#include <dlfcn.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -93,11 +92,9 @@ private slots:
         auto toUtf8Row = [](const QString &name, const QList<unsigned short> &units, const char *expectedHex) {
             QTest::newRow(qPrintable(QStringLiteral("toUtf8: ") + name)) << int(ToUtf8) << QByteArray() << utf16Bytes(units) << hex(expectedHex);
         };
-        // One of each length; everything else valid is checked against Qt.
+        // Valid text is checked against Qt below, block by block.
         toUtf8Row("empty", {}, "");
-        toUtf8Row("A e-acute euro", {0x0041, 0x00E9, 0x20AC}, "41 c3a9 e282ac");
         toUtf8Row("U+0100 zero low byte is no terminator", {0x0100}, "c480");
-        toUtf8Row("pair then A", {0xD83D, 0xDE00, 0x0041}, "f09f9880 41");
         // Unpaired surrogates become U+FFFD; what follows them is read normally.
         for (unsigned short unit : {0xD800, 0xDBFF, 0xDC00, 0xDFFF}) {
             toUtf8Row(QStringLiteral("U+%1 at the end").arg(unit, 0, 16), {unit}, "efbfbd");
@@ -121,14 +118,11 @@ private slots:
         toQPRow("stops at the first pair", "", hex("41 0000 42"), "=41?=");
         toQPRow("pair first", "p", hex("0000 41"), "p?=");
         toQPRow("prefix copied byte for byte", hex("c3a9 3d 3f"), hex("e9"), hex("c3a9 3d 3f") + "=E9?=");
-        // what toUtf8 writes is exactly what toQP takes
-        toQPRow("toUtf8 output", "=?UTF-8?Q?", hex("c3a9 f09f9880 0000"), "=?UTF-8?Q?=C3=A9=F0=9F=98=80?=");
 
         auto utf16Row = [](const QString &name, const QByteArray &input, const QList<unsigned short> &units) {
             QTest::newRow(qPrintable(QStringLiteral("utf8_toUtf16: ") + name)) << int(Utf8ToUtf16) << QByteArray() << input << nativeBytes(units);
         };
         utf16Row("empty", "", {});
-        utf16Row("mixed", hex("41 c3a9 e282ac f09f9880 42"), {0x0041, 0x00E9, 0x20AC, 0xD83D, 0xDE00, 0x0042});
         // Each byte alone: ASCII stays, anything else is a stray byte or a lead
         // byte cut short by the terminator, one U+FFFD either way.
         for (int b = 0x01; b <= 0xFF; ++b)
@@ -137,7 +131,6 @@ private slots:
         utf16Row("0xF5 with three continuation bytes", hex("f5 808080"), {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD});
         // A sequence cut short by the terminator is one U+FFFD.
         utf16Row("0xF4 0x8F 0xBF at the end", hex("f4 8f bf"), {0xFFFD});
-        utf16Row("euro then cut sequence", hex("e282ac e282"), {0x20AC, 0xFFFD});
         // The bytes after a lead byte are taken as they are.
         utf16Row("letters as continuation", hex("e2 41 42"), {0x2042});
         utf16Row("lead byte as continuation", hex("c3 e2 82 ac"), {0x00E2, 0xFFFD, 0xFFFD});
@@ -197,39 +190,6 @@ private slots:
                 utf8_toUtf16(src, reinterpret_cast<unsigned short *>(out.get()));
             QCOMPARE(QByteArray(reinterpret_cast<const char *>(out.get()), maxOutput).toHex(' '), (expected + poison).toHex(' '));
         }
-    }
-
-    void exportedByName_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("mangledName");
-        QTest::addColumn<void *>("address");
-
-        QTest::newRow("toUtf8") << QByteArray("toUtf8") << QByteArray("_Z6toUtf8PKhPh") << reinterpret_cast<void *>(&toUtf8);
-        QTest::newRow("toQP") << QByteArray("toQP") << QByteArray("_Z4toQPPKcPKhPc") << reinterpret_cast<void *>(&toQP);
-        QTest::newRow("utf8_toUtf16") << QByteArray("utf8_toUtf16") << QByteArray("_Z12utf8_toUtf16PKhPt")
-                                      << reinterpret_cast<void *>(&utf8_toUtf16);
-    }
-
-    // By name from the module whose dynamic symbol table must carry it: the
-    // shared library, or this program itself when the routines are built into
-    // it. The address is the routine the other tests ran.
-    void exportedByName()
-    {
-        QFETCH(QByteArray, name);
-        QFETCH(QByteArray, mangledName);
-
-    #ifdef ORVELLE_TEXT_LIBRARY
-        void *module = dlopen(ORVELLE_TEXT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    #else
-        void *module = dlopen(nullptr, RTLD_NOW);
-    #endif
-        QVERIFY2(module, dlerror());
-        void *symbol = dlsym(module, name.constData());
-        QVERIFY2(symbol, (name + " is not exported").constData());
-        QTEST(symbol, "address");
-        QVERIFY2(!dlsym(module, mangledName.constData()), "a C++-mangled name is exported as well");
-        dlclose(module);
     }
 };
 

@@ -12,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,8 +55,6 @@ private slots:
         QTest::newRow("generic linkDown") << "1.3.6.1.6.3.1.1.5.3" << "1.3.6.1.6.3.1.1.5" << 3;
         QTest::newRow("enterprises.311, seven ids") << "1.3.6.1.4.1.311" << "" << 311;
         QTest::newRow("eight ids") << "1.3.6.1.4.1.311.4" << "" << 4;
-        QTest::newRow("v2 notification under an enterprise") << "1.3.6.1.4.1.8072.9999.1.0.1" << "8072.9999.1" << 1;
-        QTest::newRow("large sub-identifier is unsigned text") << "1.3.6.1.4.1.4294967295.0.7" << "4294967295" << 7;
         QTest::newRow("specific above INT32_MAX wraps like a signed field") << "1.3.6.1.6.3.1.1.5.4294967295"
                                                                             << "1.3.6.1.6.3.1.1.5" << -1;
         QTest::newRow("no OID") << "" << "" << 0;
@@ -86,7 +83,6 @@ private slots:
         QTest::addColumn<int>("specific");
         QTest::addColumn<QString>("description");
         const SnmpVarBind upTime{SnmpOids::sysUpTime0(), SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, 5)};
-        QTest::newRow("no variables") << quint32(SNMP_PDU_TRAP) << 0 << SnmpVarList{} << true << "" << 0 << "";
         QTest::newRow("trap OID that is not an OID")
             << quint32(SNMP_PDU_TRAP) << 0
             << SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "x.1")}} << true
@@ -127,23 +123,6 @@ private slots:
         QCOMPARE(r->nSeverity, 0u);
     }
 
-    void serviceStartsOnceAndAfreshEachTime()
-    {
-        qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
-        CAppSettings settings;
-        settings.config.nTrapPort = TestSupport::freeUdpPort();
-        CTrapReceiver receiver;
-        QCOMPARE(receiver.Create(nullptr, &settings, 0x402), int(CTrapReceiver::CreateOk));
-        QSignalSpy failures(&receiver, &CTrapReceiver::failureMessage);
-        QCOMPARE(receiver.EnableService(true), 1);
-        QCOMPARE(receiver.EnableService(true), 0); // already receiving: nothing shown
-        QVERIFY(receiver.isReceiving());
-        QCOMPARE(receiver.EnableService(false), 0);
-        QVERIFY(!receiver.isReceiving());
-        QCOMPARE(receiver.EnableService(true), 1);
-        QCOMPARE(failures.size(), 0);
-    }
-
     void enterpriseFilter_data()
     {
         QTest::addColumn<QString>("filter");
@@ -151,15 +130,12 @@ private slots:
         QTest::addColumn<bool>("passes");
         const QString two = QStringLiteral("  311 ;  9.9.41  ");
         QTest::newRow("empty shows all") << "" << "1.3.6.1.6.3.1.1.5" << true;
-        QTest::newRow("blank shows all") << " \t " << "9" << true;
         QTest::newRow("311.1 by the first entry") << two << "311.1" << true;
         QTest::newRow("9.9.41.2 by the second entry") << two << "9.9.41.2" << true;
         QTest::newRow("generic traps dropped") << two << "1.3.6.1.6.3.1.1.5" << false;
         QTest::newRow("shorter enterprise than the entry") << two << "9.9.4" << false;
         QTest::newRow("plain text prefix: 9.9 passes 9.99.1") << "9.9" << "9.99.1" << true;
-        QTest::newRow("case matters") << "abc" << "ABC" << false;
         QTest::newRow("leading ';' passes everything") << ";311" << "1.2" << true;
-        QTest::newRow("empty entry between ';' passes everything") << "311; ;9" << "1.2" << true;
         QTest::newRow("trailing ';' only") << "311;" << "1.2" << false;
         QTest::newRow("empty enterprise only by an empty entry") << "311" << "" << false;
     }
@@ -176,8 +152,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("blanks separate") << " a  b\tc " << QStringList{"a", "b", "c"};
-        QTest::newRow("double quotes group") << "\"a b\" c" << QStringList{"a b", "c"};
-        QTest::newRow("single quotes group") << "'a \"b' c" << QStringList{"a \"b", "c"};
         QTest::newRow("quotes join with the word") << "x\"a b\"y" << QStringList{"xa by"};
         QTest::newRow("empty quotes are an argument") << "a \"\" b" << QStringList{"a", "", "b"};
         QTest::newRow("nothing is expanded") << "$HOME ~ *.csv \\n `x`" << QStringList{"$HOME", "~", "*.csv", "\\n", "`x`"};
@@ -200,8 +174,6 @@ private slots:
         QTest::newRow("severity, specific, msg") << "%SEVERITY% %OID% %msg%" << three << "3 17 link_down";
         QTest::newRow("msg empty with two variables") << "[%msg%]" << QStringList{"a", "b"} << "[]";
         QTest::newRow("action is removed") << "x%action%y" << three << "xy";
-        QTest::newRow("macros are case-sensitive") << "%oid% %Agent%" << three << "%oid% %Agent%";
-        QTest::newRow("every occurrence") << "%OID%%OID%" << three << "1717";
         // a value that brings in a later macro is expanded by that later step
         QTest::newRow("msg bringing %AGENT%") << "%msg%" << QStringList{"a", "b", "%AGENT% x"} << "10.0.0.1_x";
         QTest::newRow("agent does not bring back msg") << "%CONTEXT%" << three << "%msg%";
@@ -217,47 +189,23 @@ private slots:
         QTEST(ExpandActionMacros(argument, r), "expected");
     }
 
-    void actionGetsEveryMacroAsOneArgument()
+    // Macros and hostile texts are proven end to end in tst_trapview; here
+    // what only a runner shows: the program starts in its own folder, and a
+    // relative path is found from ours.
+    void actionStartsInItsOwnFolder()
     {
         QTemporaryDir dir;
         const QString out = dir.path() + QStringLiteral("/out");
-        QDir().mkpath(dir.path() + QStringLiteral("/bin"));
-        const QString script = writeArgumentRecorder(dir.path() + QStringLiteral("/bin"), out);
-        const QString pwned = dir.path() + QStringLiteral("/pwned");
-
-        // What a sender controls: community, description (the trap OID text of
-        // an unknown trap) and the third value.
-        const QString hostile = QStringLiteral("a\"b' c;touch %1 $(touch %1) `touch %1`\n-rf --x").arg(pwned);
-        tagTRAPRECORD r = record(QStringLiteral("9.9.41.2"), 1, 2, {"up", "oid", QStringLiteral("-x ") + hostile});
-        r.strAgent = QStringLiteral("127.0.0.1");
-        r.strCommunity = hostile;
-        r.strDescription = hostile;
-        r.tmReceived = 0;
-
+        const QString bin = dir.path() + QStringLiteral("/bin");
+        QDir().mkpath(bin);
+        writeArgumentRecorder(bin, out);
         const QString before = QDir::currentPath();
         CTrapActionRunner runner;
-        runner.RunTrapAction(script,
-                             QStringLiteral("--agent=%AGENT% \"%CONTEXT%\" %DESCRIPTION% '%ENTERPRISE% %OID%' "
-                                            "%SEVERITY% %TIME% %msg% %action%"),
-                             r);
-        QTRY_COMPARE_WITH_TIMEOUT(recordedCalls(out).size(), 1, 10000);
-        QCOMPARE(QDir::currentPath(), before);
-
-        QStringList msg = {QStringLiteral("-x ") + hostile};
-        msg[0].replace(u' ', u'_');
-        const QStringList expected{dir.path() + QStringLiteral("/bin"), // the program's folder
-                                   "--agent=127.0.0.1", hostile, hostile, "9.9.41.2 1", "2",
-                                   ActionTimeText(0), msg[0], ""};
-        QCOMPARE(recordedCalls(out).first(), expected);
-        QVERIFY2(!QFile::exists(pwned), "a trap's text ran a command");
-        QTRY_COMPARE(runner.running(), 0);
-
-        // a relative path: found from our folder, started in its own
         QVERIFY(QDir::setCurrent(dir.path()));
-        runner.RunTrapAction(QStringLiteral("bin/record.sh"), QStringLiteral("%OID%"), r);
+        runner.RunTrapAction(QStringLiteral("bin/record.sh"), QStringLiteral("%OID% %TIME%"), record(QString(), 1));
         QDir::setCurrent(before);
-        QTRY_COMPARE_WITH_TIMEOUT(recordedCalls(out).size(), 2, 10000);
-        QVERIFY(recordedCalls(out).contains(QStringList{dir.path() + QStringLiteral("/bin"), "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(recordedCalls(out).size(), 1, 10000);
+        QCOMPARE(recordedCalls(out).first(), (QStringList{bin, "1", ActionTimeText(0)}));
     }
 
     void actionStormIsBoundedAndCounted()
@@ -305,10 +253,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         const QString mixed = QStringLiteral("a\u00e9\u65e5\U0001F600z");
-        QTest::newRow("UTF-8 keeps everything") << QByteArray("UTF-8") << mixed << mixed.toUtf8();
         QTest::newRow("Latin-1: one '?' per character it lacks")
             << QByteArray("ISO-8859-1") << mixed << QByteArray("a\xe9??z");
-        QTest::newRow("EUC-JP") << QByteArray("EUC-JP") << mixed << QByteArray("a\x8f\xab\xb1\xc6\xfc?z");
         QTest::newRow("unknown codeset stays readable") << QByteArray("NO-SUCH-CODESET") << mixed << mixed.toUtf8();
         QTest::newRow("long text crosses the buffer")
             << QByteArray("ISO-8859-1") << QString(5000, QChar(0x65e5)) << QByteArray(5000, '?');

@@ -72,16 +72,6 @@ private slots:
         QTEST(listed(limit, traps, int(traps.size())), "expected");
     }
 
-    void batchEqualsOneByOne()
-    {
-        // Batching is an optimisation only: the rows must be those that adding
-        // and trimming trap by trap gives.
-        QList<int> traps;
-        for (int i = 0; i < 200; ++i)
-            traps << i % 7;
-        QCOMPARE(listed(37, traps, 13), listed(37, traps, 1));
-    }
-
     void newClearsQueuedRowsToo()
     {
         COrvelleView view;
