@@ -469,9 +469,7 @@ void TestMibWalkDlg::listActions()
     list->clearSelection();
     for (int row : {2, 3})
         list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    // ... in the settings dialog, which gets the dialog's agent and timeout;
-    // only this test's timer may answer it, the message catcher would race it
-    m_messages.reset();
+    // ... in the settings dialog, which gets the dialog's agent and timeout
     MonitorSettings offered;
     m_messages = std::make_unique<MessageCatcher>([&](QDialog *dialog) {
         if (auto *settings = qobject_cast<CMonitorSettingsDlg *>(dialog)) {
