@@ -563,8 +563,9 @@ void CMonitorWnd::contextMenuEvent(QContextMenuEvent *event)
 
 void CMonitorWnd::closeEvent(QCloseEvent *event)
 {
-    // Closed by the window manager (Alt+F4): as the Close command, so that
-    // the owner lets go of it.
-    event->ignore();
+    // Closed by the window manager (Alt+F4), or by the application as it
+    // quits: the window goes, and the owner lets go of it as after the Close
+    // command. Refusing would keep the program from quitting.
     OnCloseMonitoring();
+    QWidget::closeEvent(event);
 }
