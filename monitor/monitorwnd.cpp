@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRegion>
+#include <QtMath>
 #include <QWindow>
 
 #include <algorithm>
@@ -43,6 +45,10 @@ CMonitorWnd::CMonitorWnd(QWidget *owner)
     setAttribute(Qt::WA_OpaquePaintEvent); // every pixel is painted
     setMouseTracking(true);                // the resize cursor at the edges
 
+    // Whole seconds are all these ticks need; very coarse timers of every
+    // window wake the program together, once a second, not once per window.
+    for (QTimer *timer : {&m_startTimer, &m_elapsedTimer, &m_pollTimer})
+        timer->setTimerType(Qt::VeryCoarseTimer);
     m_startTimer.setInterval(kStartCheckMs);
     m_elapsedTimer.setInterval(kElapsedTickMs);
     m_responseTimer.setSingleShot(true);
@@ -331,28 +337,59 @@ QString CMonitorWnd::maxLabel() const
 
 void CMonitorWnd::MeasureTextBlock()
 {
-    const QFontMetrics metrics(m_font);
-    int width = 0;
-    int height = 0;
-    for (const QString &line : textLines()) {
-        const QRect r = metrics.boundingRect(QRect(0, 0, kUnbounded, kUnbounded), kTextFlags, line);
-        width = std::max(width, r.width());
-        height += r.height();
+    const QStringList logical = textLines();
+    std::vector<TextLine> lines;
+    for (qsizetype i = 0; i < logical.size(); ++i) {
+        const bool valueLine = i >= 2 && i + 1 < logical.size();
+        const QColor color = valueLine ? seriesColor(size_t(i - 2)) : QColor(Qt::white);
+        // the time line spans several screen lines
+        for (const QString &part : logical[i].split(u'\n'))
+            lines.push_back({part, color, {}, {}});
     }
-    m_rectText = QRect(kTextMargin, kTextMargin, width + 2 * kTextMargin, height);
+    const int lineHeight = QFontMetrics(m_font).lineSpacing();
+    int width = 0;
+    int top = kTextMargin;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        TextLine &line = lines[k];
+        if (k < m_lines.size() && m_lines[k].text == line.text) {
+            line.layout = m_lines[k].layout;
+        } else {
+            line.layout.setText(line.text);
+            line.layout.setTextFormat(Qt::PlainText);
+            line.layout.prepare(QTransform(), m_font);
+        }
+        const int lineWidth = line.text.isEmpty() ? 0 : qCeil(line.layout.size().width());
+        line.rect = QRect(kTextMargin, top, lineWidth, lineHeight);
+        width = std::max(width, lineWidth);
+        top += lineHeight;
+    }
+    m_lines.swap(lines);
+    m_rectText = QRect(kTextMargin, kTextMargin, width + 2 * kTextMargin, top - kTextMargin);
 }
 
 void CMonitorWnd::RefreshText()
 {
     if (isStarted())
         m_strElapsed = elapsedText(m_clock() - m_actualStart);
-    const QRect before = m_rectText;
+    const std::vector<TextLine> before = m_lines;
     MeasureTextBlock();
     // Values that gained digits widen the window rather than being cut.
     if (m_rectText.right() + kTextMargin >= width())
         resize(m_rectText.right() + 1 + kTextMargin, height());
-    // one pixel up and left for the shadowed copy
-    update(before.united(m_rectText).adjusted(-1, -1, 0, 0));
+    // Only lines that changed are repainted (one pixel up and left for the
+    // coloured copy).
+    QRegion dirty;
+    for (size_t k = 0; k < std::max(before.size(), m_lines.size()); ++k) {
+        const bool same = k < before.size() && k < m_lines.size() && before[k].text == m_lines[k].text &&
+                          before[k].rect == m_lines[k].rect;
+        if (same)
+            continue;
+        if (k < before.size())
+            dirty += before[k].rect.adjusted(-1, -1, 0, 0);
+        if (k < m_lines.size())
+            dirty += m_lines[k].rect.adjusted(-1, -1, 0, 0);
+    }
+    update(dirty);
 }
 
 void CMonitorWnd::RefreshGraph()
@@ -367,41 +404,36 @@ QRect CMonitorWnd::graphRect() const
     return QRect(QPoint(kGraphLeft, m_rectText.bottom() + 1), QPoint(width() - kGraphRight, height() - kGraphBottom));
 }
 
-void CMonitorWnd::DrawShadowedText(QPainter &painter, const QString &text, QRect &rect, const QColor &color) const
+void CMonitorWnd::DrawShadowedText(QPainter &painter, const TextLine &line) const
 {
-    const QRect measured =
-        QFontMetrics(m_font).boundingRect(QRect(rect.left(), rect.top(), kUnbounded, kUnbounded), kTextFlags, text);
-    rect.setRight(measured.right());
-    rect.setBottom(measured.bottom());
     painter.setPen(kShadow);
-    painter.drawText(rect, kTextFlags, text);
-    painter.setPen(color);
-    painter.drawText(rect.translated(-1, -1), kTextFlags, text);
+    painter.drawStaticText(line.rect.topLeft(), line.layout);
+    painter.setPen(line.color);
+    painter.drawStaticText(line.rect.topLeft() - QPoint(1, 1), line.layout);
 }
 
-void CMonitorWnd::paintEvent(QPaintEvent *)
+void CMonitorWnd::paintEvent(QPaintEvent *event)
 {
+    // Each second only the text block is out of date, on each sample only
+    // the graph: paint what was asked for.
+    const QRect dirty = event->rect();
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    painter.fillRect(dirty, Qt::black);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 
     painter.setFont(m_font);
-    const QStringList lines = textLines();
-    int top = kTextMargin;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const bool valueLine = i >= 2 && i < lines.size() - 1;
-        QRect r(kTextMargin, top, 0, 0);
-        DrawShadowedText(painter, lines[i], r, valueLine ? seriesColor(size_t(i - 2)) : QColor(Qt::white));
-        top = r.bottom() + 1;
+    for (const TextLine &line : m_lines) {
+        if (!line.text.isEmpty() && line.rect.adjusted(-1, -1, 0, 0).intersects(dirty))
+            DrawShadowedText(painter, line);
     }
 
-    if (m_settings.graph && m_history.hasNumericData()) {
-        const QRect graph(QPoint(kGraphLeft, top), QPoint(width() - kGraphRight, height() - kGraphBottom));
-        // too small a window shows only the text
-        if (graph.top() < graph.bottom())
-            DrawGraph(painter, graph);
-    }
+    const QRect graph = graphRect();
+    // with the labels left of the axis and the ticks below it; a window too
+    // small for a graph shows only the text
+    if (graph.isValid() && graph.top() < graph.bottom() &&
+        graph.adjusted(-kLabelLeft, 0, 0, kLabelHeight).intersects(dirty))
+        DrawGraph(painter, graph);
 }
 
 void CMonitorWnd::DrawGraph(QPainter &painter, const QRect &rect) const

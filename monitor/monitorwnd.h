@@ -40,6 +40,7 @@
 #include <QFont>
 #include <QPoint>
 #include <QRect>
+#include <QStaticText>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -47,6 +48,7 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <vector>
 
 class QMenu;
 class QPainter;
@@ -129,6 +131,17 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // One line on the screen. Shaping text is what painting costs most, so
+    // each line is laid out once, when its text changes, and painted from
+    // that layout.
+    struct TextLine
+    {
+        QString text;
+        QColor color;
+        QStaticText layout;
+        QRect rect;
+    };
+
     void OnStartTimer();
     void OnElapsedTimer();
     void OnPollTimer();
@@ -145,10 +158,10 @@ private:
 
     void RefreshText();
     void RefreshGraph();
+    // Lays out the text lines (kept for painting) and sets the text block.
     void MeasureTextBlock();
-    // Draws `text` shadowed at rect's top-left; rect's right and bottom are
-    // set to fit it.
-    void DrawShadowedText(QPainter &painter, const QString &text, QRect &rect, const QColor &color) const;
+    // Draws the line in grey, and in its colour one pixel up and left.
+    void DrawShadowedText(QPainter &painter, const TextLine &line) const;
     QString elapsedText(std::time_t seconds) const;
     Qt::Edges edgesAt(const QPoint &position) const;
 
@@ -177,6 +190,7 @@ private:
     std::time_t m_actualStart = 0;
     QString m_strElapsed;
     QRect m_rectText;
+    std::vector<TextLine> m_lines;
     int m_nSampleCount = 0;
     bool m_bPaused = false;
     bool m_bEnding = false;
