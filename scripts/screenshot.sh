@@ -8,17 +8,22 @@
 #            private snmpd on a loopback port, with the cell tip over one
 #            cell (images/mib-walk.png), and the SNMP SET dialog with
 #            sysLocation picked from the OID tree (images/snmp-set.png)
+#   monitor  three monitor windows, one per graph mode, polling the octet
+#            counters of the agent's loopback interface every second while
+#            a bounded snmpwalk loop makes traffic, brought up with Tools >
+#            Show monitoring data (images/monitor.png), and the monitor
+#            settings dialog as filled in for the third (images/monitor-settings.png)
 # Needs xvfb, xdotool, imagemagick (import, convert) and the packages snmp
 # and snmpd.
-#   scripts/screenshot.sh [BUILD_DIR] [main|dialogs|all]
+#   scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|all]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build}
 what=${2:-all}
 case $what in
-    main|dialogs|all) ;;
-    *) echo "usage: scripts/screenshot.sh [BUILD_DIR] [main|dialogs|all]" >&2; exit 2 ;;
+    main|dialogs|monitor|all) ;;
+    *) echo "usage: scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|all]" >&2; exit 2 ;;
 esac
 work=$(mktemp -d)
 agent_pid=''
@@ -62,7 +67,7 @@ run_orvelle() {
     (cd "$dir/home" &&
         env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG="$lang" ORVELLE_DATA_DIR="$work/DATA" \
             ORVELLE_TRAP_ADDRESSES=127.0.0.1 ORVELLE="$root/$build/app/orvelle" \
-            SHOTS="$work" AGENT_PORT="$agent_port" \
+            SHOTS="$work" AGENT_PORT="$agent_port" TRAFFIC="$work/traffic.sh" \
             XDG_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/config" HOME="$dir/home" \
             xvfb-run -a -s "-screen 0 1100x680x24" bash "$script")
 }
@@ -95,13 +100,20 @@ shoot() { # LANG OUTPUT
 
 # A private snmpd on a loopback high port: community public reads the whole
 # tree; the system group has fixed texts, so that the pictures do not show
-# this machine's name and kernel. Sets agent_port and agent_pid.
+# this machine's name and kernel. Community loopback sees only the
+# loopback interface's row of the interface table (whatever other interfaces
+# this machine has, the walk has the same rows) and the ip group, so that a
+# walk of the table ends quietly where the ip group begins. Sets agent_port
+# and agent_pid.
 start_agent() {
     local dir="$work/agent" snmpd
     snmpd=$(command -v snmpd || echo /usr/sbin/snmpd)
     mkdir -p "$dir/persist"
     cat > "$dir/snmpd.conf" <<'CONF'
 rocommunity public 127.0.0.1
+view loopback included .1.3.6.1.2.1.2.2.1.1.1 ff:a0
+view loopback included .1.3.6.1.2.1.4
+rocommunity loopback 127.0.0.1 -V loopback
 sysDescr    Edge router EX-200, firmware 4.2.1
 sysName     edge-router-7
 sysContact  Network operations <noc@example.net>
@@ -202,13 +214,144 @@ shoot_dialogs() { # LANG DOCS_DIR
     echo "wrote $docs/images/snmp-set.png"
 }
 
+# Inside the virtual display: walks the loopback interface's row of the
+# interface table in the MIB walk window, selects ifInOctets.1 (row 10) and
+# ifOutOctets.1 (row 16), and starts three monitors on them with a 1-second
+# interval, one per graph mode (the third also saving to its default file in
+# the home folder); lets them poll for about 25 seconds while $TRAFFIC makes
+# traffic, then shows them with Tools > Show monitoring data. Leaves
+# monitor.png (the screen), monitor.geometry (the monitors' places),
+# settings-v.png, settings-n.png and settings-d.png (the dialog as filled in
+# for each) and monitor.csv (the third one's data file) in $SHOTS.
+cat > "$work/monitor.sh" <<'MONITOR'
+"$ORVELLE" & pid=$!
+sleep 3
+w=$(xdotool search --name '^Orvelle - ' | head -1)
+xdotool mousemove 1090 670
+xdotool windowfocus --sync "$w"
+xdotool key --window "$w" alt+t
+sleep 0.5
+xdotool key w
+sleep 1.5
+d=$(xdotool search --name '^MIB ' | head -1)
+xdotool windowfocus --sync "$d"
+xdotool key ctrl+a
+xdotool type "127.0.0.1:$AGENT_PORT"
+xdotool key alt+m ctrl+a
+xdotool type loopback
+xdotool key alt+o ctrl+a
+xdotool type 1.3.6.1.2.1.2.2.1
+xdotool key alt+n
+sleep 2
+# Rows by keyboard, as their height depends on the language's font: a click
+# in the list, then the first row, down to row 10 (selected), on to row 16
+# and Ctrl+Space to add it.
+xdotool mousemove --window "$d" 60 148 click 1
+xdotool key Home
+xdotool key --delay 50 Down Down Down Down Down Down Down Down Down
+xdotool key --delay 50 ctrl+Down ctrl+Down ctrl+Down ctrl+Down ctrl+Down ctrl+Down ctrl+space
+sleep 0.5
+# the lowest pixel of the selection's colour in a column of the list lies in
+# row 16
+import -window "$d" selection.png
+eval "$(xdotool getwindowgeometry --shell "$d")"
+last=$(convert selection.png -crop "1x${HEIGHT}+60+0" +repage txt:- |
+    awk -F'[,:]' 'tolower($0) ~ /#308cc6/ { y = $2 } END { print y }')
+[ -n "$last" ] || { echo "monitor.sh: no selected row" >&2; kill "$pid"; exit 1; }
+bash "$TRAFFIC" & traffic=$!
+for mode in v n d; do
+    # a right click on a selected row keeps the selection; the dialog is
+    # the window that was not there before (its title is translated)
+    before=$(xdotool search --onlyvisible --name '' | sort)
+    xdotool mousemove --window "$d" 60 $((last - 5)) click 3
+    sleep 0.5
+    xdotool key o
+    sleep 1.5
+    s=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '' | sort) | head -1)
+    [ -n "$s" ] || { echo "monitor.sh: no settings dialog" >&2; kill "$pid"; exit 1; }
+    xdotool windowfocus --sync "$s"
+    xdotool key alt+i ctrl+a
+    xdotool type 1
+    sleep 0.3
+    xdotool key "alt+$mode"
+    if [ $mode = d ]; then
+        xdotool key alt+f
+    fi
+    sleep 0.5
+    import -window "$s" "$SHOTS/settings-$mode.png"
+    xdotool key Return
+    sleep 1
+done
+sleep 25
+xdotool windowfocus --sync "$w"
+xdotool key --window "$w" alt+t
+sleep 0.5
+xdotool key m
+sleep 1.5
+import -window root "$SHOTS/monitor.png"
+# the monitors' places: X Y WIDTH HEIGHT, one window a line
+for m in $(xdotool search --onlyvisible --name ''); do
+    [ "$(xdotool getwindowname "$m")" = Orvelle ] || continue
+    (eval "$(xdotool getwindowgeometry --shell "$m")"; echo "$X $Y $WIDTH $HEIGHT")
+done > "$SHOTS/monitor.geometry"
+cp ./*.csv "$SHOTS/monitor.csv"
+wait "$traffic" 2>/dev/null || true
+kill "$pid"; wait "$pid" 2>/dev/null || true
+MONITOR
+
+# Traffic on the loopback interface for the monitors to see: walks of the
+# agent's interface and ip groups in bursts of changing size, with rests
+# between them, for 40 seconds at most.
+cat > "$work/traffic.sh" <<'TRAFFIC'
+end=$((SECONDS + 40))
+n=1
+while [ $SECONDS -lt $end ]; do
+    for _ in $(seq $n); do
+        snmpwalk -v2c -c public -m "" -t 1 -r 0 "udp:127.0.0.1:$AGENT_PORT" .1.3.6.1.2.1.2 > /dev/null 2>&1 || true
+    done
+    sleep $((n % 3 + 1))
+    n=$((n % 5 + 1))
+done
+TRAFFIC
+
+shoot_monitor() { # LANG DOCS_DIR
+    local lang=$1 docs=$2
+    rm -f "$work/monitor.png" "$work"/settings-?.png "$work/monitor.csv"
+    run_orvelle "$lang" "$work/monitor.sh"
+    # the right rows were picked and polled: the data file names them and
+    # has a line for each second
+    if [ "$(sed -n 2p "$work/monitor.csv")" != $'sampling time, 1.3.6.1.2.1.2.2.1.10.1, 1.3.6.1.2.1.2.2.1.16.1\r' ] ||
+        [ "$(wc -l < "$work/monitor.csv")" -lt 22 ]; then
+        echo "screenshot.sh: the monitor did not poll ifInOctets.1 and ifOutOctets.1:" >&2
+        head -3 "$work/monitor.csv" >&2
+        exit 1
+    fi
+    # the smallest rectangle that holds the monitors
+    local crop
+    crop=$(awk 'NR == 1 { l = $1; t = $2; r = $1 + $3; b = $2 + $4 }
+                { if ($1 < l) l = $1; if ($2 < t) t = $2
+                  if ($1 + $3 > r) r = $1 + $3; if ($2 + $4 > b) b = $2 + $4 }
+                END { if (NR != 3) exit 1; printf "%dx%d+%d+%d", r - l, b - t, l, t }' "$work/monitor.geometry") ||
+        { echo "screenshot.sh: expected three monitor windows" >&2; cat "$work/monitor.geometry" >&2; exit 1; }
+    convert "$work/monitor.png" -crop "$crop" +repage "$docs/images/monitor.png"
+    echo "wrote $docs/images/monitor.png"
+    cp "$work/settings-d.png" "$docs/images/monitor-settings.png"
+    echo "wrote $docs/images/monitor-settings.png"
+}
+
 mkdir -p docs_en/images docs_ja/images
-if [ "$what" != dialogs ]; then
+if [ "$what" = main ] || [ "$what" = all ]; then
     shoot C.UTF-8 docs_en/images/main-window.png
     shoot ja_JP.UTF-8 docs_ja/images/main-window.png
 fi
 if [ "$what" != main ]; then
     start_agent
+fi
+if [ "$what" = dialogs ] || [ "$what" = all ]; then
     shoot_dialogs C.UTF-8 docs_en
     shoot_dialogs ja_JP.UTF-8 docs_ja
+fi
+if [ "$what" = monitor ] || [ "$what" = all ]; then
+    shoot_monitor C.UTF-8 docs_en
+    shoot_monitor ja_JP.UTF-8 docs_ja
 fi

@@ -59,10 +59,10 @@ private slots:
         QTest::addColumn<QByteArrayList>("args");
         QTest::addColumn<bool>("service");
         // only the first argument counts, and only "-service" or "/service" exactly
-        for (const QByteArray &yes : {"-service", "/service"})
-            QTest::newRow(yes.constData()) << QByteArrayList{"orvelle", yes, "x"} << true;
-        for (const QByteArray &no : {"-Service", "service", "--service", "-services", "-service ", "-", "", "\\service"})
-            QTest::newRow(no.isEmpty() ? "empty" : no.constData()) << QByteArrayList{"orvelle", no} << false;
+        for (const char *yes : {"-service", "/service"})
+            QTest::newRow(yes) << QByteArrayList{"orvelle", yes, "x"} << true;
+        for (const char *no : {"-Service", "service", "--service", "-services", "-service ", "-", "", "\\service"})
+            QTest::newRow(*no ? no : "empty") << QByteArrayList{"orvelle", no} << false;
         QTest::newRow("no argument") << QByteArrayList{"orvelle"} << false;
         QTest::newRow("second argument") << QByteArrayList{"orvelle", "x", "-service"} << false;
         QTest::newRow("after Qt's own option") << QByteArrayList{"orvelle", "-platform", "offscreen", "-service"} << false;
