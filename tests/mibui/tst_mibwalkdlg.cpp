@@ -52,18 +52,27 @@ const SnmpOid kRepeated{1, 3, 6, 1, 2, 1, 1, 5, 0};
 
 using TestSupport::MessageCatcher;
 
-// An agent of the test's own on loopback: silent, or answering every GET
-// NEXT with the same OID.
+// An agent of the test's own on loopback: silent; answering every GET NEXT
+// with the same OID; or a slow one with a MIB of four objects.
 class FakeAgent : public QObject
 {
 public:
-    enum Mode { Silent, RepeatOid };
+    enum Mode { Silent, RepeatOid, SlowTable };
+    static constexpr int kSlowAnswerMs = 100; // far beyond the walk's pace
     explicit FakeAgent(Mode mode) : m_mode(mode)
     {
         m_socket.bind(QHostAddress::LocalHost, TestSupport::freeUdpPort());
         connect(&m_socket, &QUdpSocket::readyRead, this, &FakeAgent::onReadyRead);
     }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_socket.localPort()); }
+    QUdpSocket &socket() { return m_socket; }
+    // the slow agent's objects, three of them in the system group
+    static const std::vector<SnmpOid> &table()
+    {
+        static const std::vector<SnmpOid> objects = {
+            {1, 3, 6, 1, 2, 1, 1, 1, 0}, {1, 3, 6, 1, 2, 1, 1, 2, 0}, {1, 3, 6, 1, 2, 1, 1, 3, 0}, {1, 3, 6, 1, 2, 1, 2, 1, 0}};
+        return objects;
+    }
     int requests = 0;
 
 private:
@@ -77,8 +86,20 @@ private:
                 continue;
             SnmpMessage reply = *request;
             reply.pdu.type = SNMP_PDU_RESPONSE;
-            reply.pdu.varbinds = {{kRepeated, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "same")}};
-            m_socket.writeDatagram(SnmpEncodeMessage(reply), datagram.senderAddress(), datagram.senderPort());
+            SnmpOid answer = kRepeated;
+            if (m_mode == SlowTable) {
+                const SnmpOid &asked = request->pdu.varbinds.front().oid;
+                const auto next = std::find_if(table().begin(), table().end(), [&](const SnmpOid &o) { return o > asked; });
+                if (next == table().end())
+                    continue; // no walk of this suite gets that far
+                answer = *next;
+            }
+            reply.pdu.varbinds = {{answer, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "same")}};
+            const QByteArray bytes = SnmpEncodeMessage(reply);
+            const QHostAddress sender = datagram.senderAddress();
+            const quint16 port = datagram.senderPort();
+            QTimer::singleShot(m_mode == SlowTable ? kSlowAnswerMs : 0, this,
+                               [this, bytes, sender, port] { m_socket.writeDatagram(bytes, sender, port); });
         }
     }
     Mode m_mode;
@@ -233,15 +254,27 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::newRow("pause, then resume") << "resume";
         QTest::newRow("stop while paused, fields emptied") << "stop";
+        QTest::newRow("resume before the answer, no second request") << "early";
     }
 
     void pauseAndResume()
     {
         QFETCH(QString, how);
-        REQUIRE_SNMPD();
-        const QString device = agent();
-        const QStringList oids = oidsOf(snmpwalk(kSystem));
-        QVERIFY(!oids.isEmpty());
+        const bool early = how == QLatin1String("early");
+        std::unique_ptr<FakeAgent> slow;
+        QString device;
+        QStringList oids;
+        if (early) {
+            slow = std::make_unique<FakeAgent>(FakeAgent::SlowTable);
+            device = slow->address();
+            for (size_t i = 0; i < 3; ++i)
+                oids << OidToText(FakeAgent::table()[i]);
+        } else {
+            REQUIRE_SNMPD();
+            device = agent();
+            oids = oidsOf(snmpwalk(kSystem));
+            QVERIFY(!oids.isEmpty());
+        }
         QWidget *viewport = m_dlg->resultList()->viewport();
         const QString caption = QStringLiteral("MIB WALK %1").arg(device);
 
@@ -250,11 +283,13 @@ private slots:
         QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(10, 10));
         QCOMPARE(m_dlg->windowTitle(), caption + QStringLiteral(" - Pause"));
         QVERIFY(m_dlg->isBusy() && m_dlg->isPaused());
-        // the request already sent is answered and listed; no further one goes out
-        QTRY_COMPARE(m_dlg->resultList()->GetItemCount(), 1);
-        QSignalSpy notifications(m_dlg->session(), &CSnmpSession::snmpNotify);
-        QVERIFY(!notifications.wait(kQuietMs));
-        QCOMPARE(m_dlg->session()->requestId(), 1);
+        if (!early) {
+            // the request already sent is answered and listed; no further one goes out
+            QTRY_COMPARE(m_dlg->resultList()->GetItemCount(), 1);
+            QSignalSpy notifications(m_dlg->session(), &CSnmpSession::snmpNotify);
+            QVERIFY(!notifications.wait(kQuietMs));
+            QCOMPARE(m_dlg->session()->requestId(), 1);
+        }
         if (how == QLatin1String("stop")) {
             // Stop stops whatever the fields hold by now
             m_dlg->deviceCombo()->setEditText(QString());
@@ -273,6 +308,23 @@ private slots:
         QCOMPARE(m_messages->texts, QStringList());
         // resumed from the last OID received: every object once, in order
         QCOMPARE(column(CMibWalkDlg::ColOid), oids);
+        if (slow) // one request per object and the one answered from outside the subtree
+            QCOMPARE(slow->requests, 4);
+    }
+
+    void stopDuringGetReturnsToIdle()
+    {
+        FakeAgent silent(FakeAgent::Silent);
+        m_dlg->timeoutSpin()->setValue(CMibWalkDlg::kMinTimeoutSec);
+        QSignalSpy received(&silent.socket(), &QUdpSocket::readyRead);
+        start(m_dlg->getButton(), silent.address(), QStringLiteral("1.3.6.1.2.1.1.5.0"));
+        QVERIFY(received.wait());
+        QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
+        QVERIFY(!m_dlg->isBusy() && !m_dlg->isWalking() && !m_dlg->session()->isOpen());
+        // no walk starts and the stopped GET does not time out later
+        QVERIFY(!received.wait(CMibWalkDlg::kMinTimeoutSec * 1000 + kQuietMs));
+        QCOMPARE(silent.requests, 1);
+        QCOMPARE(m_messages->texts, QStringList());
     }
 
     void requestEnds_data()
