@@ -128,9 +128,9 @@ void CMonitorWnd::OnStartTimer()
         EndWindow(EndOpenFailed);
         return;
     }
-    SendRequest();
     // paused while waiting for the start: the restart begins the polling
     if (!m_bPaused) {
+        SendRequest();
         m_elapsedTimer.start();
         m_pollTimer.start();
     }
@@ -144,6 +144,7 @@ void CMonitorWnd::OnElapsedTimer()
         // the window stays with its text and graph
         m_elapsedTimer.stop();
         m_pollTimer.stop();
+        m_bDurationOver = true;
     }
     RefreshText();
 }
@@ -221,6 +222,8 @@ void CMonitorWnd::ProcessResponse(const SnmpPdu &pdu)
     if (!raw.empty())
         WriteDataLine(CMonitorDataFile::dataLine(now, raw));
     RefreshGraph();
+    // the values and the count beside the graph
+    RefreshText();
 }
 
 void CMonitorWnd::WriteDataLine(const QString &text)
@@ -291,6 +294,10 @@ void CMonitorWnd::OnPauseRestart()
 {
     if (m_bPaused) {
         m_bPaused = false;
+        // Restarted after its time was up: it polls on until paused or
+        // closed, or the next tick would end it again at once.
+        if (m_bDurationOver)
+            m_settings.duration = 0;
         if (isStarted() && !m_bEnding) {
             // the next request follows one interval from now
             m_elapsedTimer.start();

@@ -27,8 +27,9 @@
 // unanswered, so an agent that stops answering ends the window even when
 // requests go out more often than the timeout.
 //
-// The text block is repainted each second, the area below it on each sample
-// and size change; nothing else is invalidated.
+// Each second and on each sample only the text lines that changed are
+// repainted, on each sample and size change the area below the text; each
+// line is shaped once, when its text changes.
 
 #include "monitordatafile.h"
 #include "monitorhistory.h"
@@ -194,6 +195,7 @@ private:
     int m_nSampleCount = 0;
     bool m_bPaused = false;
     bool m_bEnding = false;
+    bool m_bDurationOver = false;
 
     QPoint m_dragOffset;
     bool m_bDragging = false;

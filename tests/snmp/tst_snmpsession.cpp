@@ -13,13 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
+#include <QNetworkDatagram>
 #include <QUdpSocket>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -109,41 +105,34 @@ QByteArray validTrap(quint32 sequence, quint32 type = SNMP_PDU_TRAP)
     return SnmpEncodeMessage(m);
 }
 
-// A UDP socket of the test's own, aimed at a trap port on 127.0.0.1.
+// A UDP socket of the test's own, aimed at a trap port on 127.0.0.1, with
+// room for a burst.
 class Peer
 {
 public:
-    explicit Peer(quint16 port) : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
+    explicit Peer(quint16 port) : m_port(port)
     {
-        const int buffer = 4 * 1024 * 1024;
-        setsockopt(m_fd, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof(buffer));
-        m_to.sin_family = AF_INET;
-        m_to.sin_port = htons(port);
-        m_to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_socket.setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4 * 1024 * 1024);
     }
-    ~Peer() { ::close(m_fd); }
     // Gives how many went out.
     int send(const std::vector<QByteArray> &datagrams)
     {
         int sent = 0;
         for (const QByteArray &d : datagrams)
-            sent += ::sendto(m_fd, d.constData(), size_t(d.size()), 0, reinterpret_cast<sockaddr *>(&m_to),
-                             sizeof(m_to)) == d.size();
+            sent += m_socket.writeDatagram(d, QHostAddress::LocalHost, m_port) == d.size();
         return sent;
     }
     // Waits for one datagram (the trap port's answer); empty if none came.
     QByteArray receive(int timeoutMs)
     {
-        pollfd p{m_fd, POLLIN, 0};
-        QByteArray d(65536, '\0');
-        const ssize_t n = ::poll(&p, 1, timeoutMs) == 1 ? ::recv(m_fd, d.data(), size_t(d.size()), 0) : 0;
-        d.resize(qMax<ssize_t>(n, 0));
-        return d;
+        if (!m_socket.hasPendingDatagrams() && !m_socket.waitForReadyRead(timeoutMs))
+            return {};
+        return m_socket.receiveDatagram().data();
     }
 
 private:
-    int m_fd;
-    sockaddr_in m_to{};
+    QUdpSocket m_socket;
+    quint16 m_port;
 };
 
 } // namespace
