@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QUdpSocket>
 
 namespace TestSupport {
@@ -43,14 +42,6 @@ quint16 freeUdpPort()
             return port;
     }
     return 0;
-}
-
-quint16 freeTcpPort()
-{
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return server.serverPort();
 }
 
 QProcessEnvironment isolatedEnvironment(const QString &root)

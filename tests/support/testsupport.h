@@ -19,10 +19,8 @@ QString sharedDirMissingReason();
 // The repository's own folder (for DATA/, docs_en/ ...).
 QString sourceDir();
 
-// A UDP (or TCP) port on loopback that nothing holds right now. Ports come
-// from a range above the ephemeral ones when possible.
+// A UDP port on loopback (IPv4 and IPv6) that nothing holds right now.
 quint16 freeUdpPort();
-quint16 freeTcpPort();
 
 // A private XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_DATA_HOME and HOME under
 // `root`, so that programs started by parallel tests never meet.
