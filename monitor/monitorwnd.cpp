@@ -90,8 +90,9 @@ bool CMonitorWnd::Create(QWidget *owner, const MonitorSettings &settings)
     // is not cut off a second after the start.
     m_strElapsed = elapsedText(0);
     MeasureTextBlock();
-    m_strElapsed.clear();
     const QSize textSize(m_rectText.right() + 1 + kTextMargin, m_rectText.bottom() + 1 + kTextMargin);
+    m_strElapsed.clear(); // until polling starts
+    MeasureTextBlock();
     setMinimumSize(textSize);
     move(kTextMargin, kTextMargin);
     resize(textSize.width(), textSize.height() + (settings.graph ? kGraphHeight : 0));

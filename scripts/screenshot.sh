@@ -141,31 +141,42 @@ CONF
     exit 1
 }
 
+# Sourced by the scripts below, inside the virtual display: starts Orvelle
+# (pid), opens Tools > MIB Walk (window d; the main window is w) and walks
+# the agent's subtree OID with community COMMUNITY.
+#   walk COMMUNITY OID
+cat > "$work/walk.sh" <<'WALK'
+walk() {
+    "$ORVELLE" & pid=$!
+    sleep 3
+    w=$(xdotool search --name '^Orvelle - ' | head -1)
+    xdotool mousemove 1090 670
+    xdotool windowfocus --sync "$w"
+    xdotool key --window "$w" alt+t
+    sleep 0.5
+    xdotool key w
+    sleep 1.5
+    d=$(xdotool search --name '^MIB ' | head -1)
+    xdotool windowfocus --sync "$d"
+    # the device field has the focus; the labels' mnemonics reach the others
+    xdotool key ctrl+a
+    xdotool type "127.0.0.1:$AGENT_PORT"
+    xdotool key alt+m ctrl+a
+    xdotool type "$1"
+    xdotool key alt+o ctrl+a
+    xdotool type "$2"
+    xdotool key alt+n
+    sleep 2
+}
+WALK
+
 # Inside the virtual display: opens Tools > MIB Walk, walks the system
 # group, rests the pointer on a cell, then opens Tools > SNMP SET and picks
 # sysLocation from the OID tree with the keyboard. Leaves walk.png (the
 # screen), walk.geometry (the dialog's place) and set.png in $SHOTS.
 cat > "$work/dialogs.sh" <<'DIALOGS'
-"$ORVELLE" & pid=$!
-sleep 3
-w=$(xdotool search --name '^Orvelle - ' | head -1)
-xdotool mousemove 1090 670
-xdotool windowfocus --sync "$w"
-xdotool key --window "$w" alt+t
-sleep 0.5
-xdotool key w
-sleep 1.5
-d=$(xdotool search --name '^MIB ' | head -1)
-xdotool windowfocus --sync "$d"
-# the device field has the focus; the labels' mnemonics reach the others
-xdotool key ctrl+a
-xdotool type "127.0.0.1:$AGENT_PORT"
-xdotool key alt+m ctrl+a
-xdotool type public
-xdotool key alt+o ctrl+a
-xdotool type 1.3.6.1.2.1.1
-xdotool key alt+n
-sleep 2
+. "$SHOTS/walk.sh"
+walk public 1.3.6.1.2.1.1
 # the Syntax cell of sysUpTime.0, too narrow for "(timeticks)"
 xdotool mousemove --window "$d" 360 186
 sleep 0.2
@@ -224,25 +235,8 @@ shoot_dialogs() { # LANG DOCS_DIR
 # settings-v.png, settings-n.png and settings-d.png (the dialog as filled in
 # for each) and monitor.csv (the third one's data file) in $SHOTS.
 cat > "$work/monitor.sh" <<'MONITOR'
-"$ORVELLE" & pid=$!
-sleep 3
-w=$(xdotool search --name '^Orvelle - ' | head -1)
-xdotool mousemove 1090 670
-xdotool windowfocus --sync "$w"
-xdotool key --window "$w" alt+t
-sleep 0.5
-xdotool key w
-sleep 1.5
-d=$(xdotool search --name '^MIB ' | head -1)
-xdotool windowfocus --sync "$d"
-xdotool key ctrl+a
-xdotool type "127.0.0.1:$AGENT_PORT"
-xdotool key alt+m ctrl+a
-xdotool type loopback
-xdotool key alt+o ctrl+a
-xdotool type 1.3.6.1.2.1.2.2.1
-xdotool key alt+n
-sleep 2
+. "$SHOTS/walk.sh"
+walk loopback 1.3.6.1.2.1.2.2.1
 # Rows by keyboard, as their height depends on the language's font: a click
 # in the list, then the first row, down to row 10 (selected), on to row 16
 # and Ctrl+Space to add it.
