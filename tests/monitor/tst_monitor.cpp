@@ -27,13 +27,11 @@
 
 #include <memory>
 
-using TestSupport::MessageCatcher;
 
 namespace {
 
 const QString kIfInOctets1 = QStringLiteral("1.3.6.1.2.1.2.2.1.10.1"); // Counter32
 const QString kIfNumber = QStringLiteral("1.3.6.1.2.1.2.1.0");      // INTEGER: ifNumber.0
-const QString kSysDescr = QStringLiteral("1.3.6.1.2.1.1.1.0");         // text
 const QString kTimeoutText = QStringLiteral("SNMP request timeout occured.\nMonitoring window will be terminated.");
 const QString kErrorText = QStringLiteral("Received SNMP error.\nMonitoring window will be terminated.");
 const QString kOpenText = QStringLiteral("Unable to open SNMP service.\nPlease verify device name.");
@@ -68,7 +66,6 @@ class TestMonitor : public QObject
     MonitorSettings settings(const QStringList &oids, const QString &device) const
     {
         MonitorSettings s;
-        s.startTime = 0; // passed: starts at the first tick
         s.pollingInterval = 1;
         s.timeout = 2;
         s.device = device;
@@ -143,7 +140,7 @@ private slots:
         dlg.durationCombo()->setEditText(durationText);
 
         // out of range numbers keep the dialog open
-        MessageCatcher boxes;
+        TestSupport::MessageCatcher boxes;
         for (QSpinBox *spin : {dlg.intervalSpin(), dlg.maxHistoriesSpin()}) {
             spin->findChild<QLineEdit *>()->setText(QString::number(spin->minimum() - 1));
             dlg.accept();
@@ -215,7 +212,6 @@ private slots:
     {
         CMonitorDataFile file;
         QVERIFY(!file.Open(m_dir.filePath(QStringLiteral("no/such/folder/x.csv"))));
-        QVERIFY(!file.errorString().isEmpty());
         // a full disk: the first failed line closes the file and says so
         QVERIFY(file.Open(QStringLiteral("/dev/full")));
         QVERIFY(!file.WriteLine(QStringLiteral("10.0.0.1")));
@@ -280,7 +276,7 @@ private slots:
         QTest::addColumn<QStringList>("oids");
         QTest::addColumn<int>("fields");
         QTest::newRow("two numbers") << QStringList{kIfInOctets1, kIfNumber} << 2;
-        QTest::newRow("text first") << QStringList{kSysDescr, kIfNumber} << 1;
+        QTest::newRow("text first") << QStringList{"1.3.6.1.2.1.1.1.0", kIfNumber} << 1; // sysDescr.0: text
     }
 
     void polling()
@@ -337,16 +333,20 @@ private slots:
     void endings_data()
     {
         QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("community");
         QTest::addColumn<QString>("oid");
         QTest::addColumn<QString>("message");
-        QTest::newRow("agent stops answering") << "own agent" << kIfNumber << kTimeoutText;
-        QTest::newRow("error status") << "" << "1.3.6.1.2.1.1.99.0" << kErrorText;
-        QTest::newRow("unknown device") << "no-such-host.invalid" << kIfNumber << kOpenText;
+        QTest::newRow("agent stops answering") << "own agent" << "public" << kIfNumber << kTimeoutText;
+        // snmpd does not answer a community it does not know
+        QTest::newRow("wrong community") << "" << "nobody" << kIfNumber << kTimeoutText;
+        QTest::newRow("error status") << "" << "public" << "1.3.6.1.2.1.1.99.0" << kErrorText;
+        QTest::newRow("unknown device") << "no-such-host.invalid" << "public" << kIfNumber << kOpenText;
     }
 
     void endings()
     {
         QFETCH(QString, device);
+        QFETCH(QString, community);
         QFETCH(QString, oid);
         TestSupport::Snmpd own;
         if (device == QLatin1String("own agent")) {
@@ -357,9 +357,10 @@ private slots:
             device = agent();
         }
         MonitorSettings s = settings({oid}, device);
+        s.community = community;
         s.save = true;
         s.fileName = m_dir.filePath(QStringLiteral("ending.csv"));
-        MessageCatcher boxes;
+        TestSupport::MessageCatcher boxes;
         QPointer<CMonitorWnd> w = m_walk->StartMonitor(s);
         QVERIFY(w);
         if (own.isRunning()) {
