@@ -214,7 +214,7 @@ void CMonitorWnd::OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &p
 void CMonitorWnd::ProcessResponse(const SnmpPdu &pdu)
 {
     if (pdu.errorStatus != 0) {
-        EndWindow(EndSnmpError);
+        EndWindow(EndSnmpError, true);
         return;
     }
     const std::time_t now = m_clock();
@@ -257,7 +257,7 @@ void CMonitorWnd::Stop()
     m_history.clear();
 }
 
-void CMonitorWnd::EndWindow(EndCode code)
+void CMonitorWnd::EndWindow(EndCode code, bool markDataFile)
 {
     if (m_bEnding)
         return;
@@ -281,7 +281,7 @@ void CMonitorWnd::EndWindow(EndCode code)
     delete box;
     // An error answer leaves an empty line, so the file shows where the run
     // broke off.
-    if (code == EndSnmpError && m_dataFile.isOpen())
+    if (markDataFile)
         m_dataFile.WriteLine(QString());
     QMetaObject::invokeMethod(this, [this] { emit ownerNotify(OwnerEnded, this); }, Qt::QueuedConnection);
 }

@@ -153,8 +153,9 @@ private:
     void armResponseTimer();
     // Timers off, session gone, samples and values dropped.
     void Stop();
-    // Stops, shows why, and asks the owner to delete the window.
-    void EndWindow(EndCode code);
+    // Stops, shows why, and asks the owner to delete the window; after an
+    // error answer an empty line marks the data file.
+    void EndWindow(EndCode code, bool markDataFile = false);
     void WriteDataLine(const QString &text);
 
     void RefreshText();
