@@ -340,6 +340,8 @@ private slots:
         const QString noDevice = QStringLiteral("Please enter device name or IP address.");
         const QString noOid = QStringLiteral("Please enter request OID.");
         QTest::newRow("GET answered") << false << "snmpd" << "1.3.6.1.2.1.1.5.0" << 5 << QString() << 1;
+        // the default OID "1.3.6.1." ends in a dot, which the stack refuses
+        QTest::newRow("GET, final dot") << false << "snmpd" << "1.3.6.1.2.1.1.5.0." << 5 << QString() << 1;
         QTest::newRow("GET without instance") << false << "snmpd" << "1.3.6.1.2.1.1.1" << 5
                                               << kNoSuchName.arg("1.3.6.1.2.1.1.1") << 0;
         QTest::newRow("GET unanswered") << false << "silent" << "1.3.6.1.2.1.1.1.0" << 1
