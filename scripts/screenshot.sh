@@ -141,21 +141,27 @@ CONF
     exit 1
 }
 
-# Sourced by the scripts below, inside the virtual display: starts Orvelle
-# (pid), opens Tools > MIB Walk (window d; the main window is w) and walks
-# the agent's subtree OID with community COMMUNITY.
+# Sourced by the scripts below, inside the virtual display.
+#   tools KEY        chooses the Tools menu item with mnemonic KEY in the
+#                    main window w
 #   walk COMMUNITY OID
+#                    starts Orvelle (pid, main window w), opens Tools > MIB
+#                    Walk (window d) and walks the agent's subtree OID with
+#                    community COMMUNITY
 cat > "$work/walk.sh" <<'WALK'
+tools() {
+    xdotool windowfocus --sync "$w"
+    xdotool key --window "$w" alt+t
+    sleep 0.5
+    xdotool key "$1"
+    sleep 1.5
+}
 walk() {
     "$ORVELLE" & pid=$!
     sleep 3
     w=$(xdotool search --name '^Orvelle - ' | head -1)
     xdotool mousemove 1090 670
-    xdotool windowfocus --sync "$w"
-    xdotool key --window "$w" alt+t
-    sleep 0.5
-    xdotool key w
-    sleep 1.5
+    tools w
     d=$(xdotool search --name '^MIB ' | head -1)
     xdotool windowfocus --sync "$d"
     # the device field has the focus; the labels' mnemonics reach the others
@@ -187,11 +193,7 @@ xdotool getwindowgeometry --shell "$d" > "$SHOTS/walk.geometry"
 xdotool mousemove 1090 670
 sleep 0.3
 
-xdotool windowfocus --sync "$w"
-xdotool key --window "$w" alt+t
-sleep 0.5
-xdotool key n
-sleep 1.5
+tools n
 s=$(xdotool search --name '^SNMP SET' | head -1)
 xdotool windowfocus --sync "$s"
 xdotool key ctrl+a
@@ -277,11 +279,7 @@ for mode in v n d; do
     sleep 1
 done
 sleep 25
-xdotool windowfocus --sync "$w"
-xdotool key --window "$w" alt+t
-sleep 0.5
-xdotool key m
-sleep 1.5
+tools m
 import -window root "$SHOTS/monitor.png"
 # the monitors' places: X Y WIDTH HEIGHT, one window a line
 for m in $(xdotool search --onlyvisible --name ''); do
