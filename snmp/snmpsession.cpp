@@ -202,6 +202,15 @@ int CSnmpSession::Open(const QString &agent, const QString &community)
     return 1;
 }
 
+int CSnmpSession::Open(const SnmpTarget &target)
+{
+    if (isOpen())
+        return 0;
+    m_version = target.version;
+    m_agentPort = target.port;
+    return Open(target.host, target.community);
+}
+
 bool CSnmpSession::openNetSnmp(quint32 *error)
 {
     QString host;

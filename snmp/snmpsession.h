@@ -39,6 +39,7 @@
 // informs at once, however busy the GUI thread is (see snmptrapport.h).
 
 #include "snmperror.h"
+#include "snmptarget.h"
 #include "snmptrapport.h"
 #include "snmptypes.h"
 
@@ -124,6 +125,10 @@ public:
     // request id: the first request after Open carries id 1. The community
     // is converted to 8-bit text of at most 1,024 bytes.
     int Open(const QString &agent, const QString &community);
+    // The same towards a target: its version, port and credentials. For
+    // SNMPv3 the agent's engine ID is discovered before the first request
+    // goes out, without blocking.
+    int Open(const SnmpTarget &target);
     // Releases everything Open and the sends hold; pending requests are
     // forgotten. Safe at any time.
     void Close();

@@ -105,6 +105,7 @@ enum SnmpPduType : quint32 {
 enum SnmpVersion : int {
     SNMP_VERSION_V1 = 0,
     SNMP_VERSION_V2C = 1,
+    SNMP_VERSION_V3 = 3,
 };
 
 // One PDU as a value. The v1 trap fields are used only by SNMP_PDU_V1TRAP;
