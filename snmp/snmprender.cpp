@@ -78,6 +78,18 @@ bool isDisplayableUtf8(const QByteArray &bytes)
     return true;
 }
 
+QString ValueToText(const SnmpValue &value)
+{
+    QString text;
+    ValueToText(value, text);
+    return text;
+}
+
+QString Counter64HexText(quint64 value)
+{
+    return QStringLiteral("0x%1").arg(value, 16, 16, QLatin1Char('0'));
+}
+
 int ValueToText(const SnmpValue &value, QString &text)
 {
     switch (value.syntax) {
@@ -93,8 +105,8 @@ int ValueToText(const SnmpValue &value, QString &text)
         text = timeTicksText(value.number);
         return 1;
     case SNMP_SYNTAX_CNTR64:
-        text = QString::number(value.counter64 >> 32, 16) + u'.'
-            + QString::number(value.counter64 & 0xFFFFFFFFu, 16) + QLatin1String(" (hex)");
+        // in full, as every other counter: the halves in hex were unreadable
+        text = QString::number(value.counter64);
         return 1;
     case SNMP_SYNTAX_OCTETS:
         if (value.octets.isEmpty())
@@ -126,13 +138,13 @@ int ValueToText(const SnmpValue &value, QString &text)
         text = QStringLiteral("NULL");
         return 1;
     case SNMP_SYNTAX_NOSUCHOBJECT:
-        text = QStringLiteral("NOSUCHOBJECT");
+        text = QStringLiteral("noSuchObject");
         return 1;
     case SNMP_SYNTAX_NOSUCHINSTANCE:
-        text = QStringLiteral("NOSUCHINSTANCE");
+        text = QStringLiteral("noSuchInstance");
         return 1;
     case SNMP_SYNTAX_ENDOFMIBVIEW:
-        text = QStringLiteral("ENDOFMIBVIEW");
+        text = QStringLiteral("endOfMibView");
         return 1;
     default:
         return 0;

@@ -16,12 +16,18 @@ int RenderValue(const SnmpValue &value, QString &label, QString &text);
 // untouched when the syntax is not one the layer knows.
 //   Integer32 signed decimal; Counter32, Gauge32, Unsigned32 unsigned decimal;
 //   TimeTicks "D days HHh:MMm:SSs.CCth" ("1 day ..." for exactly one day);
-//   Counter64 "high.low (hex)"; IpAddress dotted decimal bytes;
+//   Counter64 unsigned decimal; IpAddress dotted decimal bytes;
 //   BITS, Opaque, NsapAddress "xx.xx.xx (hex)";
 //   OCTET STRING "(zero-length)", its text when the bytes are valid UTF-8
 //   without control characters (below 0x20, or 0x7F), else the hex form;
-//   OBJECT IDENTIFIER dotted; NULL and the exceptions by name.
+//   OBJECT IDENTIFIER dotted; NULL "NULL"; the exceptions by their names
+//   ("noSuchObject", "noSuchInstance", "endOfMibView").
 int ValueToText(const SnmpValue &value, QString &text);
+// The same as a result: empty for a syntax the table does not know.
+QString ValueToText(const SnmpValue &value);
+// A Counter64 in hex, zero-padded to 16 digits ("0x00000001000000ff"), for
+// the cell tip beside the decimal value.
+QString Counter64HexText(quint64 value);
 
 // "(int,int32)", "(octets)", ... for the syntax; empty for unknown syntaxes.
 void SyntaxLabel(quint32 syntax, QString &label);

@@ -5,8 +5,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QPointer>
 #include <QSocketNotifier>
+
+#include <net-snmp/library/keytools.h>
+#include <net-snmp/library/snmpusm.h>
+#include <net-snmp/library/transform_oids.h>
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -86,9 +91,70 @@ bool splitAgent(const QString &agent, quint16 defaultPort, QString *host, quint1
     return true;
 }
 
+// Engine IDs found in this run, by transport address: an agent's engine
+// ID is asked for once, not before every window's first request.
+QHash<QString, QByteArray> &engineIdCache()
+{
+    static QHash<QString, QByteArray> cache;
+    return cache;
+}
+
+struct ProtocolOid
+{
+    const oid *ids;
+    u_int length;
+};
+
+ProtocolOid authProtocolOid(SnmpAuthProtocol protocol)
+{
+    switch (protocol) {
+    case SnmpAuthProtocol::MD5: return {usmHMACMD5AuthProtocol, OID_LENGTH(usmHMACMD5AuthProtocol)};
+    case SnmpAuthProtocol::SHA1: return {usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)};
+    case SnmpAuthProtocol::SHA224: return {usmHMAC128SHA224AuthProtocol, OID_LENGTH(usmHMAC128SHA224AuthProtocol)};
+    case SnmpAuthProtocol::SHA256: return {usmHMAC192SHA256AuthProtocol, OID_LENGTH(usmHMAC192SHA256AuthProtocol)};
+    case SnmpAuthProtocol::SHA384: return {usmHMAC256SHA384AuthProtocol, OID_LENGTH(usmHMAC256SHA384AuthProtocol)};
+    case SnmpAuthProtocol::SHA512: return {usmHMAC384SHA512AuthProtocol, OID_LENGTH(usmHMAC384SHA512AuthProtocol)};
+    }
+    return {usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)};
+}
+
+ProtocolOid privProtocolOid(SnmpPrivProtocol protocol)
+{
+    switch (protocol) {
+#ifndef NETSNMP_DISABLE_DES
+    case SnmpPrivProtocol::DES: return {usmDESPrivProtocol, OID_LENGTH(usmDESPrivProtocol)};
+#else
+    case SnmpPrivProtocol::DES: break;
+#endif
+    case SnmpPrivProtocol::AES128: return {usmAESPrivProtocol, OID_LENGTH(usmAESPrivProtocol)};
+    case SnmpPrivProtocol::AES192: return {usmAES192PrivProtocol, OID_LENGTH(usmAES192PrivProtocol)};
+    case SnmpPrivProtocol::AES256: return {usmAES256PrivProtocol, OID_LENGTH(usmAES256PrivProtocol)};
+    }
+    return {usmAESPrivProtocol, OID_LENGTH(usmAESPrivProtocol)};
+}
+
+int netSnmpLevel(SnmpSecurityLevel level)
+{
+    switch (level) {
+    case SnmpSecurityLevel::NoAuthNoPriv: return SNMP_SEC_LEVEL_NOAUTH;
+    case SnmpSecurityLevel::AuthNoPriv: return SNMP_SEC_LEVEL_AUTHNOPRIV;
+    case SnmpSecurityLevel::AuthPriv: return SNMP_SEC_LEVEL_AUTHPRIV;
+    }
+    return SNMP_SEC_LEVEL_NOAUTH;
+}
+
+// Overwrites a secret's bytes before they are freed.
+void wipe(QByteArray &bytes)
+{
+    if (!bytes.isEmpty())
+        memset(bytes.data(), 0, static_cast<size_t>(bytes.size()));
+    bytes.clear();
+}
+
 SnmpNotifyCode sentCodeFor(quint32 type)
 {
     switch (type) {
+    case SNMP_PDU_GETBULK:
     case SNMP_PDU_GETNEXT:
         return SNMPN_GETNEXT_SENT;
     case SNMP_PDU_GET:
@@ -126,9 +192,29 @@ struct SnmpSessionBridge
         auto *self = static_cast<CSnmpSession *>(magic);
         switch (op) {
         case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
+            if (self->m_probing) {
+                // The agent's Report names its engine ID; the real session
+                // is opened once net-snmp has returned from this read.
+                if (pdu && pdu->securityEngineID && pdu->securityEngineIDLen > 0)
+                    self->m_discoveredEngineId = QByteArray(reinterpret_cast<const char *>(pdu->securityEngineID),
+                                                            static_cast<qsizetype>(pdu->securityEngineIDLen));
+                return 1;
+            }
             if (self->m_parsed && self->m_parsedFor == pdu) {
                 SnmpNotifyPayload payload;
                 payload.received = std::move(*self->m_parsed);
+                self->post(SNMPN_RECEIVED, std::move(payload));
+            } else if (pdu && self->m_version == SNMP_VERSION_V3) {
+                SnmpNotifyPayload payload;
+                payload.received.strAgent = SnmpInternal::addressText(
+                    static_cast<const sockaddr *>(pdu->transport_data), pdu->transport_data_length);
+                payload.received.strDestination = self->m_localAddress;
+                payload.received.pdu = SnmpInternal::pduFrom(pdu);
+                // An agent that could not read the request (wrong keys)
+                // cannot echo its id; net-snmp matched the Report to the
+                // request by the message id.
+                if (pdu->command == SNMP_MSG_REPORT && pdu->msgid == self->m_lastMessageId)
+                    payload.received.pdu.requestId = self->m_lastMessageRequestId;
                 self->post(SNMPN_RECEIVED, std::move(payload));
             }
             self->m_parsed.reset();
@@ -208,6 +294,7 @@ int CSnmpSession::Open(const SnmpTarget &target)
         return 0;
     m_version = target.version;
     m_agentPort = target.port;
+    m_usm = target.usm;
     return Open(target.host, target.community);
 }
 
@@ -251,25 +338,146 @@ bool CSnmpSession::openNetSnmp(quint32 *error)
         }
         return false;
     }
-    netsnmp_session session;
-    snmp_sess_init(&session);
-    session.version = m_version == SNMP_VERSION_V2C ? SNMP_VERSION_2c : SNMP_VERSION_1;
-    session.community = reinterpret_cast<u_char *>(m_community.data());
-    session.community_len = static_cast<size_t>(m_community.size());
-    session.retries = 0;
-    session.timeout = kNetSnmpTimeoutUs;
-    session.callback = &SnmpSessionBridge::callback;
-    session.callback_magic = this;
-    m_sessp = snmp_sess_add_ex(&session, transport, nullptr, &SnmpSessionBridge::parse, nullptr, nullptr,
-                               nullptr, nullptr, nullptr);
-    if (!m_sessp) {
-        *error = SnmpInternal::mapNetSnmpError(session.s_snmp_errno ? session.s_snmp_errno : snmp_errno, 0);
+    m_peerKey = host.toLower() + u'/' + portText;
+    if (!addNetSnmpSession(transport, error))
         return false;
-    }
     netsnmp_transport *t = snmp_sess_transport(m_sessp);
     m_notifier = new QSocketNotifier(t->sock, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &CSnmpSession::onReadable);
     return true;
+}
+
+bool CSnmpSession::addNetSnmpSession(void *transportHandle, quint32 *error)
+{
+    auto *transport = static_cast<netsnmp_transport *>(transportHandle);
+    netsnmp_session session;
+    snmp_sess_init(&session);
+    session.retries = 0;
+    session.timeout = kNetSnmpTimeoutUs;
+    session.callback = &SnmpSessionBridge::callback;
+    session.callback_magic = this;
+    if (m_version != SNMP_VERSION_V3) {
+        session.version = m_version == SNMP_VERSION_V2C ? SNMP_VERSION_2c : SNMP_VERSION_1;
+        session.community = reinterpret_cast<u_char *>(m_community.data());
+        session.community_len = static_cast<size_t>(m_community.size());
+        m_sessp = snmp_sess_add_ex(&session, transport, nullptr, &SnmpSessionBridge::parse, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr);
+        if (!m_sessp) {
+            *error = SnmpInternal::mapNetSnmpError(session.s_snmp_errno ? session.s_snmp_errno : snmp_errno, 0);
+            return false;
+        }
+        return true;
+    }
+
+    session.version = SNMP_VERSION_3;
+    session.securityModel = SNMP_SEC_MODEL_USM;
+    const QByteArray engineId = engineIdCache().value(m_peerKey);
+    QByteArray user = m_usm.userName.toUtf8();
+    QByteArray context = m_usm.contextName.toUtf8();
+    QByteArray authPass = m_usm.authPassphrase.toUtf8();
+    QByteArray privPass = m_usm.privPassphrase.toUtf8();
+    const auto cleanUp = [&] { wipe(authPass); wipe(privPass); };
+    m_probing = engineId.isEmpty();
+    if (m_probing) {
+        // net-snmp's own discovery waits for the answer inside the call,
+        // which would freeze the window for a whole timeout when the agent
+        // is silent. The probe asks the same question without waiting: an
+        // empty request, answered by a Report that names the engine.
+        // The user's name goes along unauthenticated: an agent checks the
+        // engine ID before it looks at the user.
+        session.securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+        session.securityName = user.data();
+        session.securityNameLen = static_cast<size_t>(user.size());
+        session.flags |= SNMP_FLAGS_DONT_PROBE;
+        m_discoveredEngineId.clear();
+    } else {
+        session.securityName = user.data();
+        session.securityNameLen = static_cast<size_t>(user.size());
+        session.securityLevel = netSnmpLevel(m_usm.level);
+        session.contextName = context.data();
+        session.contextNameLen = static_cast<size_t>(context.size());
+        session.securityEngineID = reinterpret_cast<u_char *>(const_cast<char *>(engineId.constData()));
+        session.securityEngineIDLen = static_cast<size_t>(engineId.size());
+        if (m_usm.level != SnmpSecurityLevel::NoAuthNoPriv) {
+            const ProtocolOid auth = authProtocolOid(m_usm.authProtocol);
+            session.securityAuthProto = const_cast<oid *>(auth.ids);
+            session.securityAuthProtoLen = auth.length;
+            session.securityAuthKeyLen = USM_AUTH_KU_LEN;
+            if (generate_Ku(auth.ids, auth.length, reinterpret_cast<const u_char *>(authPass.constData()),
+                            static_cast<size_t>(authPass.size()), session.securityAuthKey,
+                            &session.securityAuthKeyLen) != SNMPERR_SUCCESS) {
+                cleanUp();
+                *error = SNMPAPI_CONTEXT_INVALID;
+                return false;
+            }
+            if (m_usm.level == SnmpSecurityLevel::AuthPriv) {
+                const ProtocolOid priv = privProtocolOid(m_usm.privProtocol);
+                session.securityPrivProto = const_cast<oid *>(priv.ids);
+                session.securityPrivProtoLen = priv.length;
+                session.securityPrivKeyLen = USM_PRIV_KU_LEN;
+                if (generate_Ku(auth.ids, auth.length, reinterpret_cast<const u_char *>(privPass.constData()),
+                                static_cast<size_t>(privPass.size()), session.securityPrivKey,
+                                &session.securityPrivKeyLen) != SNMPERR_SUCCESS) {
+                    cleanUp();
+                    memset(session.securityAuthKey, 0, sizeof(session.securityAuthKey));
+                    *error = SNMPAPI_CONTEXT_INVALID;
+                    return false;
+                }
+            }
+        }
+        // The library keeps one user per engine and name: one left by an
+        // earlier session (with other passphrases, say) would be used
+        // instead of these keys.
+        if (usmUser *old = usm_get_user(reinterpret_cast<const u_char *>(engineId.constData()),
+                                        static_cast<size_t>(engineId.size()), user.constData())) {
+            usm_remove_user(old);
+            usm_free_user(old);
+        }
+    }
+    m_sessp = snmp_sess_add_ex(&session, transport, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    memset(session.securityAuthKey, 0, sizeof(session.securityAuthKey));
+    memset(session.securityPrivKey, 0, sizeof(session.securityPrivKey));
+    cleanUp();
+    if (!m_sessp) {
+        m_probing = false;
+        *error = SnmpInternal::mapNetSnmpError(session.s_snmp_errno ? session.s_snmp_errno : snmp_errno, 0);
+        return false;
+    }
+    if (!m_probing) {
+        netsnmp_session *added = snmp_sess_session(m_sessp);
+        if (added && usm_create_user_from_session(added) != SNMPERR_SUCCESS) {
+            closeNetSnmp();
+            *error = SNMPAPI_CONTEXT_INVALID;
+            return false;
+        }
+    }
+    return true;
+}
+
+void CSnmpSession::forgetEngineIds()
+{
+    engineIdCache().clear();
+}
+
+void CSnmpSession::finishDiscovery()
+{
+    engineIdCache().insert(m_peerKey, m_discoveredEngineId);
+    m_discoveredEngineId.clear();
+    closeNetSnmp();
+    quint32 error = SNMPAPI_SUCCESS;
+    std::optional<PendingSend> pending = std::move(m_pending);
+    m_pending.reset();
+    if (openNetSnmp(&error) && pending)
+        error = transmit(pending->type, pending->vars, pending->requestId, pending->nonRepeaters,
+                         pending->maxRepetitions);
+    if (error != SNMPAPI_SUCCESS && pending) {
+        m_lastError = error;
+        SnmpNotifyPayload payload;
+        payload.error = error;
+        payload.oid = m_lastOid;
+        payload.requestId = pending->requestId;
+        post(SNMPN_SEND_ERROR, std::move(payload));
+    }
 }
 
 void CSnmpSession::closeNetSnmp()
@@ -285,14 +493,17 @@ void CSnmpSession::closeNetSnmp()
     }
     m_parsed.reset();
     m_parsedFor = nullptr;
+    m_probing = false;
 }
 
 void CSnmpSession::Close()
 {
     closeNetSnmp();
     m_open = false;
+    m_pending.reset();
     m_agentText.clear();
-    m_community.clear();
+    wipe(m_community);
+    m_usm = SnmpUsmCredentials();
     m_lastOid = SnmpOid();
 }
 
@@ -350,7 +561,60 @@ int CSnmpSession::SendGetList(const QStringList &oidTexts)
     return sendPdu(SNMP_PDU_GET, vars);
 }
 
-int CSnmpSession::sendPdu(quint32 type, const SnmpVarList &vars)
+int CSnmpSession::SendBulkRequest(const SnmpOid &oid, int maxRepetitions)
+{
+    if (!SnmpOidIsEncodable(oid))
+        return refuseOid();
+    if (m_version == SNMP_VERSION_V1) {
+        m_lastError = SNMPAPI_OPERATION_INVALID;
+        SnmpNotifyPayload payload;
+        payload.error = m_lastError;
+        payload.oid = m_lastOid;
+        payload.requestId = m_requestId;
+        post(SNMPN_SEND_ERROR, std::move(payload));
+        return 0;
+    }
+    m_lastOid = oid;
+    SnmpVarList vars;
+    vars.push_back({oid, SnmpValue()});
+    return sendPdu(SNMP_PDU_GETBULK, vars, 0, qMax(1, maxRepetitions));
+}
+
+quint32 CSnmpSession::transmit(quint32 type, const SnmpVarList &vars, qint32 requestId, qint32 nonRepeaters,
+                               qint32 maxRepetitions)
+{
+    quint32 error = SNMPAPI_SUCCESS;
+    SnmpMessage message;
+    message.version = m_version;
+    message.community = m_community;
+    message.pdu.type = type;
+    message.pdu.requestId = requestId;
+    if (type == SNMP_PDU_GETBULK) {
+        // GETBULK carries its two numbers where other PDUs have the error fields
+        message.pdu.errorStatus = nonRepeaters;
+        message.pdu.errorIndex = maxRepetitions;
+    }
+    message.pdu.varbinds = vars;
+    netsnmp_pdu *pdu = SnmpInternal::makePdu(message, &error);
+    if (!pdu)
+        return error;
+    m_lastMessageId = pdu->msgid;
+    m_lastMessageRequestId = requestId;
+    if (snmp_sess_async_send(m_sessp, pdu, &SnmpSessionBridge::callback, this) == 0) {
+        int sysErrno = 0;
+        int snmpError = 0;
+        char *detail = nullptr;
+        snmp_sess_error(m_sessp, &sysErrno, &snmpError, &detail);
+        free(detail);
+        error = SnmpInternal::mapNetSnmpError(snmpError, sysErrno);
+        if (error == SNMPAPI_SUCCESS)
+            error = SNMPAPI_TL_UNDELIVERABLE;
+        snmp_free_pdu(pdu);
+    }
+    return error;
+}
+
+int CSnmpSession::sendPdu(quint32 type, const SnmpVarList &vars, qint32 nonRepeaters, qint32 maxRepetitions)
 {
     m_requestId = m_requestId == INT_MAX ? 1 : m_requestId + 1;
     SnmpNotifyPayload payload;
@@ -360,24 +624,16 @@ int CSnmpSession::sendPdu(quint32 type, const SnmpVarList &vars)
     if (!m_open) {
         error = m_trap ? SNMPAPI_OPERATION_INVALID : SNMPAPI_SESSION_INVALID;
     } else if (m_sessp || openNetSnmp(&error)) {
-        SnmpMessage message;
-        message.version = m_version;
-        message.community = m_community;
-        message.pdu.type = type;
-        message.pdu.requestId = m_requestId;
-        message.pdu.varbinds = vars;
-        if (netsnmp_pdu *pdu = SnmpInternal::makePdu(message, &error)) {
-            if (snmp_sess_async_send(m_sessp, pdu, &SnmpSessionBridge::callback, this) == 0) {
-                int sysErrno = 0;
-                int snmpError = 0;
-                char *detail = nullptr;
-                snmp_sess_error(m_sessp, &sysErrno, &snmpError, &detail);
-                free(detail);
-                error = SnmpInternal::mapNetSnmpError(snmpError, sysErrno);
-                if (error == SNMPAPI_SUCCESS)
-                    error = SNMPAPI_TL_UNDELIVERABLE;
-                snmp_free_pdu(pdu);
+        if (m_probing) {
+            // goes out as soon as the agent has named its engine; a newer
+            // request replaces one that was still waiting
+            if (!m_pending) {
+                error = transmit(SNMP_PDU_GET, {}, m_requestId, 0, 0);
             }
+            if (error == SNMPAPI_SUCCESS)
+                m_pending = PendingSend{type, vars, m_requestId, nonRepeaters, maxRepetitions};
+        } else {
+            error = transmit(type, vars, m_requestId, nonRepeaters, maxRepetitions);
         }
     }
     if (error != SNMPAPI_SUCCESS) {
@@ -401,6 +657,11 @@ void CSnmpSession::onReadable()
     NETSNMP_LARGE_FD_SET(sock, &fds);
     const int rc = snmp_sess_read2(m_sessp, &fds);
     netsnmp_large_fd_set_cleanup(&fds);
+    if (m_probing && !m_discoveredEngineId.isEmpty()) {
+        finishDiscovery();
+        armTimer();
+        return;
+    }
     if (rc != 0 && m_sessp) {
         int sysErrno = 0;
         int snmpError = 0;

@@ -151,6 +151,14 @@ public:
     // One GET carrying every OID in order. An empty list sends nothing and
     // gives 0 (no notification). Leaves lastRequestedOid() as it was.
     int SendGetList(const QStringList &oidTexts);
+    // One GETBULK (SNMPv2c and SNMPv3 only; SNMPv1 is refused with
+    // SNMPAPI_OPERATION_INVALID): `maxRepetitions` successors of `oid`.
+    // Notifies SNMPN_GETNEXT_SENT, as a GET NEXT does.
+    int SendBulkRequest(const SnmpOid &oid, int maxRepetitions);
+
+    // Forgets the SNMPv3 engine IDs found so far, so that the next request
+    // to each agent asks for it anew (after an unknownEngineID report).
+    static void forgetEngineIds();
 
     qint32 requestId() const { return m_requestId; }
     const SnmpOid &lastRequestedOid() const { return m_lastOid; }
@@ -184,8 +192,15 @@ private:
     // Refuses a request whose OID cannot be sent: code 3 with error 9.
     int refuseOid();
     bool openNetSnmp(quint32 *error);
+    // The net-snmp session of the current version over an open transport.
+    bool addNetSnmpSession(void *transport, quint32 *error);
     void closeNetSnmp();
-    int sendPdu(quint32 type, const SnmpVarList &vars);
+    int sendPdu(quint32 type, const SnmpVarList &vars, qint32 nonRepeaters = 0, qint32 maxRepetitions = 0);
+    // Hands one PDU to net-snmp; SNMPAPI_SUCCESS or why not.
+    quint32 transmit(quint32 type, const SnmpVarList &vars, qint32 requestId, qint32 nonRepeaters,
+                     qint32 maxRepetitions);
+    // SNMPv3: the agent's engine ID has come back from the probe.
+    void finishDiscovery();
     void onReadable();
     void onTimer();
     void armTimer();
@@ -201,6 +216,25 @@ private:
     QString m_localAddress;
     QString m_agentText;
     QByteArray m_community;
+    SnmpUsmCredentials m_usm;   // SNMPv3 only; cleared by Close
+    QString m_peerKey;          // transport address, the key of the engine ID cache
+    // SNMPv3 before the agent's engine ID is known: m_sessp is a probe that
+    // asks for it, and the owner's first request waits here meanwhile.
+    bool m_probing = false;
+    QByteArray m_discoveredEngineId;
+    struct PendingSend
+    {
+        quint32 type;
+        SnmpVarList vars;
+        qint32 requestId;
+        qint32 nonRepeaters;
+        qint32 maxRepetitions;
+    };
+    std::optional<PendingSend> m_pending;
+    // The message id of the last request and its request id: a Report is
+    // matched to its request by the former alone.
+    long m_lastMessageId = -1;
+    qint32 m_lastMessageRequestId = 0;
     qint32 m_requestId = 0;
     SnmpOid m_lastOid;
     quint32 m_lastError = SNMPAPI_SUCCESS;

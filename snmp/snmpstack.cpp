@@ -476,6 +476,21 @@ bool decodeInto(const u_char *data, size_t length, netsnmp_pdu *pdu, SnmpMessage
     return true;
 }
 
+SnmpPdu pduFrom(const netsnmp_pdu *pdu)
+{
+    SnmpPdu r;
+    r.type = static_cast<quint32>(pdu->command);
+    r.requestId = static_cast<qint32>(pdu->reqid);
+    r.errorStatus = static_cast<qint32>(pdu->errstat);
+    r.errorIndex = static_cast<qint32>(pdu->errindex);
+    for (const netsnmp_variable_list *v = pdu->variables; v; v = v->next_variable) {
+        if (!v->name)
+            continue;
+        r.varbinds.push_back({oidFrom(v->name, v->name_length), valueFrom(v, nullptr)});
+    }
+    return r;
+}
+
 bool addVarBind(netsnmp_pdu *pdu, const SnmpVarBind &vb, quint32 *error)
 {
     if (!SnmpOidIsEncodable(vb.oid)) {
@@ -550,7 +565,8 @@ bool addVarBind(netsnmp_pdu *pdu, const SnmpVarBind &vb, quint32 *error)
 
 netsnmp_pdu *makePdu(const SnmpMessage &message, quint32 *error)
 {
-    if (message.version != SNMP_VERSION_V1 && message.version != SNMP_VERSION_V2C) {
+    if (message.version != SNMP_VERSION_V1 && message.version != SNMP_VERSION_V2C
+        && message.version != SNMP_VERSION_V3) {
         *error = SNMPAPI_OPERATION_INVALID;
         return nullptr;
     }
@@ -561,6 +577,19 @@ netsnmp_pdu *makePdu(const SnmpMessage &message, quint32 *error)
         return nullptr;
     }
     pdu->version = message.version;
+    if (message.version == SNMP_VERSION_V3) {
+        // user, level, keys and context come from the session when sent
+        pdu->reqid = in.requestId;
+        pdu->errstat = in.errorStatus;
+        pdu->errindex = in.errorIndex;
+        for (const SnmpVarBind &vb : in.varbinds) {
+            if (!addVarBind(pdu, vb, error)) {
+                snmp_free_pdu(pdu);
+                return nullptr;
+            }
+        }
+        return pdu;
+    }
     pdu->community = static_cast<u_char *>(malloc(static_cast<size_t>(message.community.size()) + 1));
     if (!pdu->community) {
         snmp_free_pdu(pdu);

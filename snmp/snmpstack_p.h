@@ -18,6 +18,10 @@ namespace SnmpInternal {
 // caller) and `out` (the value form). False for anything not decodable.
 bool decodeInto(const u_char *data, size_t length, netsnmp_pdu *pdu, SnmpMessage &out);
 
+// The value form of a PDU that net-snmp decoded itself (SNMPv3, where the
+// security model has to read the message).
+SnmpPdu pduFrom(const netsnmp_pdu *pdu);
+
 // A net-snmp PDU with the message's fields and variables; nullptr with
 // *error set on failure. Free with snmp_free_pdu.
 netsnmp_pdu *makePdu(const SnmpMessage &message, quint32 *error);

@@ -10,6 +10,7 @@
 
 #include "snmptypes.h"
 
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
@@ -46,6 +47,8 @@ struct SnmpTarget
 
     friend bool operator==(const SnmpTarget &, const SnmpTarget &) = default;
 };
+
+Q_DECLARE_METATYPE(SnmpTarget)
 
 // net-snmp refuses shorter passphrases when it derives the keys.
 constexpr int kSnmpMinPassphraseLength = 8;

@@ -368,9 +368,9 @@ private slots:
         row("timeticks one day", ticks(kDay), "1 day 00h:00m:00s.00th");
         row("timeticks below a day", ticks(kDay - 1), "0 days 23h:59m:59s.99th");
         row("timeticks max", ticks(4294967295u), "497 days 02h:27m:52s.95th");
-        row("counter64 zero", SnmpValue::counter(0), "0.0 (hex)");
-        row("counter64 halves", SnmpValue::counter(0x1000000ffULL), "1.ff (hex)");
-        row("counter64 max", SnmpValue::counter(~0ULL), "ffffffff.ffffffff (hex)");
+        row("counter64 zero", SnmpValue::counter(0), "0");
+        row("counter64 above 2^32", SnmpValue::counter(0x1000000ffULL), "4294967551");
+        row("counter64 max", SnmpValue::counter(~0ULL), "18446744073709551615");
         row("octets empty", octets({}), "(zero-length)");
         row("octets tab is binary", octets("a\tb"), "61.09.62 (hex)");
         row("octets binary", octets("\x00\x1a\xff"_ba), "00.1a.ff (hex)");
@@ -390,7 +390,8 @@ private slots:
         row("oid", SnmpValue::objectId({1, 3, 6, 1, 4294967295u}), "1.3.6.1.4294967295");
         row("oid empty", SnmpValue::objectId({}), QString());
         row("null", SnmpValue(), "NULL");
-        row("nosuchinstance", SnmpValue::bytes(0x81, {}), "NOSUCHINSTANCE");
+        row("nosuchinstance", SnmpValue::bytes(0x81, {}), "noSuchInstance");
+        row("endofmibview", SnmpValue::bytes(0x82, {}), "endOfMibView");
         for (quint32 syntax : {0x00u, 0x07u, 0x48u, 0x83u})
             row(qPrintable(u"unknown 0x%1"_s.arg(syntax, 2, 16, QLatin1Char('0'))), SnmpValue::bytes(syntax, "x"),
                 kUntouched);
@@ -403,7 +404,7 @@ private slots:
         static const std::map<quint32, QString> labels{
             {0x02, u"(int,int32)"_s}, {0x03, u"(bits)"_s}, {0x04, u"(octets)"_s}, {0x05, u"(null)"_s},
             {0x06, u"(oid)"_s}, {0x40, u"(ipaddr)"_s}, {0x41, u"(cntr32)"_s}, {0x43, u"(timeticks)"_s},
-            {0x44, u"(opaque)"_s}, {0x46, u"(cntr64)"_s}, {0x81, u"(nosuchinstance)"_s}};
+            {0x44, u"(opaque)"_s}, {0x46, u"(cntr64)"_s}, {0x81, u"(nosuchinstance)"_s}, {0x82, u"(endofmibview)"_s}};
         QString out = kUntouched;
         QCOMPARE(ValueToText(value, out), text == kUntouched ? 0 : 1);
         QCOMPARE(out, text);

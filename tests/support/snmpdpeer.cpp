@@ -31,6 +31,21 @@ QString Snmpd::start(const QString &workDir, quint16 port, bool ipv6)
                "view    writable included .1.3.6.1.2.1.1.6\n"
                "access  rwgroup \"\" any noauth exact all writable none\n"
                "dontLogTCPWrappersConnects yes\n");
+    // SNMPv3 users: one per security level, and DES where this net-snmp has it
+    const QByteArray v3 = QStringLiteral(
+        "createUser %1 SHA-256 \"%2\" AES \"%3\"\n"
+        "createUser %4 SHA \"%5\"\n"
+        "createUser %6\n"
+        "group v3rw usm %1\n"
+        "access v3rw \"\" usm priv exact all writable none\n"
+        "rouser %4 auth\n"
+        "rouser %6 noauth\n")
+        .arg(QLatin1String(kV3PrivUser), QLatin1String(kV3AuthPass), QLatin1String(kV3PrivPass),
+             QLatin1String(kV3AuthUser), QLatin1String(kV3AuthPass), QLatin1String(kV3NoAuthUser)).toLatin1();
+    conf.write(v3);
+    conf.write(QStringLiteral("createUser %1 MD5 \"%2\" DES \"%3\"\nrouser %1 priv\n")
+                   .arg(QLatin1String(kV3DesUser), QLatin1String(kV3AuthPass), QLatin1String(kV3PrivPass))
+                   .toLatin1());
     conf.close();
     QProcessEnvironment env = isolatedEnvironment(dir + QStringLiteral("/env"));
     env.insert(QStringLiteral("SNMP_PERSISTENT_DIR"), dir + QStringLiteral("/persist"));

@@ -3,13 +3,23 @@
 // net-snmp's snmpd as the agent of a test: on 127.0.0.1 (and ::1 when asked)
 // at a free port, with a private configuration and state folder. Community
 // "public" reads everything; "private" may also write sysContact, sysName
-// and sysLocation; any other community gets no answer.
+// and sysLocation; any other community gets no answer. SNMPv3 users:
+// kV3PrivUser (SHA-256/AES-128, authPriv, may write like "private"),
+// kV3DesUser (MD5/DES, authPriv, reads), kV3AuthUser (SHA-1, authNoPriv,
+// reads) and kV3NoAuthUser (noAuthNoPriv, reads).
 
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
 namespace TestSupport {
+
+inline constexpr char kV3PrivUser[] = "orvsha256";
+inline constexpr char kV3DesUser[] = "orvmd5des";
+inline constexpr char kV3AuthUser[] = "orvsha1";
+inline constexpr char kV3NoAuthUser[] = "orvnoauth";
+inline constexpr char kV3AuthPass[] = "auth-pass-8x";
+inline constexpr char kV3PrivPass[] = "priv-pass-8x";
 
 class Snmpd
 {

@@ -1,0 +1,294 @@
+// The walk engine against a real snmpd: GET NEXT and GETBULK walks through
+// SNMPv1, v2c and every SNMPv3 security level, compared with what net-snmp's
+// own tools list; the named SNMPv3 failures; halving on tooBig from a small
+// agent that refuses large answers.
+
+#include "snmpdpeer.h"
+#include "snmprender.h"
+#include "snmpstack.h"
+#include "snmpwalker.h"
+#include "testsupport.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QUdpSocket>
+
+using namespace Qt::StringLiterals;
+using namespace TestSupport;
+
+namespace {
+
+struct WalkResult
+{
+    SnmpWalker::End end = SnmpWalker::End::Stopped;
+    QString message;
+    QStringList lines; // "OID = value" as snmpbulkwalk -On -Oqv... see toolLines
+    int requests = 0;
+};
+
+WalkResult runWalk(SnmpWalker &walker, const SnmpTarget &target, const QString &oid, SnmpWalker::Options options,
+                   bool get = false)
+{
+    WalkResult result;
+    QObject context;
+    QObject::connect(&walker, &SnmpWalker::variablesReceived, &context, [&](const SnmpVarList &vars) {
+        for (const SnmpVarBind &vb : vars)
+            result.lines << OidToText(vb.oid);
+    });
+    QObject::connect(&walker, &SnmpWalker::requestSent, &context, [&] { ++result.requests; });
+    QSignalSpy finished(&walker, &SnmpWalker::finished);
+    if (get)
+        walker.get(target, oid, options);
+    else
+        walker.walk(target, oid, options);
+    if (finished.isEmpty())
+        finished.wait(60000);
+    if (!finished.isEmpty()) {
+        result.end = finished.first().at(0).value<SnmpWalker::End>();
+        result.message = finished.first().at(1).toString();
+    }
+    return result;
+}
+
+SnmpTarget v3(const char *user, SnmpSecurityLevel level, SnmpAuthProtocol auth = SnmpAuthProtocol::SHA256,
+              SnmpPrivProtocol priv = SnmpPrivProtocol::AES128, const char *authPass = kV3AuthPass,
+              const char *privPass = kV3PrivPass)
+{
+    SnmpTarget t;
+    t.host = u"127.0.0.1"_s;
+    t.version = SNMP_VERSION_V3;
+    t.usm.userName = QString::fromLatin1(user);
+    t.usm.level = level;
+    t.usm.authProtocol = auth;
+    t.usm.privProtocol = priv;
+    t.usm.authPassphrase = QString::fromLatin1(authPass);
+    t.usm.privPassphrase = QString::fromLatin1(privPass);
+    return t;
+}
+
+} // namespace
+
+class TestSnmpWalker : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    Snmpd m_agent;
+    quint16 m_port = 0;
+
+    SnmpTarget at(SnmpTarget t) const
+    {
+        t.port = m_port;
+        return t;
+    }
+
+    // The OIDs net-snmp's own walker lists for the same subtree.
+    QStringList toolOids(const QStringList &credentials, const QString &oid, bool bulk)
+    {
+        QStringList args = credentials;
+        args << u"-On"_s << u"-Oq"_s << u"-t"_s << u"5"_s << u"-r"_s << u"0"_s;
+        if (bulk)
+            args << u"-Cr25"_s;
+        args << u"127.0.0.1:%1"_s.arg(m_port) << oid;
+        const ToolResult r = runSnmpTool(bulk ? u"snmpbulkwalk"_s : u"snmpwalk"_s, args, m_dir.path());
+        QStringList oids;
+        for (const QString &line : r.output.split(u'\n', Qt::SkipEmptyParts)) {
+            const QString first = line.section(u' ', 0, 0);
+            if (first.startsWith(u'.'))
+                oids << first.mid(1);
+        }
+        return oids;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        SnmpStartup();
+        m_port = freeUdpPort();
+        const QString failure = m_agent.start(m_dir.path(), m_port);
+        if (!failure.isEmpty())
+            QSKIP(qPrintable(failure));
+    }
+    void cleanupTestCase()
+    {
+        m_agent.stop();
+        SnmpCleanup();
+    }
+
+    // Every version and level lists exactly what net-snmp's tools list.
+    void walkEqualsTools_data()
+    {
+        QTest::addColumn<SnmpTarget>("target");
+        QTest::addColumn<QStringList>("credentials");
+        QTest::addColumn<QString>("oid");
+        SnmpTarget v1;
+        v1.host = u"127.0.0.1"_s;
+        v1.community = u"public"_s;
+        SnmpTarget v2 = v1;
+        v2.version = SNMP_VERSION_V2C;
+        const QString pass = QString::fromLatin1(kV3AuthPass);
+        const QString priv = QString::fromLatin1(kV3PrivPass);
+        row("v1 GET NEXT, system", v1, QStringList{u"-v1"_s, u"-cpublic"_s}, u"1.3.6.1.2.1.1."_s);
+        row("v2c GETBULK, ifXTable (Counter64)", v2, QStringList{u"-v2c"_s, u"-cpublic"_s}, u"1.3.6.1.2.1.31.1.1"_s);
+        row("v3 SHA-256/AES authPriv, mib-2", v3(kV3PrivUser, SnmpSecurityLevel::AuthPriv),
+            QStringList{u"-v3"_s, u"-l"_s, u"authPriv"_s, u"-u"_s, QString::fromLatin1(kV3PrivUser), u"-a"_s,
+                        u"SHA-256"_s, u"-A"_s, pass, u"-x"_s, u"AES"_s, u"-X"_s, priv},
+            u"1.3.6.1.2.1"_s);
+        if (snmpPrivProtocolSupported(SnmpPrivProtocol::DES))
+            row("v3 MD5/DES authPriv, system",
+                v3(kV3DesUser, SnmpSecurityLevel::AuthPriv, SnmpAuthProtocol::MD5, SnmpPrivProtocol::DES),
+                QStringList{u"-v3"_s, u"-l"_s, u"authPriv"_s, u"-u"_s, QString::fromLatin1(kV3DesUser), u"-a"_s,
+                            u"MD5"_s, u"-A"_s, pass, u"-x"_s, u"DES"_s, u"-X"_s, priv},
+                u"1.3.6.1.2.1.1"_s);
+        row("v3 SHA-1 authNoPriv, system", v3(kV3AuthUser, SnmpSecurityLevel::AuthNoPriv, SnmpAuthProtocol::SHA1),
+            QStringList{u"-v3"_s, u"-l"_s, u"authNoPriv"_s, u"-u"_s, QString::fromLatin1(kV3AuthUser), u"-a"_s,
+                        u"SHA"_s, u"-A"_s, pass},
+            u"1.3.6.1.2.1.1"_s);
+        row("v3 noAuthNoPriv, system", v3(kV3NoAuthUser, SnmpSecurityLevel::NoAuthNoPriv),
+            QStringList{u"-v3"_s, u"-l"_s, u"noAuthNoPriv"_s, u"-u"_s, QString::fromLatin1(kV3NoAuthUser)},
+            u"1.3.6.1.2.1.1"_s);
+    }
+    void walkEqualsTools()
+    {
+        QFETCH(SnmpTarget, target);
+        QFETCH(QStringList, credentials);
+        QFETCH(QString, oid);
+        SnmpWalker walker;
+        const WalkResult walked = runWalk(walker, at(target), oid, {});
+        QVERIFY2(walked.message.isEmpty(), qPrintable(walked.message));
+        QString plain = oid;
+        if (plain.endsWith(u'.'))
+            plain.chop(1);
+        const QStringList expected = toolOids(credentials, plain, target.version != SNMP_VERSION_V1);
+        QVERIFY(expected.size() > 5);
+        QCOMPARE(walked.lines, expected);
+        if (target.version != SNMP_VERSION_V1) // 25 a request, not one
+            QVERIFY2(walked.requests <= expected.size() / 25 + 2, qPrintable(QString::number(walked.requests)));
+    }
+
+    // Wrong passphrase, unknown user, a level the user does not have: each
+    // says what to check, none is a bare timeout.
+    void v3FailuresAreNamed_data()
+    {
+        QTest::addColumn<SnmpTarget>("target");
+        QTest::addColumn<QString>("says");
+        row("wrong authentication passphrase",
+            v3(kV3PrivUser, SnmpSecurityLevel::AuthPriv, SnmpAuthProtocol::SHA256, SnmpPrivProtocol::AES128,
+               "not-the-pass"),
+            u"authentication passphrase"_s);
+        row("unknown user", v3("nobody-here", SnmpSecurityLevel::NoAuthNoPriv), u"does not know the user"_s);
+        row("level the user lacks", v3(kV3AuthUser, SnmpSecurityLevel::AuthPriv, SnmpAuthProtocol::SHA1),
+            u"security level"_s);
+        row("wrong privacy passphrase",
+            v3(kV3PrivUser, SnmpSecurityLevel::AuthPriv, SnmpAuthProtocol::SHA256, SnmpPrivProtocol::AES128,
+               kV3AuthPass, "not-the-priv"),
+            u"privacy passphrase"_s);
+    }
+    void v3FailuresAreNamed()
+    {
+        QFETCH(SnmpTarget, target);
+        QFETCH(QString, says);
+        SnmpWalker walker;
+        SnmpWalker::Options options;
+        options.timeoutMs = 2000;
+        const WalkResult r = runWalk(walker, at(target), u"1.3.6.1.2.1.1.1.0"_s, options, true);
+        QVERIFY2(r.message.contains(says), qPrintable(r.message));
+        QVERIFY(r.message.contains(target.usm.userName));
+        // the secrets are never part of what the user is shown
+        QVERIFY(!r.message.contains(target.usm.authPassphrase));
+        QVERIFY(!r.message.contains(target.usm.privPassphrase));
+        // and the right credentials still work afterwards
+        const WalkResult ok = runWalk(walker, at(v3(kV3PrivUser, SnmpSecurityLevel::AuthPriv)),
+                                      u"1.3.6.1.2.1.1.1.0"_s, options, true);
+        QCOMPARE(ok.end, SnmpWalker::End::Completed);
+        QCOMPARE(ok.lines, QStringList{u"1.3.6.1.2.1.1.1.0"_s});
+    }
+
+    void exceptionsAndHosts_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("oid");
+        QTest::addColumn<QString>("says");
+        row("v2c GET of a missing object", u"127.0.0.1"_s, u"1.3.6.1.2.1.1.99.0"_s, u""_s);
+        row("unknown host", u"no-such-host.invalid"_s, u"1.3.6.1.2.1.1.1.0"_s, u"Host not found: no-such-host.invalid"_s);
+    }
+    void exceptionsAndHosts()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, oid);
+        QFETCH(QString, says);
+        SnmpTarget target;
+        target.host = host;
+        target.port = m_port;
+        target.version = SNMP_VERSION_V2C;
+        target.community = u"public"_s;
+        SnmpWalker walker;
+        SnmpVarList got;
+        connect(&walker, &SnmpWalker::variablesReceived, this, [&](const SnmpVarList &v) { got = v; });
+        const WalkResult r = runWalk(walker, target, oid, {}, true);
+        QCOMPARE(r.message, says);
+        if (says.isEmpty()) {
+            QCOMPARE(got.size(), size_t(1));
+            QCOMPARE(ValueToText(got.front().value), u"noSuchObject"_s);
+        }
+    }
+
+    // A small agent that answers tooBig to any GETBULK asking for more than
+    // four: the walk halves 25 -> 12 -> 6 -> 3 and goes on with 3.
+    void tooBigHalves()
+    {
+        QUdpSocket fake;
+        QVERIFY(fake.bind(QHostAddress::LocalHost, 0));
+        const SnmpOid root{1, 3, 6, 1, 4, 1, 99999};
+        constexpr int kObjects = 10;
+        QList<int> asked;
+        connect(&fake, &QUdpSocket::readyRead, this, [&] {
+            while (fake.hasPendingDatagrams()) {
+                QHostAddress from;
+                quint16 port = 0;
+                QByteArray datagram(int(fake.pendingDatagramSize()), Qt::Uninitialized);
+                fake.readDatagram(datagram.data(), datagram.size(), &from, &port);
+                const auto message = SnmpDecodeMessage(datagram);
+                if (!message || message->pdu.type != SNMP_PDU_GETBULK)
+                    continue;
+                SnmpMessage answer = *message;
+                answer.pdu.type = SNMP_PDU_RESPONSE;
+                const int repetitions = message->pdu.errorIndex;
+                asked << repetitions;
+                answer.pdu.errorStatus = 0;
+                answer.pdu.errorIndex = 0;
+                if (repetitions > 4) {
+                    answer.pdu.errorStatus = 1; // tooBig
+                } else {
+                    answer.pdu.varbinds.clear();
+                    SnmpOid next = message->pdu.varbinds.front().oid;
+                    for (int i = 0; i < repetitions; ++i) {
+                        quint32 n = next.startsWith(root) && next.size() > root.size() ? next.ids[root.size()] + 1 : 1;
+                        next = root;
+                        next.ids.push_back(n);
+                        if (n > kObjects)
+                            answer.pdu.varbinds.push_back({{1, 3, 6, 1, 4, 1, 100000}, SnmpValue::integer(0)});
+                        else
+                            answer.pdu.varbinds.push_back({next, SnmpValue::integer(qint32(n))});
+                    }
+                }
+                fake.writeDatagram(SnmpEncodeMessage(answer), from, port);
+            }
+        });
+        SnmpTarget target;
+        target.host = u"127.0.0.1"_s;
+        target.port = fake.localPort();
+        target.version = SNMP_VERSION_V2C;
+        target.community = u"public"_s;
+        SnmpWalker walker;
+        const WalkResult r = runWalk(walker, target, root.toString(), {});
+        QCOMPARE(r.end, SnmpWalker::End::Completed);
+        QCOMPARE(r.lines.size(), kObjects);
+        QCOMPARE(asked.mid(0, 4), (QList<int>{25, 12, 6, 3}));
+        QVERIFY(std::all_of(asked.begin() + 4, asked.end(), [](int n) { return n == 3; }));
+        QCOMPARE(walker.maxRepetitions(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSnmpWalker)
+#include "tst_snmpwalker.moc"
