@@ -7,6 +7,7 @@
 #include "reportlistctrl.h"
 #include "snmprender.h"
 #include "snmpstack.h"
+#include "snmpwalker.h"
 #include "walklog.h"
 #include "xmlread.h"
 
@@ -65,50 +66,17 @@ const ColumnSpec kColumns[CMibWalkDlg::ColumnCount] = {
     {QT_TRANSLATE_NOOP("CMibWalkDlg", "Description"), Qt::AlignLeft, 620},
 };
 
-// The OID as the stack parses it: the field's default "1.3.6.1." ends in a
-// dot that names no component.
-QString requestOidText(const QString &oid)
-{
-    const QString text = oid.trimmed();
-    return text.endsWith(u'.') ? text.chopped(1) : text;
-}
-
-// The components of an OID text, each the number its leading digits give.
-std::vector<quint64> oidComponents(const QString &text)
-{
-    std::vector<quint64> out;
-    QStringView rest(text);
-    if (rest.startsWith(u'.'))
-        rest = rest.mid(1); // ".1.3.6.1" as net-snmp writes it: the stack takes it too
-    if (rest.endsWith(u'.'))
-        rest.chop(1); // a final "." adds no component
-    if (rest.isEmpty())
-        return out;
-    for (QStringView part : rest.split(u'.')) {
-        quint64 value = 0;
-        for (QChar c : part) {
-            if (c < u'0' || c > u'9')
-                break;
-            // saturate: a number too long to hold still differs from any
-            // sub-identifier an agent can send
-            value = value > (std::numeric_limits<quint64>::max() - 9) / 10 ? std::numeric_limits<quint64>::max()
-                                                                              : value * 10 + (c.unicode() - u'0');
-        }
-        out.push_back(value);
-    }
-    return out;
-}
-
 } // namespace
 
 CMibWalkDlg::CMibWalkDlg(QWidget *parent)
     : QDialog(parent), m_strOid(kDefaultOid), m_strCommunity(kDefaultCommunity)
 {
-    m_nextRequestTimer.setSingleShot(true);
-    m_nextRequestTimer.setInterval(kNextRequestDelayMs);
-    m_requestTimeoutTimer.setSingleShot(true);
-    connect(&m_nextRequestTimer, &QTimer::timeout, this, &CMibWalkDlg::OnNextRequestTimer);
-    connect(&m_requestTimeoutTimer, &QTimer::timeout, this, &CMibWalkDlg::OnRequestTimeout);
+    m_pWalker = new SnmpWalker(this);
+    connect(m_pWalker, &SnmpWalker::requestSent, this,
+            [this](SnmpNotifyCode kind, const SnmpOid &oid) { WriteLog(OidToText(oid), kind); });
+    connect(m_pWalker, &SnmpWalker::variablesReceived, this, &CMibWalkDlg::onVariables);
+    connect(m_pWalker, &SnmpWalker::emptyAnswer, this, &CMibWalkDlg::AddNoDataRow);
+    connect(m_pWalker, &SnmpWalker::finished, this, &CMibWalkDlg::onWalkFinished);
 }
 
 CMibWalkDlg::~CMibWalkDlg()
@@ -116,10 +84,9 @@ CMibWalkDlg::~CMibWalkDlg()
     for (CMonitorWnd *monitor : m_lstMonitors)
         delete monitor;
     m_lstMonitors.clear();
-    m_nextRequestTimer.stop();
-    m_requestTimeoutTimer.stop();
-    if (m_pSession)
-        m_pSession->Close();
+    // no finished() into a half-destroyed dialog
+    disconnect(m_pWalker, nullptr, this, nullptr);
+    m_pWalker->stop();
     m_pLogFile.reset();
     if (m_pList)
         ClearResults();
@@ -139,13 +106,10 @@ bool CMibWalkDlg::Create()
     m_balloon.SetTipFont(tr("Verdana"), 12, 0, false, false);
     m_pList->SetBalloon(&m_balloon);
 
-    m_pSession = new CSnmpSession(this);
-    connect(m_pSession, &CSnmpSession::snmpNotify, this, &CMibWalkDlg::OnSessionEvent);
-
     for (int i = 0; i < ColumnCount; ++i)
         m_pList->InsertColumn(i, tr(kColumns[i].heading), kColumns[i].alignment, kColumns[i].width);
 
-    if (!m_pSession->Initialise())
+    if (!SnmpIsStarted())
         showMessage(tr("WinSNMP SNMP Open error!"));
 
     m_pOidField->CreateDropDown(0, kDropDownHeight, m_pReader ? m_pReader->getMIBTable() : nullptr);
@@ -327,35 +291,46 @@ void CMibWalkDlg::OnGetNext()
     // single Get (which would otherwise start a walk beside the outstanding
     // request), whatever the fields hold by now.
     if (m_bBusy) {
-        StopRequest();
+        m_pWalker->stop();
         setCaption(m_strDevice, false);
         return;
     }
+    startRequest(true);
+}
 
+void CMibWalkDlg::OnGet()
+{
+    if (m_bBusy)
+        return; // the button is disabled meanwhile
+    startRequest(false);
+}
+
+void CMibWalkDlg::startRequest(bool walk)
+{
     UpdateData();
     m_strStartOid = m_strOid;
     const QString device = m_pDeviceCombo->currentText();
-    m_strCurrentOid = m_strStartOid;
-    m_bPaused = false;
     if (!device.isEmpty())
         AddDevice(device, QString());
-    setCaption(device, false);
-
+    if (walk)
+        setCaption(device, false);
+    else
+        ClearResults();
     if (!requestFieldsFilled(device))
         return;
 
     m_strDevice = device;
-    m_bWalking = true;
     ClearResults();
     m_nRowCounter = 0;
-    if (!m_pSession->Open(device, m_strCommunity)) {
-        // nothing would ever be outstanding: stay idle and say why
-        m_bWalking = false;
-        showMessage(SnmpErrorText(SnmpGetLastError(m_pSession)));
-        return;
-    }
-    m_bAwaitingReply = m_pSession->SendRequest(requestOidText(m_strStartOid), SNMP_PDU_GETNEXT) == 1;
+    SnmpWalker::Options options;
+    options.timeoutMs = m_nTimeout * kMsPerSecond;
+    options.nextRequestDelayMs = m_nextRequestDelayMs;
+    // busy before the walker starts: a failure to start ends the run at once
     SetBusy(true);
+    if (walk)
+        m_pWalker->walk(targetFromFields(device), m_strStartOid, options);
+    else
+        m_pWalker->get(targetFromFields(device), m_strStartOid, options);
 }
 
 bool CMibWalkDlg::requestFieldsFilled(const QString &device)
@@ -371,29 +346,29 @@ bool CMibWalkDlg::requestFieldsFilled(const QString &device)
     return true;
 }
 
-void CMibWalkDlg::OnGet()
+SnmpTarget CMibWalkDlg::targetFromFields(const QString &device) const
 {
-    if (m_bBusy)
-        return; // the button is disabled meanwhile
-    UpdateData();
-    m_strStartOid = m_strOid;
-    const QString device = m_pDeviceCombo->currentText();
-    if (!device.isEmpty())
-        AddDevice(device, QString());
-    ClearResults();
-    m_strCurrentOid = m_strStartOid;
+    SnmpTarget target;
+    target.host = device;
+    target.community = m_strCommunity;
+    return target;
+}
 
-    if (!requestFieldsFilled(device))
+void CMibWalkDlg::onVariables(const SnmpVarList &variables)
+{
+    for (const SnmpVarBind &variable : variables)
+        AddResultRow(variable);
+}
+
+void CMibWalkDlg::onWalkFinished(SnmpWalker::End end, const QString &message)
+{
+    if (!m_bBusy)
         return;
-
-    m_strDevice = device;
-    if (!m_pSession->Open(device, m_strCommunity)) {
-        showMessage(SnmpErrorText(SnmpGetLastError(m_pSession)));
+    if (end != SnmpWalker::End::Stopped && !message.isEmpty()) {
+        EndWithMessage(message);
         return;
     }
-    m_nRowCounter = 0;
-    m_pSession->SendRequest(requestOidText(m_strStartOid), SNMP_PDU_GET);
-    SetBusy(true);
+    SetBusy(false);
 }
 
 void CMibWalkDlg::OnClose()
@@ -426,22 +401,13 @@ void CMibWalkDlg::SetBusy(bool busy)
     }
 }
 
-void CMibWalkDlg::StopRequest()
-{
-    m_nextRequestTimer.stop();
-    m_requestTimeoutTimer.stop();
-    m_pSession->Close();
-    m_bWalking = false;
-    m_bAwaitingReply = false;
-    SetBusy(false);
-}
-
 void CMibWalkDlg::EndWithMessage(const QString &text)
 {
     WriteLog(text, SNMPN_RECEIVED);
     // Idle before the message box: its event loop must not meet a late
     // answer or a timer of a run that has ended.
-    StopRequest();
+    m_pWalker->stop();
+    SetBusy(false);
     showMessage(text);
 }
 
@@ -457,79 +423,6 @@ void CMibWalkDlg::showMessage(const QString &text)
     body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QMessageBox box(QMessageBox::NoIcon, tr("Orvelle"), body, QMessageBox::Ok, this);
     box.exec();
-}
-
-void CMibWalkDlg::OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload)
-{
-    // Notifications are queued: one may come after the run it belongs to
-    // was stopped.
-    if (!m_bBusy)
-        return;
-    switch (code) {
-    case SNMPN_GET_SENT:
-    case SNMPN_GETNEXT_SENT:
-        WriteLog(OidToText(payload.oid), code);
-        m_requestTimeoutTimer.start(m_nTimeout * kMsPerSecond);
-        break;
-    case SNMPN_RECEIVED: {
-        if (payload.received.pdu.requestId != m_pSession->requestId())
-            return; // the answer to an earlier request
-        m_requestTimeoutTimer.stop();
-        m_bAwaitingReply = false;
-        const int count = ProcessResponse(payload.received.pdu);
-        if (count < 0)
-            return; // the response ended the run
-        if (m_bWalking) {
-            if (IsInSubtree(m_strStartOid, m_strCurrentOid) && count > 0) {
-                if (!m_bPaused)
-                    m_nextRequestTimer.start();
-            } else {
-                m_bWalking = false;
-            }
-        }
-        if (!m_bWalking) {
-            m_pSession->Close();
-            SetBusy(false);
-        }
-        break;
-    }
-    case SNMPN_RECV_ERROR:
-    case SNMPN_SEND_ERROR:
-        EndWithMessage(SnmpErrorText(payload.error));
-        break;
-    default:
-        break;
-    }
-}
-
-int CMibWalkDlg::ProcessResponse(const SnmpPdu &pdu)
-{
-    if (pdu.errorStatus != 0) {
-        EndWithMessage(tr("\nReceived an error SNMP data from remote agent: %1 (%2)\r\noid '%3'")
-                           .arg(ErrorStatusText(pdu.errorStatus), QString::number(pdu.errorStatus), m_strCurrentOid));
-        return -1;
-    }
-    const int count = static_cast<int>(pdu.varbinds.size());
-    if (count <= 0)
-        AddNoDataRow();
-    for (const SnmpVarBind &variable : pdu.varbinds) {
-        if (m_bWalking) {
-            const QString returned = OidToText(variable.oid);
-            // An agent that does not move forward would be asked the same
-            // question for ever.
-            const SnmpOid &asked = m_pSession->lastRequestedOid();
-            if (IsInSubtree(m_strStartOid, returned) && variable.oid <= asked) {
-                EndWithMessage(tr("The agent answered GET NEXT for %1 with %2, which does not follow it: "
-                                  "the walk stops here.")
-                                   .arg(OidToText(asked), returned));
-                return -1;
-            }
-            m_strCurrentOid = returned;
-        }
-        if (IsInSubtree(m_strStartOid, m_strCurrentOid))
-            AddResultRow(variable);
-    }
-    return count;
 }
 
 void CMibWalkDlg::AddResultRow(const SnmpVarBind &variable)
@@ -557,7 +450,7 @@ void CMibWalkDlg::AddNoDataRow()
 {
     const QString text = tr("No data is available");
     WriteLog(text, SNMPN_RECEIVED);
-    const int row = m_pList->InsertItem(m_pList->GetItemCount(), m_strCurrentOid);
+    const int row = m_pList->InsertItem(m_pList->GetItemCount(), m_pWalker->currentOidText());
     m_pList->SetItem(row, ColName, QString());
     m_pList->SetItem(row, ColValue, text);
     ++m_nRowCounter;
@@ -574,33 +467,6 @@ void CMibWalkDlg::ClearResults()
 {
     while (m_pList->GetItemCount() > 0)
         m_pList->DeleteItem(0);
-}
-
-void CMibWalkDlg::SendNext()
-{
-    m_bAwaitingReply = m_pSession->SendRequest(requestOidText(m_strCurrentOid), SNMP_PDU_GETNEXT) == 1;
-}
-
-void CMibWalkDlg::OnNextRequestTimer()
-{
-    // paused after this request was scheduled: it waits for the resume
-    if (!m_bWalking || m_bPaused)
-        return;
-    SendNext();
-}
-
-void CMibWalkDlg::OnRequestTimeout()
-{
-    EndWithMessage(tr("SNMP request timeout! oid '%1'").arg(m_strCurrentOid));
-}
-
-bool CMibWalkDlg::IsInSubtree(const QString &start, const QString &returned)
-{
-    const std::vector<quint64> prefix = oidComponents(start);
-    const std::vector<quint64> oid = oidComponents(returned);
-    if (oid.size() < prefix.size())
-        return false;
-    return std::equal(prefix.begin(), prefix.end(), oid.begin());
 }
 
 void CMibWalkDlg::OnOidSelected(const OidTreeItem *item)
@@ -641,17 +507,13 @@ bool CMibWalkDlg::eventFilter(QObject *watched, QEvent *event)
 
 void CMibWalkDlg::OnListClick()
 {
-    if (!m_bWalking)
+    if (!m_pWalker->isWalking())
         return;
-    if (m_bPaused) {
-        m_bPaused = false;
-        // With the answer to the last request still to come, that answer
-        // schedules the next request; a second one now would walk twice.
-        if (!m_bAwaitingReply)
-            m_nextRequestTimer.start();
+    if (m_pWalker->isPaused()) {
+        m_pWalker->resume();
         setCaption(m_pDeviceCombo->currentText(), false);
     } else {
-        m_bPaused = true;
+        m_pWalker->pause();
         setCaption(m_pDeviceCombo->currentText(), true);
     }
 }

@@ -14,10 +14,8 @@
 // The main view creates one, hands it the MIB reader, its settings and the
 // run's device list, and calls Create() once at start; the dialog then lives
 // hidden until the view's MIB Walk command shows it. Hiding does not stop a
-// walk. Everything runs on the GUI thread: the session's notifications
-// arrive queued, like the posted messages of a dialog, and two single-shot
-// timers drive the walk (the next request shortly after an answer inside the
-// subtree; the response timeout).
+// walk. The requests themselves are an SnmpWalker's: the dialog hands it the
+// fields, lists what it reports and shows how it ended.
 //
 //     auto *walk = new CMibWalkDlg(view);
 //     walk->m_pReader = reader; walk->m_pSettings = &settings; walk->m_pDevices = &devices;
@@ -26,7 +24,7 @@
 
 #include "balloonwnd.h"
 #include "devicelist.h"
-#include "snmpsession.h"
+#include "snmpwalker.h"
 
 #include <QDialog>
 #include <QString>
@@ -91,18 +89,9 @@ public:
     // dialog still opens (its requests then fail). Gives true.
     bool Create();
 
-    // True when `returned` lies in the subtree under `start`. Both are read
-    // as dot-separated components, each the number its leading digits give
-    // (0 when it starts with none); a final "." adds no component. Inside
-    // when `start` runs out first or together; outside at the first
-    // component that differs or when `returned` runs out first. So every
-    // OID beginning 1.3.6.1 is under "1.3.6.1.", and 1.3.6.10 is not under
-    // 1.3.6.1.
-    static bool IsInSubtree(const QString &start, const QString &returned);
-
     // State and controls, for the view and the tests.
-    bool isWalking() const { return m_bWalking; }
-    bool isPaused() const { return m_bPaused; }
+    bool isWalking() const { return m_pWalker->isWalking(); }
+    bool isPaused() const { return m_pWalker->isPaused(); }
     bool isBusy() const { return m_bBusy; }
     QComboBox *deviceCombo() const { return m_pDeviceCombo; }
     COidComboBox *oidField() const { return m_pOidField; }
@@ -114,14 +103,13 @@ public:
     QPushButton *getButton() const { return m_pGetButton; }
     QPushButton *closeButton() const { return m_pCloseButton; }
     CReportListCtrl *resultList() const { return m_pList; }
-    CSnmpSession *session() const { return m_pSession; }
+    CSnmpSession *session() const { return m_pWalker->session(); }
+    SnmpWalker *walker() const { return m_pWalker; }
     CBalloonWnd *balloon() { return &m_balloon; }
     QMenu *contextMenu() const { return m_pContextMenu; }
-    // The response timer runs while a request waits for its answer.
-    const QTimer &requestTimeoutTimer() const { return m_requestTimeoutTimer; }
     // Test and tuning hook: the pause between an answer and the next GET
     // NEXT (kNextRequestDelayMs unless changed).
-    void setNextRequestDelay(int ms) { m_nextRequestTimer.setInterval(ms); }
+    void setNextRequestDelay(int ms) { m_nextRequestDelayMs = ms; }
 
 public slots:
     void OnGetNext();
@@ -156,9 +144,11 @@ private:
     void AddDevice(const QString &name, const QString &second);
     DeviceList &devices();
 
-    void OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload);
-    void OnNextRequestTimer();
-    void OnRequestTimeout();
+    // Starts a GET or a walk from the fields.
+    void startRequest(bool walk);
+    SnmpTarget targetFromFields(const QString &device) const;
+    void onVariables(const SnmpVarList &variables);
+    void onWalkFinished(SnmpWalker::End end, const QString &message);
     void OnOidSelected(const OidTreeItem *item);
     void OnListClick();
     void OnListDoubleClick(const QPoint &position);
@@ -168,18 +158,13 @@ private:
     void OnObjectMonitoring();
     void OnMonitorNotify(int code, CMonitorWnd *window);
 
-    // Gives the number of variables, or -1 when the response ended the run.
-    int ProcessResponse(const SnmpPdu &pdu);
     void AddResultRow(const SnmpVarBind &variable);
     void AddNoDataRow();
     void TrimRows();
     void ClearResults();
     void SetBusy(bool busy);
-    // Ends the Get or walk: timers off, session closed, idle.
-    void StopRequest();
     // Logs `text` as a reply, ends the run, then tells the user.
     void EndWithMessage(const QString &text);
-    void SendNext();
     void WriteLog(const QString &text, SnmpNotifyCode kind);
     void showMessage(const QString &text);
     void setCaption(const QString &device, bool paused);
@@ -191,23 +176,15 @@ private:
     int m_nLogCount = kDefaultLogCount;
     QString m_strDevice;      // device of the running Get or walk
     QString m_strStartOid;
-    QString m_strCurrentOid;
-    bool m_bWalking = false;
-    bool m_bPaused = false;
     bool m_bBusy = false;
-    // A request of the walk has gone out and its answer has not come: a
-    // resume must not send a second one beside it.
-    bool m_bAwaitingReply = false;
     int m_nRowCounter = 0;
+    int m_nextRequestDelayMs = kNextRequestDelayMs;
 
-    CSnmpSession *m_pSession = nullptr;
+    SnmpWalker *m_pWalker = nullptr;
     std::unique_ptr<CWalkLog> m_pLogFile;
     QMenu *m_pContextMenu = nullptr;
     DeviceList m_ownDevices;
     bool m_bCreated = false;
-
-    QTimer m_nextRequestTimer;    // IDT_NEXT_REQUEST (10)
-    QTimer m_requestTimeoutTimer; // IDT_REQUEST_TIMEOUT (11)
 
     QWidget *m_pFields = nullptr;
     QComboBox *m_pDeviceCombo = nullptr;
