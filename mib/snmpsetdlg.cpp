@@ -85,11 +85,12 @@ QPushButton *CSnmpSetDlg::closeButton() const { return m_ui->closeButton; }
 
 void CSnmpSetDlg::OnInitDialog()
 {
-    m_pSession = new CSnmpSession(this);
-    connect(m_pSession, &CSnmpSession::snmpNotify, this, &CSnmpSetDlg::OnSessionEvent);
+    m_pRequest = new SnmpSetRequest(this);
+    connect(m_pRequest, &SnmpSetRequest::sent, this, &CSnmpSetDlg::onRequestSent);
+    connect(m_pRequest, &SnmpSetRequest::finished, this, &CSnmpSetDlg::onRequestFinished);
     // Told once the dialog is on screen; it stays usable, Submit then fails
     // with the stack's own error.
-    m_bInitFailed = !m_pSession->Initialise();
+    m_bInitFailed = !m_pRequest->initialise();
 
     m_ui->oid->CreateDropDown(0, kDropDownHeight, m_pReader ? m_pReader->getMIBTable() : nullptr);
     m_ui->oid->setEditText(m_strOid);
@@ -165,20 +166,20 @@ void CSnmpSetDlg::OnOidSelected(const OidTreeItem *item)
 void CSnmpSetDlg::OnOK()
 {
     const int entry = m_ui->syntax->currentIndex();
-    if (entry < 0 || entry >= SyntaxCount || !m_pSession)
+    // one request at a time (Return reaches here even while Submit is disabled)
+    if (entry < 0 || entry >= SyntaxCount || !m_pRequest || m_pRequest->isBusy())
         return;
     const QString oidText = m_ui->oid->currentText();
     const QString device = m_ui->device->currentText();
     const std::optional<SnmpValue> value = buildValue(entry, m_ui->value->text());
     if (!value)
         return;
-    m_pSession->Close();
     // An empty or unknown device is refused by the session at the send, an
-    // OID text that does not parse too: both come back as a send error.
-    if (m_pSession->Open(device, m_ui->community->text()))
-        m_pSession->SendRequest(oidText, SNMP_PDU_SET, *value);
+    // OID text that does not parse too: both come back as a failed request.
+    if (m_pRequest->start(device, m_ui->community->text(), oidText, *value))
+        m_ui->submitButton->setEnabled(false);
     else
-        showMessage(SnmpErrorText(SnmpGetLastError(m_pSession)));
+        showMessage(SnmpErrorText(SnmpGetLastError(m_pRequest->session())));
 }
 
 std::optional<SnmpValue> CSnmpSetDlg::buildValue(int entry, const QString &text)
@@ -260,36 +261,68 @@ std::optional<QByteArray> CSnmpSetDlg::ParseIpAddress(const QString &text)
     return bytes;
 }
 
-void CSnmpSetDlg::OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload)
+void CSnmpSetDlg::onRequestSent()
 {
-    // Only whether the request went out is told: the agent's answer (code 2)
-    // is not read, and a late one meets a closed session.
-    switch (code) {
-    case SNMPN_OTHER_SENT:
-        showMessage(tr("SNMP SET request has been sent."));
-        if (m_pSession)
-            m_pSession->Close();
-        break;
-    case SNMPN_RECV_ERROR:
-    case SNMPN_SEND_ERROR:
-        showMessage(SnmpErrorText(payload.error));
-        if (m_pSession)
-            m_pSession->Close();
-        break;
-    default:
+    // a progress line: the answer follows, or the timeout
+    appendStatusText(tr("SNMP SET request has been sent."));
+}
+
+void CSnmpSetDlg::onRequestFinished(const SnmpSetResult &result)
+{
+    m_ui->submitButton->setEnabled(true);
+    const QString text = resultText(result);
+    appendStatusText(text);
+    if (result.outcome != SnmpSetResult::Accepted)
+        showMessage(text);
+}
+
+QString CSnmpSetDlg::resultText(const SnmpSetResult &result) const
+{
+    switch (result.outcome) {
+    case SnmpSetResult::Accepted: {
+        if (!result.variable)
+            return tr("SNMP SET succeeded; the agent returned no variable.");
+        // named and rendered as the walk lists it
+        const tagVARBINDTEXT text = describeVariable(*result.variable);
+        return tr("SNMP SET succeeded: %1 = %2").arg(text.strName, text.strValue);
+    }
+    case SnmpSetResult::Refused: {
+        QString name = ErrorStatusName(result.errorStatus);
+        if (name.isEmpty())
+            name = tr("unknown error status");
+        const QString status = QString::number(result.errorStatus);
+        const QString index = QString::number(result.errorIndex);
+        if (!result.variable)
+            return tr("SNMP SET failed: %1 (%2); the agent named no variable (error index %3).")
+                .arg(name, status, index);
+        return tr("SNMP SET failed: %1 (%2) at variable %3: %4")
+            .arg(name, status, index, describeVariable(*result.variable).strName);
+    }
+    case SnmpSetResult::NoAnswer:
+        return tr("No answer from %1 within %2 seconds: check the device name, the write community and "
+                  "that the agent allows SET.")
+            .arg(result.device, QString::number(std::chrono::duration<double>(result.timeout).count()));
+    case SnmpSetResult::Failed:
         break;
     }
+    return SnmpErrorText(result.layerError);
+}
+
+tagVARBINDTEXT CSnmpSetDlg::describeVariable(const SnmpVarBind &variable) const
+{
+    const QString language = m_pSettings ? m_pSettings->strLanguage : QStringLiteral("en");
+    return TranslateVarBind(m_pReader ? m_pReader->getMIBTable() : nullptr, variable, language);
 }
 
 void CSnmpSetDlg::OnCancel()
 {
-    if (m_pSession) {
-        // deleted later: this may run while one of its notifications is
-        // being handled
-        disconnect(m_pSession, nullptr, this, nullptr);
-        m_pSession->Close();
-        m_pSession->deleteLater();
-        m_pSession = nullptr;
+    if (m_pRequest) {
+        // deleted later: this may run while one of its signals is being
+        // handled
+        disconnect(m_pRequest, nullptr, this, nullptr);
+        m_pRequest->cancel();
+        m_pRequest->deleteLater();
+        m_pRequest = nullptr;
     }
     QDialog::reject();
 }
@@ -304,6 +337,11 @@ void CSnmpSetDlg::setStatusText(const QString &text)
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     m_ui->status->setPlainText(shown);
+}
+
+void CSnmpSetDlg::appendStatusText(const QString &text)
+{
+    m_ui->status->appendPlainText(text);
 }
 
 void CSnmpSetDlg::showMessage(const QString &text)

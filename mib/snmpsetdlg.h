@@ -2,9 +2,12 @@
 
 // CSnmpSetDlg: the modal dialog that writes one object of one agent. The
 // user names a device, a write community, an OID, a syntax and a value and
-// presses Submit; the dialog sends one SET request and says that it went
-// out. It does not read the agent's answer: the user learns that the
-// request was sent, not whether the agent took it (a MIB walk shows that).
+// presses Submit; the dialog sends one SET request (through SnmpSetRequest)
+// and shows the agent's answer in the status box: the value the agent
+// returned, or the error status and the variable it names. No answer within
+// the request's timeout (a wrong community, a wrong device, an agent that
+// does not allow SET) is said as such. Failures also come as a message box.
+// Submit is disabled while a request is outstanding.
 //
 // Picking an object in the OID tree asks the MIB database whether the
 // object is writable: if it is, its description is shown and its syntax
@@ -22,6 +25,7 @@
 
 #include "devicelist.h"
 #include "snmpsession.h"
+#include "snmpsetrequest.h"
 #include "snmptypes.h"
 
 #include <QDialog>
@@ -37,6 +41,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 struct OidTreeItem;
+struct tagVARBINDTEXT;
 
 namespace Ui {
 class CSnmpSetDlg;
@@ -82,7 +87,8 @@ public:
     QPushButton *submitButton() const;
     QPushButton *closeButton() const;
     // Null after Close has ended the dialog.
-    CSnmpSession *session() const { return m_pSession; }
+    SnmpSetRequest *request() const { return m_pRequest; }
+    CSnmpSession *session() const { return m_pRequest ? m_pRequest->session() : nullptr; }
     // The OID of the last pick, without the instance suffix.
     QString pickedOid() const { return m_strOid; }
 
@@ -101,7 +107,12 @@ protected:
 private:
     void OnInitDialog();
     void OnOidSelected(const OidTreeItem *item);
-    void OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload);
+    void onRequestSent();
+    void onRequestFinished(const SnmpSetResult &result);
+    // What the status box says of a finished request.
+    QString resultText(const SnmpSetResult &result) const;
+    // The variable with its MIB name (its dotted OID when unknown) and value text.
+    tagVARBINDTEXT describeVariable(const SnmpVarBind &variable) const;
     // The value of the selected syntax entry, or nothing (a message was shown).
     std::optional<SnmpValue> buildValue(int entry, const QString &text);
     std::optional<SnmpValue> buildInteger(bool isUnsigned, const QString &text);
@@ -112,13 +123,14 @@ private:
     void addDevice(const QString &name, const QString &second);
     void insertDeviceSorted(const QString &name);
     void setStatusText(const QString &text);
+    void appendStatusText(const QString &text);
     void showMessage(const QString &text);
 
     std::unique_ptr<Ui::CSnmpSetDlg> m_ui;
     const CXMLRead *m_pReader;
     const CAppSettings *m_pSettings;
     DeviceList *m_pDevices;
-    CSnmpSession *m_pSession = nullptr; // owned (child)
+    SnmpSetRequest *m_pRequest = nullptr; // owned (child)
     QString m_strOid;
     bool m_bInitFailed = false;
     bool m_bShown = false;

@@ -71,6 +71,14 @@ constexpr const char *kStatusTexts[] = {
 };
 constexpr quint32 kStatusTableSize = 20; // entry 19 is empty text
 
+// SNMPv1 statuses 0 to 5, then the SNMPv2 ones (RFC 3416).
+constexpr const char *kStatusNames[] = {
+    "noError", "tooBig", "noSuchName", "badValue", "readOnly", "genErr", "noAccess",
+    "wrongType", "wrongLength", "wrongEncoding", "wrongValue", "noCreation", "inconsistentValue",
+    "resourceUnavailable", "commitFailed", "undoFailed", "authorizationError", "notWritable",
+    "inconsistentName",
+};
+
 QString errorText(const char *source)
 {
     return QCoreApplication::translate("SnmpError", source);
@@ -105,4 +113,12 @@ QString ErrorStatusText(qint32 errorStatus)
     if (index >= sizeof(kStatusTexts) / sizeof(kStatusTexts[0]))
         return QString();
     return QCoreApplication::translate("SnmpErrorStatus", kStatusTexts[index]);
+}
+
+QString ErrorStatusName(qint32 errorStatus)
+{
+    const auto index = static_cast<quint32>(errorStatus);
+    if (index >= sizeof(kStatusNames) / sizeof(kStatusNames[0]))
+        return QString();
+    return QLatin1String(kStatusNames[index]);
 }

@@ -54,3 +54,9 @@ void SnmpErrorText(quint32 code, QString &text);
 // 18 "inconsistent name"; 19 is empty). Any other value, negative ones
 // included, gives the "unknown error" text.
 QString ErrorStatusText(qint32 errorStatus);
+
+// The protocol's own name of an error status, as the SNMP RFCs spell it
+// ("noError", "tooBig", ... "notWritable", "inconsistentName" for 0 to 18):
+// what agents' logs and other tools show, so never translated. Empty for
+// any other value.
+QString ErrorStatusName(qint32 errorStatus);

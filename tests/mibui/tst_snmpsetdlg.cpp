@@ -1,7 +1,8 @@
-// The SNMP SET dialog: a write that reaches a real snmpd, the values as they
-// leave on the wire (caught by a UDP socket of the test), the inputs that
-// must be refused before anything is sent, and what a pick in the OID tree
-// does with the MIB database.
+// The SNMP SET dialog: what a real snmpd answers to a write (accepted,
+// refused, or no answer at all), the values as they leave on the wire
+// (caught by a UDP socket of the test), the inputs that must be refused
+// before anything is sent, and what a pick in the OID tree does with the MIB
+// database.
 
 #include "oidcombobox.h"
 #include "snmpdpeer.h"
@@ -24,6 +25,9 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <algorithm>
+#include <chrono>
+
 Q_DECLARE_METATYPE(SnmpValue)
 
 namespace {
@@ -33,6 +37,25 @@ const QString kBadAddress = QStringLiteral("Invalid IP Address format.\nUse \"xx
 const QString kNotWritable = QStringLiteral("This object is not defined as \"write enable' object.\n"
                                             "Enter necessay information to operate SET request.\n");
 const QString kSysLocation0 = QStringLiteral("1.3.6.1.2.1.1.6.0");
+const QString kSysContact0 = QStringLiteral("1.3.6.1.2.1.1.4.0"); // only its parent is in the database below
+const QString kSysDescr0 = QStringLiteral("1.3.6.1.2.1.1.1.0");
+constexpr std::chrono::milliseconds kShortTimeout{300};
+const QString kNoAnswer = QStringLiteral("No answer from %1 within 0.3 seconds: check the device name, the write "
+                                         "community and that the agent allows SET.");
+
+// Replaces a field's text as a user does: select all, type (characters
+// beyond ASCII as a keyboard layout or input method sends them).
+void typeInto(QLineEdit *edit, const QString &text)
+{
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(edit, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
 
 // A few objects of the system group: writable ones of two syntaxes, a
 // read-only one.
@@ -101,26 +124,108 @@ private slots:
         QCOMPARE(m_devices.size(), 3);
     }
 
-    void setReachesAgent()
+    void answers_data()
+    {
+        QTest::addColumn<QString>("oid"); // empty: sysLocation.0 picked in the tree
+        QTest::addColumn<QString>("community");
+        QTest::addColumn<int>("version");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("answer"); // %1: the device
+        QTest::addColumn<bool>("written");
+
+        const int v1 = SNMP_VERSION_V1;
+        const int v2c = SNMP_VERSION_V2C;
+        QTest::newRow("written, named by the database") << QString() << "private" << v1 << "Lab 7, rack 3"
+                                                        << "SNMP SET succeeded: sysLocation.0 = Lab 7, rack 3" << true;
+        QTest::newRow("written, named by its parent") << kSysContact0 << "private" << v2c << "rack 7"
+                                                      << "SNMP SET succeeded: system.4.0 = rack 7" << true;
+        // snmpd refuses an object outside the community's write view as
+        // noAccess, which SNMPv1 can only say as noSuchName
+        QTest::newRow("read-only, SNMPv1") << kSysDescr0 << "private" << v1 << "mine now"
+                                           << "SNMP SET failed: noSuchName (2) at variable 1: sysDescr.0" << false;
+        QTest::newRow("read-only, SNMPv2c") << kSysDescr0 << "private" << v2c << "mine now"
+                                            << "SNMP SET failed: noAccess (6) at variable 1: sysDescr.0" << false;
+        QTest::newRow("unknown object") << "1.3.6.1.4.1.99999.1.0" << "private" << v2c << "nobody's"
+                                        << "SNMP SET failed: noAccess (6) at variable 1: 1.3.6.1.4.1.99999.1.0" << false;
+        QTest::newRow("wrong community") << kSysContact0 << "secret" << v1 << "never" << kNoAnswer << false;
+    }
+
+    void answers()
     {
         if (!m_agentFailure.isEmpty())
             QSKIP(qPrintable(m_agentFailure));
-        // pick the object as a user would, stepping through the tree (system,
-        // sysDescr, sysLocation): the syntax comes from the database
-        QTest::keyClick(m_dlg->oidField(), Qt::Key_Down);
-        QTest::keyClick(m_dlg->oidField(), Qt::Key_Down);
-        QCOMPARE(m_dlg->oidField()->currentText(), kSysLocation0);
-        QCOMPARE(m_dlg->syntaxCombo()->currentIndex(), int(CSnmpSetDlg::SyntaxOctets));
+        QFETCH(QString, oid);
+        QFETCH(QString, community);
+        QFETCH(QString, value);
+        QFETCH(QString, answer);
+        QFETCH(bool, written);
         const QString device = QStringLiteral("127.0.0.1:%1").arg(m_agent.port());
-        const QString location = QStringLiteral("Lab 7, rack 3");
-        submit(device, m_dlg->oidField()->currentText(), m_dlg->syntaxCombo()->currentIndex(), location);
-        QTRY_COMPARE(m_messages->texts, QStringList{kSent});
-        QVERIFY(!m_dlg->session()->isOpen());
+        answer.replace(QLatin1String("%1"), device);
+        // the dialog has no version field: the session's own setting
+        QFETCH(int, version);
+        m_dlg->session()->setVersion(version);
+        // short only where no answer comes: a busy machine may answer late
+        if (community != u"private")
+            m_dlg->request()->setAnswerTimeout(kShortTimeout);
+        m_dlg->show(); // Return reaches the default button of a shown dialog only
+        if (oid.isEmpty()) {
+            // stepping through the tree (system, sysDescr, sysLocation): the
+            // syntax comes from the database
+            QTest::keyClick(m_dlg->oidField(), Qt::Key_Down);
+            QTest::keyClick(m_dlg->oidField(), Qt::Key_Down);
+            QCOMPARE(m_dlg->oidField()->currentText(), kSysLocation0);
+            QCOMPARE(m_dlg->syntaxCombo()->currentIndex(), int(CSnmpSetDlg::SyntaxOctets));
+            oid = kSysLocation0;
+        }
+        QSignalSpy notes(m_dlg->session(), &CSnmpSession::snmpNotify);
+        submit(device, oid, CSnmpSetDlg::SyntaxOctets, value, community);
+        // a second Submit while the first is outstanding sends nothing
+        QVERIFY(!m_dlg->submitButton()->isEnabled());
+        QTest::keyClick(m_dlg->valueEdit(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->submitButton()->isEnabled(), 10000);
+        // under the description of a picked object
+        const QStringList lines = m_dlg->statusBox()->toPlainText().split(u'\n');
+        QCOMPARE(lines.mid(lines.size() - 2), QStringList({kSent, answer}));
+        QCOMPARE(m_messages->texts, written ? QStringList() : QStringList{answer});
+        const auto isSent = [](const QList<QVariant> &n) { return n.at(0).value<SnmpNotifyCode>() == SNMPN_OTHER_SENT; };
+        QCOMPARE(std::count_if(notes.cbegin(), notes.cend(), isSent), qsizetype(1));
         const TestSupport::ToolResult got = TestSupport::runSnmpTool(
-            QStringLiteral("snmpget"), {"-v1", "-c", "public", "-Ov", device, kSysLocation0}, m_dir.path());
+            QStringLiteral("snmpget"), {"-v2c", "-c", "public", "-Ov", device, oid}, m_dir.path());
         QVERIFY2(got.started && got.exitCode == 0, qPrintable(got.output));
-        QVERIFY2(got.output.contains(location), qPrintable(got.output));
+        QVERIFY2(got.output.contains(value) == written, qPrintable(got.output));
         QCOMPARE(m_devices.size(), 3); // the device typed here is not remembered
+    }
+
+    void oddAnswers_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("answer");
+
+        QTest::newRow("index 0")
+            << 5 << 0 << "SNMP SET failed: genErr (5); the agent named no variable (error index 0).";
+        QTest::newRow("index beyond the list")
+            << 17 << 2 << "SNMP SET failed: notWritable (17); the agent named no variable (error index 2).";
+        QTest::newRow("status unknown")
+            << 25 << 1 << "SNMP SET failed: unknown error status (25) at variable 1: sysLocation.0";
+    }
+
+    void oddAnswers()
+    {
+        // answered by the test's socket, as no snmpd would
+        QFETCH(int, status);
+        QFETCH(int, index);
+        QFETCH(QString, answer);
+        submit(catcherDevice(), kSysLocation0, CSnmpSetDlg::SyntaxOctets, QStringLiteral("x"));
+        QVERIFY(m_catcher.hasPendingDatagrams() || QSignalSpy(&m_catcher, &QUdpSocket::readyRead).wait(10000));
+        const QNetworkDatagram request = m_catcher.receiveDatagram();
+        std::optional<SnmpMessage> reply = SnmpDecodeMessage(request.data());
+        QVERIFY(reply);
+        reply->pdu.type = SNMP_PDU_RESPONSE;
+        reply->pdu.errorStatus = status;
+        reply->pdu.errorIndex = index;
+        m_catcher.writeDatagram(SnmpEncodeMessage(*reply), request.senderAddress(), request.senderPort());
+        QTRY_COMPARE(m_messages->texts, QStringList{answer});
     }
 
     void sentValues_data()
@@ -160,7 +265,7 @@ private slots:
         QCOMPARE(sent.number, value.number);
         QCOMPARE(sent.octets, value.octets);
         QCOMPARE(sent.oid, value.oid);
-        QTRY_COMPARE(m_messages->texts, QStringList{kSent});
+        QTRY_COMPARE(m_dlg->statusBox()->toPlainText(), kSent);
     }
 
     void refused_data()
@@ -214,8 +319,8 @@ private slots:
         const std::optional<SnmpMessage> first = caught();
         QVERIFY(first && first->pdu.varbinds.size() == 1);
         QCOMPARE(first->pdu.varbinds[0].value.octets, marker.toUtf8());
-        QTRY_COMPARE(m_messages->texts.size(), message.isEmpty() ? 1 : 2);
-        QCOMPARE(m_messages->texts.last(), kSent);
+        QTRY_COMPARE(m_dlg->statusBox()->toPlainText(), kSent);
+        QCOMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList{message});
         // the session itself refuses a bad OID text and an empty device
         for (qsizetype i = 0; i < notes.size(); ++i)
             QCOMPARE(notes.at(i).at(0).value<SnmpNotifyCode>(), i + 1 == notes.size() ? SNMPN_OTHER_SENT : SNMPN_SEND_ERROR);
@@ -255,7 +360,8 @@ private slots:
 
 
 private:
-    // Fills the fields and presses Submit.
+    // Fills the fields and presses Submit as a user does; syntax -1 leaves
+    // the list as it is.
     void submit(const QString &device, const QString &oid, int syntax, const QString &value,
                 const QString &community = QStringLiteral("private"));
     // The next datagram the catcher socket receives, decoded.
@@ -276,12 +382,18 @@ private:
 void TestSnmpSetDlg::submit(const QString &device, const QString &oid, int syntax, const QString &value,
                             const QString &community)
 {
-    m_dlg->deviceCombo()->setEditText(device);
-    m_dlg->communityEdit()->setText(community);
-    m_dlg->oidField()->setEditText(oid);
-    m_dlg->syntaxCombo()->setCurrentIndex(syntax);
-    m_dlg->valueEdit()->setText(value);
-    m_dlg->submitButton()->click();
+    typeInto(m_dlg->deviceCombo()->lineEdit(), device);
+    QCOMPARE(m_dlg->deviceCombo()->currentText(), device); // not completed to a listed device
+    typeInto(m_dlg->communityEdit(), community);
+    typeInto(m_dlg->oidField()->lineEdit(), oid);
+    if (syntax >= 0) {
+        QTest::keyClick(m_dlg->syntaxCombo(), Qt::Key_Home);
+        for (int i = 0; i < syntax; ++i)
+            QTest::keyClick(m_dlg->syntaxCombo(), Qt::Key_Down);
+        QCOMPARE(m_dlg->syntaxCombo()->currentIndex(), syntax);
+    }
+    typeInto(m_dlg->valueEdit(), value);
+    QTest::mouseClick(m_dlg->submitButton(), Qt::LeftButton);
 }
 
 std::optional<SnmpMessage> TestSnmpSetDlg::caught()
