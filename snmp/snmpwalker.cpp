@@ -215,8 +215,14 @@ void SnmpWalker::onResponse(const SnmpPdu &pdu)
     }
     if (!(m_bulk ? takeBulk(pdu) : takeNext(pdu)))
         return;
-    if (!m_paused)
-        m_nextTimer.start(m_bulk ? 0 : m_options.nextRequestDelayMs);
+    if (m_paused)
+        return;
+    // A bulk walk asks on at once: the answer has been handled already, and
+    // a trip through the event loop per request is what would cost.
+    if (m_bulk)
+        sendNext();
+    else
+        m_nextTimer.start(m_options.nextRequestDelayMs);
 }
 
 bool SnmpWalker::takeNext(const SnmpPdu &pdu)

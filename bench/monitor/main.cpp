@@ -6,6 +6,7 @@
 //
 //   build/bench/monitor/monitor [--seconds N] [--windows N]
 
+#include "../benchagent.h"
 #include "mibwalkdlg.h"
 #include "monitorwnd.h"
 
@@ -62,56 +63,6 @@ double processCpuSeconds(qint64 pid)
     return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
 }
 
-quint16 freeUdpPort()
-{
-    for (quint16 port = 30000 + quint16(getpid() % 5000); port < 60000; port += 7) {
-        QUdpSocket probe;
-        if (probe.bind(QHostAddress::LocalHost, port))
-            return port;
-    }
-    return 0;
-}
-
-// A private snmpd on 127.0.0.1:port that answers community public; false
-// when it does not answer within 10 s.
-bool startAgent(QProcess &snmpd, const QString &dir, quint16 port)
-{
-    QString program = QStandardPaths::findExecutable(QStringLiteral("snmpd"));
-    if (program.isEmpty())
-        program = QStandardPaths::findExecutable(QStringLiteral("snmpd"), {QStringLiteral("/usr/sbin")});
-    if (program.isEmpty())
-        return false;
-    QDir().mkpath(dir + QStringLiteral("/persist"));
-    QFile conf(dir + QStringLiteral("/snmpd.conf"));
-    if (!conf.open(QIODevice::WriteOnly))
-        return false;
-    conf.write("rocommunity public 127.0.0.1\ndontLogTCPWrappersConnects yes\n");
-    conf.close();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("SNMP_PERSISTENT_DIR"), dir + QStringLiteral("/persist"));
-    snmpd.setProcessEnvironment(env);
-    snmpd.setStandardOutputFile(dir + QStringLiteral("/snmpd.out"));
-    snmpd.setStandardErrorFile(dir + QStringLiteral("/snmpd.out"));
-    snmpd.start(program, {QStringLiteral("-f"), QStringLiteral("-C"), QStringLiteral("-c"), conf.fileName(),
-                          QStringLiteral("-m"), QString(), QStringLiteral("-I"), QStringLiteral("-smux"),
-                          QStringLiteral("-LF"), QStringLiteral("n"), dir + QStringLiteral("/snmpd.log"),
-                          QStringLiteral("udp:127.0.0.1:%1").arg(port)});
-    if (!snmpd.waitForStarted(5000))
-        return false;
-    // ready when a GET of sysUpTime.0 comes back
-    static const QByteArray get = QByteArray::fromHex("302602010004067075626c6963a01902010102010002010030"
-                                                      "0e300c06082b060102010103000500");
-    QUdpSocket socket;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 10000 && snmpd.state() == QProcess::Running) {
-        socket.writeDatagram(get, QHostAddress::LocalHost, port);
-        if (socket.waitForReadyRead(200))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -137,8 +88,8 @@ int main(int argc, char **argv)
 
     QTemporaryDir work;
     QProcess snmpd;
-    const quint16 port = freeUdpPort();
-    if (!work.isValid() || !port || !startAgent(snmpd, work.filePath(QStringLiteral("agent")), port)) {
+    const quint16 port = BenchAgent::freeUdpPort();
+    if (!work.isValid() || !port || !BenchAgent::start(snmpd, work.filePath(QStringLiteral("agent")), port)) {
         out(QStringLiteral("summary: snmpd did not start (Debian package snmpd); nothing measured"));
         return 1;
     }
