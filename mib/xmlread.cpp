@@ -45,11 +45,14 @@ bool parseConfigNumber(const QString &text, qint64 *value)
 
 } // namespace
 
-tagVARBINDTEXT TranslateVarBind(const MibDocument *document, const SnmpVarBind &variable, const QString &language)
+tagVARBINDTEXT TranslateVarBind(const MibDocument *document, const SnmpVarBind &variable, const QString &language,
+                                const QByteArray &encoding)
 {
     tagVARBINDTEXT out;
     QString valueText;
     RenderValue(variable.value, out.strSyntax, valueText);
+    if (!encoding.isEmpty())
+        ValueToText(variable.value, valueText, encoding);
     out.strOid = OidToText(variable.oid);
 
     tagMIBTran request;

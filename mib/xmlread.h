@@ -46,8 +46,10 @@ struct tagVARBINDTEXT
 };
 
 // Renders and names one variable binding: mode 0 for the variable, mode 1
-// for an OID value. `document` may be null (nothing is named).
-tagVARBINDTEXT TranslateVarBind(const MibDocument *document, const SnmpVarBind &variable, const QString &language);
+// for an OID value. `document` may be null (nothing is named). Octet
+// strings are read as text in `encoding` (an iconv name; empty: UTF-8).
+tagVARBINDTEXT TranslateVarBind(const MibDocument *document, const SnmpVarBind &variable, const QString &language,
+                                const QByteArray &encoding = {});
 
 class CXMLRead
 {

@@ -1,5 +1,10 @@
 #include "snmprender.h"
 
+#include <iconv.h>
+
+#include <cerrno>
+#include <vector>
+
 namespace {
 
 QString hexBytes(const QByteArray &bytes)
@@ -88,6 +93,50 @@ QString ValueToText(const SnmpValue &value)
 QString Counter64HexText(quint64 value)
 {
     return QStringLiteral("0x%1").arg(value, 16, 16, QLatin1Char('0'));
+}
+
+namespace {
+
+bool isUtf8Name(const QByteArray &encoding)
+{
+    const QByteArray plain = encoding.toUpper().replace('-', "").replace('_', "");
+    return plain.isEmpty() || plain == "UTF8";
+}
+
+// The bytes decoded from `encoding` by iconv, refusing anything that does
+// not decode whole; nothing when they are not text in that encoding.
+std::optional<QString> decodeStrictly(const QByteArray &bytes, const QByteArray &encoding)
+{
+    iconv_t cd = iconv_open("UTF-8", encoding.constData());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    // UTF-8 takes at most four bytes for any character of these encodings
+    std::vector<char> out(static_cast<size_t>(bytes.size()) * 4 + 4);
+    char *in = const_cast<char *>(bytes.constData());
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    char *to = out.data();
+    size_t outLeft = out.size();
+    const size_t rc = iconv(cd, &in, &inLeft, &to, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<size_t>(-1) || inLeft != 0)
+        return std::nullopt;
+    const QByteArray utf8(out.data(), static_cast<qsizetype>(out.size() - outLeft));
+    if (!isDisplayableUtf8(utf8))
+        return std::nullopt; // control characters: binary after all
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+int ValueToText(const SnmpValue &value, QString &text, const QByteArray &encoding)
+{
+    if (value.syntax != SNMP_SYNTAX_OCTETS || value.octets.isEmpty() || isUtf8Name(encoding))
+        return ValueToText(value, text);
+    if (const auto decoded = decodeStrictly(value.octets, encoding))
+        text = *decoded;
+    else
+        text = hexBytes(value.octets);
+    return 1;
 }
 
 int ValueToText(const SnmpValue &value, QString &text)

@@ -5,6 +5,7 @@
 
 #include "snmptypes.h"
 
+#include <QByteArray>
 #include <QString>
 
 // Sets `label` to SyntaxLabel(value.syntax) and `text` to the value's text
@@ -23,6 +24,11 @@ int RenderValue(const SnmpValue &value, QString &label, QString &text);
 //   OBJECT IDENTIFIER dotted; NULL "NULL"; the exceptions by their names
 //   ("noSuchObject", "noSuchInstance", "endOfMibView").
 int ValueToText(const SnmpValue &value, QString &text);
+// The same for an agent whose texts are in `encoding` (an iconv name such
+// as "Shift_JIS", "EUC-JP" or "ISO-8859-1"; empty or UTF-8: the rule
+// above): an OCTET STRING is its text when every byte decodes and no
+// control character results, else the hex form.
+int ValueToText(const SnmpValue &value, QString &text, const QByteArray &encoding);
 // The same as a result: empty for a syntax the table does not know.
 QString ValueToText(const SnmpValue &value);
 // A Counter64 in hex, zero-padded to 16 digits ("0x00000001000000ff"), for

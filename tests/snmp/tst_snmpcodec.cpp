@@ -415,6 +415,30 @@ private slots:
         QCOMPARE(out, text);
     }
 
+    // An agent's own encoding: text where every byte decodes, hex otherwise.
+    void renderInEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString tokyo = u"東京ラック7"_s;
+        row("shift_jis", "Shift_JIS"_ba, "\x93\x8c\x8b\x9e\x83\x89\x83\x62\x83\x4e\x37"_ba, tokyo);
+        row("euc-jp", "EUC-JP"_ba, "\xc5\xec\xb5\xfe\xa5\xe9\xa5\xc3\xa5\xaf\x37"_ba, tokyo);
+        row("latin-1", "ISO-8859-1"_ba, "caf\xe9"_ba, u"café"_s);
+        row("utf-8 named", "UTF-8"_ba, "caf\xc3\xa9"_ba, u"café"_s);
+        row("shift_jis broken byte", "Shift_JIS"_ba, "\x93"_ba, u"93 (hex)"_s);
+        row("control character stays binary", "ISO-8859-1"_ba, "a\x01"_ba, u"61.01 (hex)"_s);
+        row("unknown encoding", "NO-SUCH-CODESET"_ba, "abc"_ba, u"61.62.63 (hex)"_s);
+    }
+    void renderInEncoding()
+    {
+        QFETCH(QByteArray, encoding);
+        QFETCH(QByteArray, bytes);
+        QString text;
+        QCOMPARE(ValueToText(SnmpValue::bytes(SNMP_SYNTAX_OCTETS, bytes), text, encoding), 1);
+        QTEST(text, "text");
+    }
+
     void errorText_data()
     {
         QTest::addColumn<bool>("japanese");
