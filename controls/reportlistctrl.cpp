@@ -119,6 +119,11 @@ QString CReportListCtrl::GetItemText(int row, int column) const
     return m_model->cellText(row, column);
 }
 
+bool CReportListCtrl::setItemTip(int row, int column, const QString &tip)
+{
+    return m_model->setCellTip(row, column, tip);
+}
+
 quint32 CReportListCtrl::GetItemData(int row) const
 {
     return m_model->userData(row);
@@ -232,7 +237,7 @@ void CReportListCtrl::updateCellTip(const QPoint &position, const QEvent *event)
     }
 
     if (row != m_hotRow || column != m_hotColumn) {
-        const QString text = m_model->cellText(row, column);
+        const QString text = m_model->cellTip(row, column);
         // An empty cell leaves the hot cell where it was; the tip goes below.
         if (!text.isEmpty()) {
             m_hotRow = row;

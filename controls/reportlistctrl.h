@@ -59,6 +59,8 @@ public:
     // Sets the text of one cell; with `data`, also the row's data.
     bool SetItem(int row, int column, const QString &text, std::optional<quint32> data = std::nullopt);
     QString GetItemText(int row, int column) const;
+    // The cell tip's text for one cell, when it should say more than the cell.
+    bool setItemTip(int row, int column, const QString &tip);
     // The caller's data of the row, 0 when it has none.
     quint32 GetItemData(int row) const;
     int GetItemCount() const;

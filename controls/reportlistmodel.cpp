@@ -148,6 +148,25 @@ QString ReportListModel::cellText(int row, int column) const
     return validRow(row) ? m_rows[row].cells.value(column) : QString();
 }
 
+bool ReportListModel::setCellTip(int row, int column, const QString &tip)
+{
+    if (!validRow(row) || column < 0 || column >= static_cast<int>(m_columns.size()))
+        return false;
+    QStringList &tips = m_rows[row].tips;
+    if (column >= tips.size())
+        tips.resize(column + 1);
+    tips[column] = tip;
+    return true;
+}
+
+QString ReportListModel::cellTip(int row, int column) const
+{
+    if (!validRow(row))
+        return {};
+    const QString tip = m_rows[row].tips.value(column);
+    return tip.isEmpty() ? m_rows[row].cells.value(column) : tip;
+}
+
 bool ReportListModel::setUserData(int row, quint32 data)
 {
     if (!validRow(row))

@@ -40,6 +40,10 @@ public:
     int addRow(int row, const QString &text, std::optional<quint32> data);
     bool setCellText(int row, int column, const QString &text);
     QString cellText(int row, int column) const;
+    // What the cell tip shows for a cell: its text unless a tip was set
+    // (a value's other forms beside the one in the cell).
+    bool setCellTip(int row, int column, const QString &tip);
+    QString cellTip(int row, int column) const;
     bool setUserData(int row, quint32 data);
     quint32 userData(int row) const;
     // Every row gone, in one reset.
@@ -69,6 +73,7 @@ private:
     struct Row
     {
         QStringList cells; // only as long as the last cell set
+        QStringList tips;  // likewise; empty for most rows
         quint32 userData = 0;
         bool hasUserData = false;
         std::unique_ptr<RowStyle> style;

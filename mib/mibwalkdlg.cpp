@@ -437,6 +437,9 @@ void CMibWalkDlg::AddResultRow(const SnmpVarBind &variable)
     m_pList->SetItem(row, ColName, text.strName);
     m_pList->SetItem(row, ColSyntax, text.strSyntax);
     m_pList->SetItem(row, ColValue, valueText);
+    if (variable.value.syntax == SNMP_SYNTAX_CNTR64)
+        m_pList->setItemTip(row, ColValue,
+                            QStringLiteral("%1 (%2)").arg(valueText, Counter64HexText(variable.value.counter64)));
     m_pList->SetItem(row, ColDescription, text.strDescription);
     if (m_nRowCounter % 2 == 1) {
         m_pList->SetRowStyle(row, CReportListCtrl::RowBackground, true);
