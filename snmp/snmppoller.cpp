@@ -86,13 +86,13 @@ void SnmpPoller::onSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &pa
         break;
     case SNMPN_RECEIVED: {
         const SnmpPdu &pdu = payload.received.pdu;
-        const auto answered = std::find_if(m_outstanding.begin(), m_outstanding.end(),
+        const auto found = std::find_if(m_outstanding.begin(), m_outstanding.end(),
                                            [&pdu](const Outstanding &o) { return o.requestId == pdu.requestId; });
-        if (answered == m_outstanding.end())
+        if (found == m_outstanding.end())
             return; // not ours, or already forgotten
         // an answer shows the agent alive: requests older than the one
         // answered will not be answered any more
-        m_outstanding.erase(m_outstanding.begin(), answered + 1);
+        m_outstanding.erase(m_outstanding.begin(), found + 1);
         armTimeout();
         if (pdu.type == SNMP_PDU_REPORT) {
             fail(Failure::Report, SnmpWalker::reportText(pdu, m_target));
