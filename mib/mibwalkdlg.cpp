@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QSpinBox>
 
 #include <algorithm>
 #include <limits>
@@ -191,10 +190,10 @@ void CMibWalkDlg::buildControls()
         m_pOidField->setEditable(true);
     m_pOidField->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
-    m_pTimeoutSpin = new QSpinBox(m_pFields);
+    m_pTimeoutSpin = new RangeSpinBox(m_pFields);
     m_pTimeoutSpin->setRange(kMinTimeoutSec, kMaxTimeoutSec);
     m_pTimeoutSpin->setValue(m_nTimeout);
-    m_pLogCountSpin = new QSpinBox(m_pFields);
+    m_pLogCountSpin = new RangeSpinBox(m_pFields);
     m_pLogCountSpin->setRange(kMinLogCount, kMaxLogCount);
     m_pLogCountSpin->setValue(m_nLogCount);
 
@@ -308,12 +307,15 @@ void CMibWalkDlg::AddDevice(const QString &name, const QString &second)
         m_pDeviceCombo->setEditText(typed);
 }
 
-void CMibWalkDlg::UpdateData()
+bool CMibWalkDlg::UpdateData()
 {
+    if (!m_pTimeoutSpin->confirmInRange() || !m_pLogCountSpin->confirmInRange())
+        return false;
     m_strOid = m_pOidField->currentText();
     m_strCommunity = m_pCommunityEdit->text();
     m_nTimeout = m_pTimeoutSpin->value();
     m_nLogCount = m_pLogCountSpin->value();
+    return true;
 }
 
 void CMibWalkDlg::setCaption(const QString &device, bool paused)
@@ -332,7 +334,8 @@ void CMibWalkDlg::OnGetNext()
         return;
     }
 
-    UpdateData();
+    if (!UpdateData())
+        return;
     m_strStartOid = m_strOid;
     const QString device = m_pDeviceCombo->currentText();
     m_strCurrentOid = m_strStartOid;
@@ -375,7 +378,8 @@ void CMibWalkDlg::OnGet()
 {
     if (m_bBusy)
         return; // the button is disabled meanwhile
-    UpdateData();
+    if (!UpdateData())
+        return;
     m_strStartOid = m_strOid;
     const QString device = m_pDeviceCombo->currentText();
     if (!device.isEmpty())
@@ -673,7 +677,8 @@ void CMibWalkDlg::OnListRightClick(const QPoint &position, const QPoint &globalP
 
 void CMibWalkDlg::OnObjectMonitoring()
 {
-    UpdateData();
+    if (!UpdateData())
+        return;
     QStringList oids;
     for (int row : m_pList->selectedRows())
         oids << m_pList->GetItemText(row, ColOid);

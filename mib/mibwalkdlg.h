@@ -26,6 +26,7 @@
 
 #include "balloonwnd.h"
 #include "devicelist.h"
+#include "rangespinbox.h"
 #include "snmpsession.h"
 
 #include <QDialog>
@@ -48,7 +49,6 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QSpinBox;
 class QWidget;
 struct OidTreeItem;
 
@@ -107,8 +107,8 @@ public:
     QComboBox *deviceCombo() const { return m_pDeviceCombo; }
     COidComboBox *oidField() const { return m_pOidField; }
     QLineEdit *communityEdit() const { return m_pCommunityEdit; }
-    QSpinBox *timeoutSpin() const { return m_pTimeoutSpin; }
-    QSpinBox *logCountSpin() const { return m_pLogCountSpin; }
+    RangeSpinBox *timeoutSpin() const { return m_pTimeoutSpin; }
+    RangeSpinBox *logCountSpin() const { return m_pLogCountSpin; }
     QCheckBox *logCheckBox() const { return m_pLogCheck; }
     QPushButton *getNextButton() const { return m_pGetNextButton; }
     QPushButton *getButton() const { return m_pGetButton; }
@@ -151,8 +151,9 @@ private:
     bool requestFieldsFilled(const QString &device);
     void buildControls();
     void layoutControls();
-    // Reads the fields into the members, as the dialog's data exchange does.
-    void UpdateData();
+    // Reads the fields into the members, as the dialog's data exchange does;
+    // false (after saying so) when Timeout or Log count is out of its range.
+    bool UpdateData();
     void AddDevice(const QString &name, const QString &second);
     DeviceList &devices();
 
@@ -213,8 +214,8 @@ private:
     QComboBox *m_pDeviceCombo = nullptr;
     COidComboBox *m_pOidField = nullptr;
     QLineEdit *m_pCommunityEdit = nullptr;
-    QSpinBox *m_pTimeoutSpin = nullptr;
-    QSpinBox *m_pLogCountSpin = nullptr;
+    RangeSpinBox *m_pTimeoutSpin = nullptr;
+    RangeSpinBox *m_pLogCountSpin = nullptr;
     QCheckBox *m_pLogCheck = nullptr;
     QPushButton *m_pGetNextButton = nullptr;
     QPushButton *m_pGetButton = nullptr;

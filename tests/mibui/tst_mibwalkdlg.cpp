@@ -14,6 +14,7 @@
 #include "snmpstack.h"
 #include "messagecatcher.h"
 #include "testsupport.h"
+#include "userinput.h"
 #include "walklog.h"
 #include "xmlread.h"
 
@@ -51,6 +52,7 @@ const QString kNoSuchName = QStringLiteral("\nReceived an error SNMP data from r
 const SnmpOid kRepeated{1, 3, 6, 1, 2, 1, 1, 5, 0};
 
 using TestSupport::MessageCatcher;
+using TestSupport::typeInto;
 
 // An agent of the test's own on loopback: silent; answering every GET NEXT
 // with the same OID; or a slow one with a MIB of four objects.
@@ -325,6 +327,33 @@ private slots:
         QVERIFY(!received.wait(CMibWalkDlg::kMinTimeoutSec * 1000 + kQuietMs));
         QCOMPARE(silent.requests, 1);
         QCOMPARE(m_messages->texts, QStringList());
+    }
+
+    void numberOutOfRange_data()
+    {
+        QTest::addColumn<bool>("logCount"); // else the timeout
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Timeout 0, Enter: Get Next") << false << "0" << "Please enter an integer between 1 and 30.";
+        QTest::newRow("Log count 501, Get") << true << "501" << "Please enter an integer between 10 and 500.";
+    }
+
+    void numberOutOfRange()
+    {
+        QFETCH(bool, logCount);
+        QFETCH(QString, typed);
+        FakeAgent silent(FakeAgent::Silent);
+        QSpinBox *spin = logCount ? m_dlg->logCountSpin() : m_dlg->timeoutSpin();
+        m_dlg->deviceCombo()->setEditText(silent.address());
+        typeInto(spin, typed);
+        if (logCount)
+            QTest::mouseClick(m_dlg->getButton(), Qt::LeftButton);
+        else
+            QTest::keyClick(spin, Qt::Key_Return);
+        // told, and nothing sent with another number in place of the typed one
+        QTEST(m_messages->texts.value(0), "message");
+        QCOMPARE(spin->cleanText(), typed);
+        QVERIFY(!m_dlg->isBusy() && !m_dlg->session()->isOpen());
     }
 
     void requestEnds_data()

@@ -9,10 +9,12 @@
 #include "monitorwnd.h"
 #include "snmpdpeer.h"
 #include "testsupport.h"
+#include "userinput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,6 +37,8 @@ const QString kIfNumber = QStringLiteral("1.3.6.1.2.1.2.1.0");      // INTEGER: 
 const QString kTimeoutText = QStringLiteral("SNMP request timeout occured.\nMonitoring window will be terminated.");
 const QString kErrorText = QStringLiteral("Received SNMP error.\nMonitoring window will be terminated.");
 const QString kOpenText = QStringLiteral("Unable to open SNMP service.\nPlease verify device name.");
+
+using TestSupport::typeInto;
 
 SnmpVarBind number(quint32 syntax, qint64 value)
 {
@@ -112,43 +116,62 @@ private slots:
         QTest::addColumn<quint32>("duration");
         QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("24 hours, saved") << "24 Hours" << 1440u << true << "10.0.0.1.csv";
-        QTest::newRow("typed text: no end") << "90 Minutes" << 0u << false << "";
-        QTest::newRow("save with no name") << "1 Hour" << 60u << true << "";
+        QTest::addColumn<QString>("interval"); // typed, as are the max histories
+        QTest::addColumn<QString>("histories");
+        QTest::addColumn<bool>("enter");      // confirmed with Enter, else with a click on OK
+        QTest::addColumn<QString>("message"); // empty: accepted
+        const QString interval = QStringLiteral("Please enter an integer between 1 and 360.");
+        const QString histories = QStringLiteral("Please enter an integer between 200 and 999.");
+        QTest::newRow("24 hours, saved") << "24 Hours" << 1440u << true << "10.0.0.1.csv" << "360" << "999" << true << "";
+        QTest::newRow("typed text: no end") << "90 Minutes" << 0u << false << "" << "1" << "200" << false << "";
+        QTest::newRow("save with no name") << "1 Hour" << 60u << true << "" << "5" << "200" << false << "";
+        QTest::newRow("interval 0") << "1 Hour" << 60u << false << "" << "0" << "200" << false << interval;
+        QTest::newRow("interval 361") << "1 Hour" << 60u << false << "" << "361" << "200" << true << interval;
+        QTest::newRow("max histories 199") << "1 Hour" << 60u << false << "" << "5" << "199" << false << histories;
+        QTest::newRow("max histories 1000") << "1 Hour" << 60u << false << "" << "5" << "1000" << true << histories;
     }
 
     void settingsDialog()
     {
-        QFETCH(QString, durationText);
         CMonitorSettingsDlg dlg;
         dlg.m_settings.device = QStringLiteral("10.0.0.1");
         dlg.m_settings.oidList = kIfInOctets1 + QLatin1String("\r\n") + kIfNumber;
         dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QCOMPARE(dlg.oidText()->toPlainText(), kIfInOctets1 + u'\n' + kIfNumber);
         QCOMPARE(dlg.fileNameEdit()->text(), QStringLiteral("10.0.0.1.csv"));
         QVERIFY(!dlg.fileNameEdit()->isEnabled() && !dlg.browseButton()->isEnabled());
-        dlg.graphCheck()->click(); // off: the modes grey out, the choice stays
+        QTest::mouseClick(dlg.modeButton(MonitorGraphDelta), Qt::LeftButton);
+        QTest::mouseClick(dlg.graphCheck(), Qt::LeftButton); // off: the modes grey out, the choice stays
         QVERIFY(!dlg.modeButton(MonitorGraphDelta)->isEnabled());
-        dlg.modeButton(MonitorGraphDelta)->setChecked(true);
         QFETCH(bool, save);
         QFETCH(QString, fileName);
         if (save) {
-            dlg.saveCheck()->click();
+            QTest::mouseClick(dlg.saveCheck(), Qt::LeftButton);
             QVERIFY(dlg.fileNameEdit()->isEnabled() && dlg.browseButton()->isEnabled());
-            dlg.fileNameEdit()->setText(fileName);
+            typeInto(dlg.fileNameEdit(), fileName);
         }
-        dlg.durationCombo()->setEditText(durationText);
+        QFETCH(QString, durationText);
+        typeInto(dlg.durationCombo()->lineEdit(), durationText);
+        QFETCH(QString, interval);
+        QFETCH(QString, histories);
+        typeInto(dlg.intervalSpin(), interval);
+        typeInto(dlg.maxHistoriesSpin(), histories);
 
-        // out of range numbers keep the dialog open
         TestSupport::MessageCatcher boxes;
-        for (QSpinBox *spin : {dlg.intervalSpin(), dlg.maxHistoriesSpin()}) {
-            spin->findChild<QLineEdit *>()->setText(QString::number(spin->minimum() - 1));
-            dlg.accept();
-            QTRY_VERIFY(dlg.isVisible() && boxes.texts.size() == (spin == dlg.intervalSpin() ? 1 : 2));
-            spin->setValue(spin->minimum());
-        }
-        QCOMPARE(boxes.texts, QStringList({"Please enter an integer between 1 and 360.", "Please enter an integer between 200 and 999."}));
-        dlg.accept();
+        QFETCH(bool, enter);
+        if (enter)
+            QTest::keyClick(dlg.maxHistoriesSpin(), Qt::Key_Return);
+        else
+            QTest::mouseClick(dlg.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        // a number out of range is refused as typed: no other one is put in its place
+        QFETCH(QString, message);
+        QCOMPARE(boxes.texts, message.isEmpty() ? QStringList() : QStringList(message));
+        QCOMPARE(dlg.intervalSpin()->cleanText(), interval);
+        QCOMPARE(dlg.maxHistoriesSpin()->cleanText(), histories);
+        QCOMPARE(dlg.isVisible(), !message.isEmpty());
+        if (!message.isEmpty())
+            return;
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         const MonitorSettings &s = dlg.m_settings;
         QTEST(s.duration, "duration");
@@ -156,7 +179,8 @@ private slots:
         QCOMPARE(s.fileName, s.save ? fileName : QString());
         QVERIFY(!s.graph);
         QCOMPARE(s.graphMode, int(MonitorGraphDelta));
-        QCOMPARE(s.pollingInterval, 1u);
+        QCOMPARE(s.pollingInterval, interval.toUInt());
+        QCOMPARE(s.maxHistories, histories.toUInt());
         QVERIFY(qAbs(s.startTime - std::time(nullptr)) < 5);
     }
 
