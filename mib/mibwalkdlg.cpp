@@ -68,8 +68,7 @@ const ColumnSpec kColumns[CMibWalkDlg::ColumnCount] = {
 // dot that names no component.
 QString requestOidText(const QString &oid)
 {
-    const QString text = oid.trimmed();
-    return text.endsWith(u'.') ? text.chopped(1) : text;
+    return oid.endsWith(u'.') ? oid.chopped(1) : oid;
 }
 
 // The components of an OID text, each the number its leading digits give.
@@ -311,7 +310,8 @@ bool CMibWalkDlg::UpdateData()
 {
     if (!m_pTimeoutSpin->confirmInRange() || !m_pLogCountSpin->confirmInRange())
         return false;
-    m_strOid = m_pOidField->currentText();
+    // the request and the subtree test both read this text
+    m_strOid = m_pOidField->currentText().trimmed();
     m_strCommunity = m_pCommunityEdit->text();
     m_nTimeout = m_pTimeoutSpin->value();
     m_nLogCount = m_pLogCountSpin->value();

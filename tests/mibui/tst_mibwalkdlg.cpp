@@ -215,18 +215,21 @@ private slots:
     void walkMatchesSnmpwalk_data()
     {
         QTest::addColumn<int>("logCount");
-        QTest::newRow("every row kept") << CMibWalkDlg::kDefaultLogCount;
-        QTest::newRow("the newest rows kept") << CMibWalkDlg::kMinLogCount;
+        QTest::addColumn<QString>("oid"); // as typed
+        QTest::newRow("every row kept") << CMibWalkDlg::kDefaultLogCount << kSystem;
+        QTest::newRow("the newest rows kept") << CMibWalkDlg::kMinLogCount << kSystem;
+        QTest::newRow("OID typed with a leading space") << CMibWalkDlg::kDefaultLogCount << u' ' + kSystem;
     }
 
     void walkMatchesSnmpwalk()
     {
         REQUIRE_SNMPD();
         QFETCH(int, logCount);
+        QFETCH(QString, oid);
         const std::vector<WalkedObject> expected = snmpwalk(kSystem);
         QVERIFY(int(expected.size()) > CMibWalkDlg::kMinLogCount && int(expected.size()) < CMibWalkDlg::kDefaultLogCount);
         m_dlg->logCountSpin()->setValue(logCount);
-        start(m_dlg->getNextButton(), agent(), kSystem);
+        start(m_dlg->getNextButton(), agent(), oid);
         QVERIFY(!m_dlg->getButton()->isEnabled() && !m_dlg->closeButton()->isEnabled());
         WAIT_IDLE(kWalkTimeoutMs);
         QCOMPARE(m_messages->texts, QStringList());
@@ -524,7 +527,7 @@ std::vector<WalkedObject> TestMibWalkDlg::snmpwalk(const QString &oid)
 void TestMibWalkDlg::start(QPushButton *button, const QString &device, const QString &oid)
 {
     m_dlg->deviceCombo()->setEditText(device);
-    m_dlg->oidField()->setEditText(oid);
+    typeInto(m_dlg->oidField()->lineEdit(), oid);
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
