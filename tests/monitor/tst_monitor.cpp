@@ -325,19 +325,33 @@ private slots:
         QVERIFY(w && w->isSaving());
         QTRY_VERIFY_WITH_TIMEOUT(w->sampleCount() >= 5, 15000);
         QCOMPARE(int(w->history().samples().size()), 3);
+        // a second window set up to save to the file this one writes is
+        // refused the file, which stays whole
+        CMonitorSettingsDlg dlg;
+        dlg.m_settings = s;
+        dlg.show();
+        QTest::mouseClick(dlg.saveCheck(), Qt::LeftButton);
+        typeInto(dlg.fileNameEdit(), s.fileName);
+        QTest::keyClick(dlg.fileNameEdit(), Qt::Key_Return);
+        TestSupport::MessageCatcher boxes;
+        CMonitorWnd *second = m_walk->StartMonitor(dlg.m_settings);
+        QVERIFY(second && !second->isSaving());
+        QCOMPARE(boxes.texts, QStringList(QStringLiteral("File Open error!")));
+        const int refused = w->sampleCount();
+        QTRY_VERIFY(w->sampleCount() >= refused + 2);
         QCOMPARE(w->history().seriesCount(), size_t(fields));
         // the number on the first value line is the first numeric object's
         QTRY_VERIFY(w->textLines().at(2).startsWith(oids[0] + QLatin1String(" Current Value: ")));
         if (fields == 1)
             QCOMPARE(w->history().currentValues().front(), ifNumber.toLongLong());
 
-        QFile file(s.fileName);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
+        const QByteArray bytes = TestSupport::readFile(s.fileName);
+        QVERIFY(!bytes.contains('\0'));
+        const QList<QByteArray> lines = bytes.split('\n');
         QCOMPARE(lines[0], agent().toLatin1() + '\r');
         QCOMPARE(lines[1], "sampling time, " + oids.join(QLatin1String(", ")).toLatin1() + '\r');
         const QRegularExpression data(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d(,\\d+){%1}\r$").arg(fields));
-        QVERIFY(lines.size() - 3 >= 5); // a line per sample, none trimmed
+        QCOMPARE(lines.size() - 3, w->sampleCount()); // a line per sample, none trimmed or lost
         for (qsizetype i = 2; i < lines.size() - 1; ++i) {
             QVERIFY2(data.match(QString::fromLatin1(lines[i])).hasMatch(), lines[i].constData());
             QVERIFY2(lines[i].endsWith(',' + ifNumber.toLatin1() + '\r'), lines[i] + " / " + ifNumber.toLatin1());
@@ -351,7 +365,7 @@ private slots:
         else
             QVERIFY(w->close());
         QTRY_VERIFY(!gone);
-        QVERIFY(m_walk->monitors().empty());
+        QCOMPARE(m_walk->monitors(), std::vector<CMonitorWnd *>{second});
     }
 
     void endings_data()
