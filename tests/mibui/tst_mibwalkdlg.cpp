@@ -18,14 +18,11 @@
 #include "walklog.h"
 #include "xmlread.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QMenu>
 #include <QNetworkDatagram>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -563,15 +560,7 @@ void TestMibWalkDlg::listActions()
             offered.oidList = settings->oidText()->toPlainText();
         }
     });
-    QTimer::singleShot(0, this, [] {
-        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-            menu->actions().value(0)->trigger();
-            menu->close();
-        }
-    });
-    const QPoint third = list->visualRect(list->model()->index(3, 0)).center();
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, third, list->viewport()->mapToGlobal(third));
-    QApplication::sendEvent(list->viewport(), &rightClick);
+    TestSupport::chooseFromContextMenu(list->viewport(), 0, list->visualRect(list->model()->index(3, 0)).center());
     QTRY_COMPARE(offered.oidList, expected[2].oid + u'\n' + expected[3].oid);
     QCOMPARE(offered.device, agent());
     QCOMPARE(offered.community, QStringLiteral("public"));

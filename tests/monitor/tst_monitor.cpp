@@ -17,7 +17,6 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -37,7 +36,9 @@ const QString kIfNumber = QStringLiteral("1.3.6.1.2.1.2.1.0");      // INTEGER: 
 const QString kTimeoutText = QStringLiteral("SNMP request timeout occured.\nMonitoring window will be terminated.");
 const QString kErrorText = QStringLiteral("Received SNMP error.\nMonitoring window will be terminated.");
 const QString kOpenText = QStringLiteral("Unable to open SNMP service.\nPlease verify device name.");
+enum MenuEntry { CloseEntry = 0, PauseEntry = 1 };
 
+using TestSupport::chooseFromContextMenu;
 using TestSupport::typeInto;
 
 SnmpVarBind number(quint32 syntax, qint64 value)
@@ -361,7 +362,7 @@ private slots:
         // closed from its menu, or as the program quits: the owner lets go of it
         QPointer<CMonitorWnd> gone(w);
         if (fields == 2)
-            w->contextMenu()->actions().at(0)->trigger();
+            chooseFromContextMenu(w, CloseEntry);
         else
             QVERIFY(w->close());
         QTRY_VERIFY(!gone);
@@ -418,47 +419,57 @@ private slots:
     void pauseDurationAndShowAll()
     {
         std::time_t offset = 0;
+        const auto clock = [&offset] { return std::time(nullptr) + offset; };
         CMonitorWnd *w = m_walk->StartMonitor(settings({kIfNumber}, agent()));
         QVERIFY(w);
-        w->setClock([&offset] { return std::time(nullptr) + offset; });
+        w->setClock(clock);
         QTRY_VERIFY(w->sampleCount() >= 1);
 
-        w->contextMenu()->actions().at(1)->trigger();
+        chooseFromContextMenu(w, PauseEntry);
         QVERIFY(w->isPaused() && !w->isPolling());
         const int paused = w->sampleCount();
         QTest::qWait(2500); // two intervals: nothing may go out
         QCOMPARE(w->sampleCount(), paused);
-        w->OnPauseRestart();
+        chooseFromContextMenu(w, PauseEntry);
         QTRY_VERIFY(w->sampleCount() > paused);
 
-        // a one-minute duration ends the polling, the window stays
-        MonitorSettings timed = settings({kIfNumber}, agent());
-        timed.duration = 1;
-        CMonitorWnd *t = m_walk->StartMonitor(timed);
-        QVERIFY(t);
-        t->setClock([&offset] { return std::time(nullptr) + offset; });
-        QTRY_VERIFY(t->isPolling());
-        offset = 61;
-        QTRY_VERIFY(!t->isPolling());
-        QCOMPARE(m_walk->monitors().size(), size_t(2));
-        // restarted after its time was up, it polls on
-        t->OnPauseRestart();
-        t->OnPauseRestart();
-        offset = 3600;
-        QTest::qWait(1500);
-        QVERIFY(t->isPolling());
+        // A one-minute duration ends the polling, the window stays; restarted
+        // after its time was up, it polls on, also when the time ran out
+        // while it was paused.
+        for (const bool pausedFirst : {false, true}) {
+            MonitorSettings timed = settings({kIfNumber}, agent());
+            timed.duration = 1;
+            CMonitorWnd *t = m_walk->StartMonitor(timed);
+            QVERIFY(t);
+            t->setClock(clock);
+            QTRY_VERIFY(t->isPolling());
+            if (pausedFirst)
+                chooseFromContextMenu(t, PauseEntry);
+            offset += 61;
+            if (!pausedFirst) {
+                QTRY_VERIFY(!t->isPolling());
+                chooseFromContextMenu(t, PauseEntry);
+            }
+            chooseFromContextMenu(t, PauseEntry);
+            const int restarted = t->sampleCount();
+            // two samples: past the next elapsed tick
+            QTRY_VERIFY2(t->sampleCount() >= restarted + 2, pausedFirst ? "ran out while paused" : "ran out polling");
+            QVERIFY(t->isPolling());
+        }
 
         // paused while waiting for its start: nothing goes out at the start
         MonitorSettings later = settings({kIfNumber}, agent());
         later.startTime = std::time(nullptr) + 1800;
         CMonitorWnd *l = m_walk->StartMonitor(later);
-        l->setClock([&offset] { return std::time(nullptr) + offset; });
-        l->OnPauseRestart();
+        l->setClock(clock);
+        chooseFromContextMenu(l, PauseEntry);
+        offset += 1800;
         QTRY_VERIFY(l->isStarted());
         QTest::qWait(1500);
         QCOMPARE(l->sampleCount(), 0);
 
         // show all: stacked down the left edge; hide all
+        CMonitorWnd *t = m_walk->monitors().at(1);
         m_walk->HideMonitors();
         QVERIFY(!w->isVisible() && !t->isVisible());
         m_walk->ShowMonitors();
