@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QSpinBox>
 
 #include <algorithm>
 #include <limits>
@@ -155,10 +154,10 @@ void CMibWalkDlg::buildControls()
         m_pOidField->setEditable(true);
     m_pOidField->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
-    m_pTimeoutSpin = new QSpinBox(m_pFields);
+    m_pTimeoutSpin = new RangeSpinBox(m_pFields);
     m_pTimeoutSpin->setRange(kMinTimeoutSec, kMaxTimeoutSec);
     m_pTimeoutSpin->setValue(m_nTimeout);
-    m_pLogCountSpin = new QSpinBox(m_pFields);
+    m_pLogCountSpin = new RangeSpinBox(m_pFields);
     m_pLogCountSpin->setRange(kMinLogCount, kMaxLogCount);
     m_pLogCountSpin->setValue(m_nLogCount);
 
@@ -272,12 +271,16 @@ void CMibWalkDlg::AddDevice(const QString &name, const QString &second)
         m_pDeviceCombo->setEditText(typed);
 }
 
-void CMibWalkDlg::UpdateData()
+bool CMibWalkDlg::UpdateData()
 {
-    m_strOid = m_pOidField->currentText();
+    if (!m_pTimeoutSpin->confirmInRange() || !m_pLogCountSpin->confirmInRange())
+        return false;
+    // the request and the subtree test both read this text
+    m_strOid = m_pOidField->currentText().trimmed();
     m_strCommunity = m_pCommunityEdit->text();
     m_nTimeout = m_pTimeoutSpin->value();
     m_nLogCount = m_pLogCountSpin->value();
+    return true;
 }
 
 void CMibWalkDlg::setCaption(const QString &device, bool paused)
@@ -307,7 +310,8 @@ void CMibWalkDlg::OnGet()
 
 void CMibWalkDlg::startRequest(bool walk)
 {
-    UpdateData();
+    if (!UpdateData())
+        return;
     m_strStartOid = m_strOid;
     const QString device = m_pDeviceCombo->currentText();
     if (!device.isEmpty())
@@ -538,7 +542,8 @@ void CMibWalkDlg::OnListRightClick(const QPoint &position, const QPoint &globalP
 
 void CMibWalkDlg::OnObjectMonitoring()
 {
-    UpdateData();
+    if (!UpdateData())
+        return;
     QStringList oids;
     for (int row : m_pList->selectedRows())
         oids << m_pList->GetItemText(row, ColOid);

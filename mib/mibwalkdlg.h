@@ -24,6 +24,7 @@
 
 #include "balloonwnd.h"
 #include "devicelist.h"
+#include "rangespinbox.h"
 #include "snmpwalker.h"
 
 #include <QDialog>
@@ -46,7 +47,6 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QSpinBox;
 class QWidget;
 struct OidTreeItem;
 
@@ -96,8 +96,8 @@ public:
     QComboBox *deviceCombo() const { return m_pDeviceCombo; }
     COidComboBox *oidField() const { return m_pOidField; }
     QLineEdit *communityEdit() const { return m_pCommunityEdit; }
-    QSpinBox *timeoutSpin() const { return m_pTimeoutSpin; }
-    QSpinBox *logCountSpin() const { return m_pLogCountSpin; }
+    RangeSpinBox *timeoutSpin() const { return m_pTimeoutSpin; }
+    RangeSpinBox *logCountSpin() const { return m_pLogCountSpin; }
     QCheckBox *logCheckBox() const { return m_pLogCheck; }
     QPushButton *getNextButton() const { return m_pGetNextButton; }
     QPushButton *getButton() const { return m_pGetButton; }
@@ -139,8 +139,9 @@ private:
     bool requestFieldsFilled(const QString &device);
     void buildControls();
     void layoutControls();
-    // Reads the fields into the members, as the dialog's data exchange does.
-    void UpdateData();
+    // Reads the fields into the members, as the dialog's data exchange does;
+    // false (after saying so) when Timeout or Log count is out of its range.
+    bool UpdateData();
     void AddDevice(const QString &name, const QString &second);
     DeviceList &devices();
 
@@ -190,8 +191,8 @@ private:
     QComboBox *m_pDeviceCombo = nullptr;
     COidComboBox *m_pOidField = nullptr;
     QLineEdit *m_pCommunityEdit = nullptr;
-    QSpinBox *m_pTimeoutSpin = nullptr;
-    QSpinBox *m_pLogCountSpin = nullptr;
+    RangeSpinBox *m_pTimeoutSpin = nullptr;
+    RangeSpinBox *m_pLogCountSpin = nullptr;
     QCheckBox *m_pLogCheck = nullptr;
     QPushButton *m_pGetNextButton = nullptr;
     QPushButton *m_pGetButton = nullptr;

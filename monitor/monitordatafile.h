@@ -10,6 +10,11 @@
 // sample even if the program ends abruptly. The first write that fails
 // closes the file and is reported by WriteLine's result, so the window can
 // say once that saving stopped instead of losing samples silently.
+//
+// A file is written by one window at a time: it is locked while open
+// (flock, advisory, taken before the file is emptied), so a second monitor
+// window, or another copy of the program, that names the same file is
+// refused it and the first one's samples stay whole.
 
 #include <QString>
 #include <QStringList>
@@ -29,7 +34,8 @@ public:
     CMonitorDataFile &operator=(const CMonitorDataFile &) = delete;
 
     // Creates the file or empties an existing one. False when it cannot be
-    // opened (errorString() says why).
+    // opened or another window or program is writing it (errorString() says
+    // why); the file is left as it was then.
     bool Open(const QString &path);
     void Close();
     bool isOpen() const { return m_file != nullptr; }

@@ -13,11 +13,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -51,10 +49,10 @@ CMonitorSettingsDlg::CMonitorSettingsDlg(QWidget *parent) : QDialog(parent)
     m_pDuration->setInsertPolicy(QComboBox::NoInsert);
     for (const char *text : kDurationTexts)
         m_pDuration->addItem(tr(text));
-    m_pInterval = new QSpinBox(group);
+    m_pInterval = new RangeSpinBox(group);
     m_pInterval->setRange(int(MonitorSettings::kMinInterval), int(MonitorSettings::kMaxInterval));
     m_pInterval->setValue(int(MonitorSettings::kDefaultInterval));
-    m_pMaxHistories = new QSpinBox(group);
+    m_pMaxHistories = new RangeSpinBox(group);
     m_pMaxHistories->setRange(int(MonitorSettings::kMinMaxHistories), int(MonitorSettings::kMaxMaxHistories));
     m_pMaxHistories->setValue(int(MonitorSettings::kDefaultMaxHistories));
     m_pGraph = new QCheckBox(tr("&Graph view"), group);
@@ -162,20 +160,9 @@ void CMonitorSettingsDlg::OnBrowse()
     m_pFileName->setText(dialog.selectedFiles().constFirst());
 }
 
-bool CMonitorSettingsDlg::checkRange(QSpinBox *spin)
-{
-    if (spin->hasAcceptableInput())
-        return true;
-    QMessageBox::warning(this, tr("Orvelle"),
-                         tr("Please enter an integer between %1 and %2.").arg(spin->minimum()).arg(spin->maximum()));
-    spin->setFocus();
-    spin->selectAll();
-    return false;
-}
-
 void CMonitorSettingsDlg::accept()
 {
-    if (!checkRange(m_pInterval) || !checkRange(m_pMaxHistories))
+    if (!m_pInterval->confirmInRange() || !m_pMaxHistories->confirmInRange())
         return;
     m_settings.startTime = m_pStartTime->dateTime().toSecsSinceEpoch();
     m_settings.graph = m_pGraph->isChecked();

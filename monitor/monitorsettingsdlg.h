@@ -10,6 +10,7 @@
 // m_settings to a new CMonitorWnd.
 
 #include "monitorsettings.h"
+#include "rangespinbox.h"
 
 #include <QDialog>
 
@@ -22,7 +23,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class QSpinBox;
 
 class CMonitorSettingsDlg : public QDialog
 {
@@ -40,8 +40,8 @@ public:
     QPlainTextEdit *oidText() const { return m_pOidText; }
     QDateTimeEdit *startTimeEdit() const { return m_pStartTime; }
     QComboBox *durationCombo() const { return m_pDuration; }
-    QSpinBox *intervalSpin() const { return m_pInterval; }
-    QSpinBox *maxHistoriesSpin() const { return m_pMaxHistories; }
+    RangeSpinBox *intervalSpin() const { return m_pInterval; }
+    RangeSpinBox *maxHistoriesSpin() const { return m_pMaxHistories; }
     QCheckBox *graphCheck() const { return m_pGraph; }
     QRadioButton *modeButton(int mode) const { return m_pModes[size_t(mode)]; }
     QCheckBox *saveCheck() const { return m_pSave; }
@@ -49,8 +49,8 @@ public:
     QPushButton *browseButton() const { return m_pBrowse; }
 
 public slots:
-    // OK: checks the numbers and fills m_settings; an out-of-range number
-    // keeps the dialog open with a message.
+    // OK (or Enter): checks the numbers as typed and fills m_settings; a
+    // number out of its range keeps the dialog open with a message.
     void accept() override;
 
 protected:
@@ -61,15 +61,13 @@ private:
     void OnGraphClicked();
     void OnSaveClicked();
     void OnBrowse();
-    // False (after saying so) when the spin box holds no number of its range.
-    bool checkRange(QSpinBox *spin);
 
     bool m_bInitialised = false;
     QPlainTextEdit *m_pOidText = nullptr;
     QDateTimeEdit *m_pStartTime = nullptr;
     QComboBox *m_pDuration = nullptr;
-    QSpinBox *m_pInterval = nullptr;
-    QSpinBox *m_pMaxHistories = nullptr;
+    RangeSpinBox *m_pInterval = nullptr;
+    RangeSpinBox *m_pMaxHistories = nullptr;
     QCheckBox *m_pGraph = nullptr;
     std::array<QRadioButton *, 3> m_pModes{};
     QCheckBox *m_pSave = nullptr;

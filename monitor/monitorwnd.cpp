@@ -138,14 +138,18 @@ void CMonitorWnd::OnStartTimer()
     RefreshText();
 }
 
+bool CMonitorWnd::durationOver() const
+{
+    return isStarted() && m_settings.duration != 0 &&
+           (m_clock() - m_actualStart) / kSecondsPerMinute >= std::time_t(m_settings.duration);
+}
+
 void CMonitorWnd::OnElapsedTimer()
 {
-    const std::time_t elapsed = m_clock() - m_actualStart;
-    if (m_settings.duration != 0 && elapsed / kSecondsPerMinute >= std::time_t(m_settings.duration)) {
+    if (durationOver()) {
         // the window stays with its text and graph
         m_elapsedTimer.stop();
         m_pollTimer.stop();
-        m_bDurationOver = true;
     }
     RefreshText();
 }
@@ -295,9 +299,10 @@ void CMonitorWnd::OnPauseRestart()
 {
     if (m_bPaused) {
         m_bPaused = false;
-        // Restarted after its time was up: it polls on until paused or
-        // closed, or the next tick would end it again at once.
-        if (m_bDurationOver)
+        // Restarted after its time was up, whether that was noticed while
+        // polling or it ran out during the pause: it polls on until paused
+        // or closed, or the next tick would end it again at once.
+        if (durationOver())
             m_settings.duration = 0;
         if (isStarted() && !m_bEnding) {
             // the next request follows one interval from now

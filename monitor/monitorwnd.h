@@ -157,6 +157,8 @@ private:
     // error answer an empty line marks the data file.
     void EndWindow(EndCode code, bool markDataFile = false);
     void WriteDataLine(const QString &text);
+    // Polling has run for the whole duration (never without an end).
+    bool durationOver() const;
 
     void RefreshText();
     void RefreshGraph();
@@ -196,7 +198,6 @@ private:
     int m_nSampleCount = 0;
     bool m_bPaused = false;
     bool m_bEnding = false;
-    bool m_bDurationOver = false;
 
     QPoint m_dragOffset;
     bool m_bDragging = false;

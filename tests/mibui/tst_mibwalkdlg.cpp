@@ -14,17 +14,15 @@
 #include "snmpstack.h"
 #include "messagecatcher.h"
 #include "testsupport.h"
+#include "userinput.h"
 #include "walklog.h"
 #include "xmlread.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QMenu>
 #include <QNetworkDatagram>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -51,6 +49,7 @@ const QString kNoSuchName = QStringLiteral("\nReceived an error SNMP data from r
 const SnmpOid kRepeated{1, 3, 6, 1, 2, 1, 1, 5, 0};
 
 using TestSupport::MessageCatcher;
+using TestSupport::typeInto;
 
 // An agent of the test's own on loopback: silent; answering every GET NEXT
 // with the same OID; or a slow one with a MIB of four objects.
@@ -213,18 +212,21 @@ private slots:
     void walkMatchesSnmpwalk_data()
     {
         QTest::addColumn<int>("logCount");
-        QTest::newRow("every row kept") << CMibWalkDlg::kDefaultLogCount;
-        QTest::newRow("the newest rows kept") << CMibWalkDlg::kMinLogCount;
+        QTest::addColumn<QString>("oid"); // as typed
+        QTest::newRow("every row kept") << CMibWalkDlg::kDefaultLogCount << kSystem;
+        QTest::newRow("the newest rows kept") << CMibWalkDlg::kMinLogCount << kSystem;
+        QTest::newRow("OID typed with a leading space") << CMibWalkDlg::kDefaultLogCount << u' ' + kSystem;
     }
 
     void walkMatchesSnmpwalk()
     {
         REQUIRE_SNMPD();
         QFETCH(int, logCount);
+        QFETCH(QString, oid);
         const std::vector<WalkedObject> expected = snmpwalk(kSystem);
         QVERIFY(int(expected.size()) > CMibWalkDlg::kMinLogCount && int(expected.size()) < CMibWalkDlg::kDefaultLogCount);
         m_dlg->logCountSpin()->setValue(logCount);
-        start(m_dlg->getNextButton(), agent(), kSystem);
+        start(m_dlg->getNextButton(), agent(), oid);
         QVERIFY(!m_dlg->getButton()->isEnabled() && !m_dlg->closeButton()->isEnabled());
         WAIT_IDLE(kWalkTimeoutMs);
         QCOMPARE(m_messages->texts, QStringList());
@@ -325,6 +327,33 @@ private slots:
         QVERIFY(!received.wait(CMibWalkDlg::kMinTimeoutSec * 1000 + kQuietMs));
         QCOMPARE(silent.requests, 1);
         QCOMPARE(m_messages->texts, QStringList());
+    }
+
+    void numberOutOfRange_data()
+    {
+        QTest::addColumn<bool>("logCount"); // else the timeout
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Timeout 0, Enter: Get Next") << false << "0" << "Please enter an integer between 1 and 30.";
+        QTest::newRow("Log count 501, Get") << true << "501" << "Please enter an integer between 10 and 500.";
+    }
+
+    void numberOutOfRange()
+    {
+        QFETCH(bool, logCount);
+        QFETCH(QString, typed);
+        FakeAgent silent(FakeAgent::Silent);
+        QSpinBox *spin = logCount ? m_dlg->logCountSpin() : m_dlg->timeoutSpin();
+        m_dlg->deviceCombo()->setEditText(silent.address());
+        typeInto(spin, typed);
+        if (logCount)
+            QTest::mouseClick(m_dlg->getButton(), Qt::LeftButton);
+        else
+            QTest::keyClick(spin, Qt::Key_Return);
+        // told, and nothing sent with another number in place of the typed one
+        QTEST(m_messages->texts.value(0), "message");
+        QCOMPARE(spin->cleanText(), typed);
+        QVERIFY(!m_dlg->isBusy() && !m_dlg->session()->isOpen());
     }
 
     void requestEnds_data()
@@ -482,7 +511,7 @@ std::vector<WalkedObject> TestMibWalkDlg::snmpwalk(const QString &oid)
 void TestMibWalkDlg::start(QPushButton *button, const QString &device, const QString &oid)
 {
     m_dlg->deviceCombo()->setEditText(device);
-    m_dlg->oidField()->setEditText(oid);
+    typeInto(m_dlg->oidField()->lineEdit(), oid);
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
@@ -518,15 +547,7 @@ void TestMibWalkDlg::listActions()
             offered.oidList = settings->oidText()->toPlainText();
         }
     });
-    QTimer::singleShot(0, this, [] {
-        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-            menu->actions().value(0)->trigger();
-            menu->close();
-        }
-    });
-    const QPoint third = list->visualRect(list->model()->index(3, 0)).center();
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, third, list->viewport()->mapToGlobal(third));
-    QApplication::sendEvent(list->viewport(), &rightClick);
+    TestSupport::chooseFromContextMenu(list->viewport(), 0, list->visualRect(list->model()->index(3, 0)).center());
     QTRY_COMPARE(offered.oidList, expected[2].oid + u'\n' + expected[3].oid);
     QCOMPARE(offered.device, agent());
     QCOMPARE(offered.community, QStringLiteral("public"));

@@ -9,13 +9,14 @@
 #include "monitorwnd.h"
 #include "snmpdpeer.h"
 #include "testsupport.h"
+#include "userinput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -35,6 +36,10 @@ const QString kIfNumber = QStringLiteral("1.3.6.1.2.1.2.1.0");      // INTEGER: 
 const QString kTimeoutText = QStringLiteral("SNMP request timeout occured.\nMonitoring window will be terminated.");
 const QString kErrorText = QStringLiteral("Received SNMP error.\nMonitoring window will be terminated.");
 const QString kOpenText = QStringLiteral("Unable to open SNMP service.\nPlease verify device name.");
+enum MenuEntry { CloseEntry = 0, PauseEntry = 1 };
+
+using TestSupport::chooseFromContextMenu;
+using TestSupport::typeInto;
 
 SnmpVarBind number(quint32 syntax, qint64 value)
 {
@@ -112,43 +117,62 @@ private slots:
         QTest::addColumn<quint32>("duration");
         QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("24 hours, saved") << "24 Hours" << 1440u << true << "10.0.0.1.csv";
-        QTest::newRow("typed text: no end") << "90 Minutes" << 0u << false << "";
-        QTest::newRow("save with no name") << "1 Hour" << 60u << true << "";
+        QTest::addColumn<QString>("interval"); // typed, as are the max histories
+        QTest::addColumn<QString>("histories");
+        QTest::addColumn<bool>("enter");      // confirmed with Enter, else with a click on OK
+        QTest::addColumn<QString>("message"); // empty: accepted
+        const QString interval = QStringLiteral("Please enter an integer between 1 and 360.");
+        const QString histories = QStringLiteral("Please enter an integer between 200 and 999.");
+        QTest::newRow("24 hours, saved") << "24 Hours" << 1440u << true << "10.0.0.1.csv" << "360" << "999" << true << "";
+        QTest::newRow("typed text: no end") << "90 Minutes" << 0u << false << "" << "1" << "200" << false << "";
+        QTest::newRow("save with no name") << "1 Hour" << 60u << true << "" << "5" << "200" << false << "";
+        QTest::newRow("interval 0") << "1 Hour" << 60u << false << "" << "0" << "200" << false << interval;
+        QTest::newRow("interval 361") << "1 Hour" << 60u << false << "" << "361" << "200" << true << interval;
+        QTest::newRow("max histories 199") << "1 Hour" << 60u << false << "" << "5" << "199" << false << histories;
+        QTest::newRow("max histories 1000") << "1 Hour" << 60u << false << "" << "5" << "1000" << true << histories;
     }
 
     void settingsDialog()
     {
-        QFETCH(QString, durationText);
         CMonitorSettingsDlg dlg;
         dlg.m_settings.device = QStringLiteral("10.0.0.1");
         dlg.m_settings.oidList = kIfInOctets1 + QLatin1String("\r\n") + kIfNumber;
         dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QCOMPARE(dlg.oidText()->toPlainText(), kIfInOctets1 + u'\n' + kIfNumber);
         QCOMPARE(dlg.fileNameEdit()->text(), QStringLiteral("10.0.0.1.csv"));
         QVERIFY(!dlg.fileNameEdit()->isEnabled() && !dlg.browseButton()->isEnabled());
-        dlg.graphCheck()->click(); // off: the modes grey out, the choice stays
+        QTest::mouseClick(dlg.modeButton(MonitorGraphDelta), Qt::LeftButton);
+        QTest::mouseClick(dlg.graphCheck(), Qt::LeftButton); // off: the modes grey out, the choice stays
         QVERIFY(!dlg.modeButton(MonitorGraphDelta)->isEnabled());
-        dlg.modeButton(MonitorGraphDelta)->setChecked(true);
         QFETCH(bool, save);
         QFETCH(QString, fileName);
         if (save) {
-            dlg.saveCheck()->click();
+            QTest::mouseClick(dlg.saveCheck(), Qt::LeftButton);
             QVERIFY(dlg.fileNameEdit()->isEnabled() && dlg.browseButton()->isEnabled());
-            dlg.fileNameEdit()->setText(fileName);
+            typeInto(dlg.fileNameEdit(), fileName);
         }
-        dlg.durationCombo()->setEditText(durationText);
+        QFETCH(QString, durationText);
+        typeInto(dlg.durationCombo()->lineEdit(), durationText);
+        QFETCH(QString, interval);
+        QFETCH(QString, histories);
+        typeInto(dlg.intervalSpin(), interval);
+        typeInto(dlg.maxHistoriesSpin(), histories);
 
-        // out of range numbers keep the dialog open
         TestSupport::MessageCatcher boxes;
-        for (QSpinBox *spin : {dlg.intervalSpin(), dlg.maxHistoriesSpin()}) {
-            spin->findChild<QLineEdit *>()->setText(QString::number(spin->minimum() - 1));
-            dlg.accept();
-            QTRY_VERIFY(dlg.isVisible() && boxes.texts.size() == (spin == dlg.intervalSpin() ? 1 : 2));
-            spin->setValue(spin->minimum());
-        }
-        QCOMPARE(boxes.texts, QStringList({"Please enter an integer between 1 and 360.", "Please enter an integer between 200 and 999."}));
-        dlg.accept();
+        QFETCH(bool, enter);
+        if (enter)
+            QTest::keyClick(dlg.maxHistoriesSpin(), Qt::Key_Return);
+        else
+            QTest::mouseClick(dlg.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        // a number out of range is refused as typed: no other one is put in its place
+        QFETCH(QString, message);
+        QCOMPARE(boxes.texts, message.isEmpty() ? QStringList() : QStringList(message));
+        QCOMPARE(dlg.intervalSpin()->cleanText(), interval);
+        QCOMPARE(dlg.maxHistoriesSpin()->cleanText(), histories);
+        QCOMPARE(dlg.isVisible(), !message.isEmpty());
+        if (!message.isEmpty())
+            return;
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         const MonitorSettings &s = dlg.m_settings;
         QTEST(s.duration, "duration");
@@ -156,7 +180,8 @@ private slots:
         QCOMPARE(s.fileName, s.save ? fileName : QString());
         QVERIFY(!s.graph);
         QCOMPARE(s.graphMode, int(MonitorGraphDelta));
-        QCOMPARE(s.pollingInterval, 1u);
+        QCOMPARE(s.pollingInterval, interval.toUInt());
+        QCOMPARE(s.maxHistories, histories.toUInt());
         QVERIFY(qAbs(s.startTime - std::time(nullptr)) < 5);
     }
 
@@ -301,19 +326,33 @@ private slots:
         QVERIFY(w && w->isSaving());
         QTRY_VERIFY_WITH_TIMEOUT(w->sampleCount() >= 5, 15000);
         QCOMPARE(int(w->history().samples().size()), 3);
+        // a second window set up to save to the file this one writes is
+        // refused the file, which stays whole
+        CMonitorSettingsDlg dlg;
+        dlg.m_settings = s;
+        dlg.show();
+        QTest::mouseClick(dlg.saveCheck(), Qt::LeftButton);
+        typeInto(dlg.fileNameEdit(), s.fileName);
+        QTest::keyClick(dlg.fileNameEdit(), Qt::Key_Return);
+        TestSupport::MessageCatcher boxes;
+        CMonitorWnd *second = m_walk->StartMonitor(dlg.m_settings);
+        QVERIFY(second && !second->isSaving());
+        QCOMPARE(boxes.texts, QStringList(QStringLiteral("File Open error!")));
+        const int refused = w->sampleCount();
+        QTRY_VERIFY(w->sampleCount() >= refused + 2);
         QCOMPARE(w->history().seriesCount(), size_t(fields));
         // the number on the first value line is the first numeric object's
         QTRY_VERIFY(w->textLines().at(2).startsWith(oids[0] + QLatin1String(" Current Value: ")));
         if (fields == 1)
             QCOMPARE(w->history().currentValues().front(), ifNumber.toLongLong());
 
-        QFile file(s.fileName);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
+        const QByteArray bytes = TestSupport::readFile(s.fileName);
+        QVERIFY(!bytes.contains('\0'));
+        const QList<QByteArray> lines = bytes.split('\n');
         QCOMPARE(lines[0], agent().toLatin1() + '\r');
         QCOMPARE(lines[1], "sampling time, " + oids.join(QLatin1String(", ")).toLatin1() + '\r');
         const QRegularExpression data(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d(,\\d+){%1}\r$").arg(fields));
-        QVERIFY(lines.size() - 3 >= 5); // a line per sample, none trimmed
+        QCOMPARE(lines.size() - 3, w->sampleCount()); // a line per sample, none trimmed or lost
         for (qsizetype i = 2; i < lines.size() - 1; ++i) {
             QVERIFY2(data.match(QString::fromLatin1(lines[i])).hasMatch(), lines[i].constData());
             QVERIFY2(lines[i].endsWith(',' + ifNumber.toLatin1() + '\r'), lines[i] + " / " + ifNumber.toLatin1());
@@ -323,11 +362,11 @@ private slots:
         // closed from its menu, or as the program quits: the owner lets go of it
         QPointer<CMonitorWnd> gone(w);
         if (fields == 2)
-            w->contextMenu()->actions().at(0)->trigger();
+            chooseFromContextMenu(w, CloseEntry);
         else
             QVERIFY(w->close());
         QTRY_VERIFY(!gone);
-        QVERIFY(m_walk->monitors().empty());
+        QCOMPARE(m_walk->monitors(), std::vector<CMonitorWnd *>{second});
     }
 
     void endings_data()
@@ -380,47 +419,57 @@ private slots:
     void pauseDurationAndShowAll()
     {
         std::time_t offset = 0;
+        const auto clock = [&offset] { return std::time(nullptr) + offset; };
         CMonitorWnd *w = m_walk->StartMonitor(settings({kIfNumber}, agent()));
         QVERIFY(w);
-        w->setClock([&offset] { return std::time(nullptr) + offset; });
+        w->setClock(clock);
         QTRY_VERIFY(w->sampleCount() >= 1);
 
-        w->contextMenu()->actions().at(1)->trigger();
+        chooseFromContextMenu(w, PauseEntry);
         QVERIFY(w->isPaused() && !w->isPolling());
         const int paused = w->sampleCount();
         QTest::qWait(2500); // two intervals: nothing may go out
         QCOMPARE(w->sampleCount(), paused);
-        w->OnPauseRestart();
+        chooseFromContextMenu(w, PauseEntry);
         QTRY_VERIFY(w->sampleCount() > paused);
 
-        // a one-minute duration ends the polling, the window stays
-        MonitorSettings timed = settings({kIfNumber}, agent());
-        timed.duration = 1;
-        CMonitorWnd *t = m_walk->StartMonitor(timed);
-        QVERIFY(t);
-        t->setClock([&offset] { return std::time(nullptr) + offset; });
-        QTRY_VERIFY(t->isPolling());
-        offset = 61;
-        QTRY_VERIFY(!t->isPolling());
-        QCOMPARE(m_walk->monitors().size(), size_t(2));
-        // restarted after its time was up, it polls on
-        t->OnPauseRestart();
-        t->OnPauseRestart();
-        offset = 3600;
-        QTest::qWait(1500);
-        QVERIFY(t->isPolling());
+        // A one-minute duration ends the polling, the window stays; restarted
+        // after its time was up, it polls on, also when the time ran out
+        // while it was paused.
+        for (const bool pausedFirst : {false, true}) {
+            MonitorSettings timed = settings({kIfNumber}, agent());
+            timed.duration = 1;
+            CMonitorWnd *t = m_walk->StartMonitor(timed);
+            QVERIFY(t);
+            t->setClock(clock);
+            QTRY_VERIFY(t->isPolling());
+            if (pausedFirst)
+                chooseFromContextMenu(t, PauseEntry);
+            offset += 61;
+            if (!pausedFirst) {
+                QTRY_VERIFY(!t->isPolling());
+                chooseFromContextMenu(t, PauseEntry);
+            }
+            chooseFromContextMenu(t, PauseEntry);
+            const int restarted = t->sampleCount();
+            // two samples: past the next elapsed tick
+            QTRY_VERIFY2(t->sampleCount() >= restarted + 2, pausedFirst ? "ran out while paused" : "ran out polling");
+            QVERIFY(t->isPolling());
+        }
 
         // paused while waiting for its start: nothing goes out at the start
         MonitorSettings later = settings({kIfNumber}, agent());
         later.startTime = std::time(nullptr) + 1800;
         CMonitorWnd *l = m_walk->StartMonitor(later);
-        l->setClock([&offset] { return std::time(nullptr) + offset; });
-        l->OnPauseRestart();
+        l->setClock(clock);
+        chooseFromContextMenu(l, PauseEntry);
+        offset += 1800;
         QTRY_VERIFY(l->isStarted());
         QTest::qWait(1500);
         QCOMPARE(l->sampleCount(), 0);
 
         // show all: stacked down the left edge; hide all
+        CMonitorWnd *t = m_walk->monitors().at(1);
         m_walk->HideMonitors();
         QVERIFY(!w->isVisible() && !t->isVisible());
         m_walk->ShowMonitors();
