@@ -2,53 +2,57 @@
 
 #include <qt6keychain/keychain.h>
 
+#include <QPointer>
+
 KeychainSecretStore::KeychainSecretStore(QObject *parent, const QString &service)
     : SecretStore(parent), m_service(service)
 {
 }
 
-namespace {
-
-// Starts `job` and answers `done` from its result; a failure other than a
-// missing entry means the keyring cannot be used in this run.
-template <typename Job, typename Unavailable>
-void run(Job *job, QObject *context, SecretStore::Callback done, Unavailable markUnavailable)
+// A job lives until it has finished, whatever happens to the store or the
+// caller: libsecret calls back into it after the operation, and a job
+// deleted before would be called through a dangling pointer.
+void KeychainSecretStore::start(QKeychain::Job *job, QObject *context, Callback done)
 {
     job->setAutoDelete(true);
     job->setInsecureFallback(false);
-    QObject::connect(job, &QKeychain::Job::finished, context ? context : job,
-                     [done = std::move(done), markUnavailable](QKeychain::Job *finished) {
-                         SecretReply reply;
-                         switch (finished->error()) {
-                         case QKeychain::NoError:
-                             reply.status = SecretReply::Found;
-                             if (auto *read = qobject_cast<QKeychain::ReadPasswordJob *>(finished))
-                                 reply.secret = read->textData();
-                             break;
-                         case QKeychain::EntryNotFound:
-                             reply.status = SecretReply::NotFound;
-                             break;
-                         default:
-                             reply.status = SecretReply::Unavailable;
-                             reply.error = finished->errorString();
-                             markUnavailable(reply.error);
-                             break;
-                         }
-                         if (done)
-                             done(reply);
-                     });
+    const QPointer<KeychainSecretStore> self(this);
+    const QPointer<QObject> guard(context);
+    const bool unguarded = !context;
+    connect(job, &QKeychain::Job::finished, job,
+            [self, guard, unguarded, done = std::move(done)](QKeychain::Job *finished) {
+                SecretReply reply;
+                switch (finished->error()) {
+                case QKeychain::NoError:
+                    reply.status = SecretReply::Found;
+                    if (auto *read = qobject_cast<QKeychain::ReadPasswordJob *>(finished))
+                        reply.secret = read->textData();
+                    break;
+                case QKeychain::EntryNotFound:
+                    reply.status = SecretReply::NotFound;
+                    break;
+                default:
+                    // a failure other than a missing entry: the keyring
+                    // cannot be used in this run
+                    reply.status = SecretReply::Unavailable;
+                    reply.error = finished->errorString();
+                    if (self)
+                        self->markUnavailable(reply.error);
+                    break;
+                }
+                if (done && (unguarded || guard))
+                    done(reply);
+            });
     job->start();
 }
-
-} // namespace
 
 void KeychainSecretStore::read(const QString &profile, SecretKind kind, QObject *context, Callback done)
 {
     if (!isAvailable())
         return answerLater(context, std::move(done), {SecretReply::Unavailable, {}, unavailableReason()});
-    auto *job = new QKeychain::ReadPasswordJob(m_service, this);
+    auto *job = new QKeychain::ReadPasswordJob(m_service);
     job->setKey(key(profile, kind));
-    run(job, context, std::move(done), [this](const QString &why) { markUnavailable(why); });
+    start(job, context, std::move(done));
 }
 
 void KeychainSecretStore::write(const QString &profile, SecretKind kind, const QString &secret, QObject *context,
@@ -58,17 +62,17 @@ void KeychainSecretStore::write(const QString &profile, SecretKind kind, const Q
         return remove(profile, kind, context, std::move(done));
     if (!isAvailable())
         return answerLater(context, std::move(done), {SecretReply::Unavailable, {}, unavailableReason()});
-    auto *job = new QKeychain::WritePasswordJob(m_service, this);
+    auto *job = new QKeychain::WritePasswordJob(m_service);
     job->setKey(key(profile, kind));
     job->setTextData(secret);
-    run(job, context, std::move(done), [this](const QString &why) { markUnavailable(why); });
+    start(job, context, std::move(done));
 }
 
 void KeychainSecretStore::remove(const QString &profile, SecretKind kind, QObject *context, Callback done)
 {
     if (!isAvailable())
         return answerLater(context, std::move(done), {SecretReply::Unavailable, {}, unavailableReason()});
-    auto *job = new QKeychain::DeletePasswordJob(m_service, this);
+    auto *job = new QKeychain::DeletePasswordJob(m_service);
     job->setKey(key(profile, kind));
-    run(job, context, std::move(done), [this](const QString &why) { markUnavailable(why); });
+    start(job, context, std::move(done));
 }

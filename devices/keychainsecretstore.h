@@ -10,6 +10,10 @@
 
 #include "secretstore.h"
 
+namespace QKeychain {
+class Job;
+}
+
 class KeychainSecretStore : public SecretStore
 {
     Q_OBJECT
@@ -23,5 +27,7 @@ public:
     void remove(const QString &profile, SecretKind kind, QObject *context, Callback done) override;
 
 private:
+    void start(QKeychain::Job *job, QObject *context, Callback done);
+
     QString m_service;
 };
