@@ -7,9 +7,11 @@
 #include "deviceprofilestore.h"
 #include "hostresolvecheck.h"
 #include "keychainsecretstore.h"
+#include "localecodec.h"
 #include "secretstore.h"
 #include "snmpdpeer.h"
 #include "testsupport.h"
+#include "textencodings.h"
 
 #ifdef ORVELLE_DEVICES_WIDGETS
 #include "devicesdialog.h"
@@ -266,6 +268,30 @@ private slots:
         QCOMPARE(secretsOf(later, v2cProfile().name), std::pair(v2cProfile(), State::Complete));
         verifyNoSecretIn(TestSupport::readFile(DeviceProfileStore::settingsFileName()), {v2cProfile()});
         QCOMPARE(unavailable.size(), 1);
+    }
+
+    // A device's texts in the encoding its profile names.
+    void textInDeviceEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString nihon = QStringLiteral("\u65e5\u672c");
+        TestSupport::row("Shift_JIS", QByteArray("Shift_JIS"), QByteArray("\x93\xfa\x96\x7b"), nihon);
+        TestSupport::row("EUC-JP", QByteArray("EUC-JP"), QByteArray("\xc6\xfc\xcb\xdc"), nihon);
+        TestSupport::row("undefined byte replaced", QByteArray("Shift_JIS"), QByteArray("a\xa0\x93\xfa"),
+                         QStringLiteral("a\ufffd\u65e5"));
+        TestSupport::row("cut at the end", QByteArray("EUC-JP"), QByteArray("x\xc6"), QStringLiteral("x\ufffd"));
+        TestSupport::row("long text crosses the buffer", QByteArray("ISO-8859-1"), QByteArray(5000, '\xe9'),
+                         QString(5000, QChar(0xe9)));
+    }
+
+    void textInDeviceEncoding()
+    {
+        QFETCH(QByteArray, encoding);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(textEncodingAvailable(encoding));
+        QTEST(LocaleCodec::toUnicode(bytes, encoding), "text");
     }
 
 #ifdef ORVELLE_DEVICES_WIDGETS
