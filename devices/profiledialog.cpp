@@ -72,14 +72,14 @@ QString ProfileDialog::fieldLabel(DeviceProfileField field)
     case DeviceProfileField::ReadCommunity: return tr("&Read community:");
     case DeviceProfileField::WriteCommunity: return tr("&Write community:");
     case DeviceProfileField::Timeout: return tr("&Timeout (seconds):");
-    case DeviceProfileField::Retries: return tr("Re&tries:");
+    case DeviceProfileField::Retries: return tr("Retr&ies:");
     case DeviceProfileField::MaxRepetitions: return tr("GETBULK &max-repetitions:");
     case DeviceProfileField::TextEncoding: return tr("Text &encoding:");
     case DeviceProfileField::UserName: return tr("&User name:");
     case DeviceProfileField::SecurityLevel: return tr("Security &level:");
     case DeviceProfileField::AuthProtocol: return tr("&Authentication protocol:");
     case DeviceProfileField::AuthPassphrase: return tr("Authentication pa&ssphrase:");
-    case DeviceProfileField::PrivProtocol: return tr("Pri&vacy protocol:");
+    case DeviceProfileField::PrivProtocol: return tr("P&rivacy protocol:");
     case DeviceProfileField::PrivPassphrase: return tr("Privac&y passphrase:");
     case DeviceProfileField::ContextName: return tr("&Context name:");
     }
