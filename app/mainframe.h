@@ -43,6 +43,7 @@ public:
     void exitApplication();
 
     QAction *startStopAction() const { return m_actStartStop; }
+    QAction *devicesAction() const { return m_actDevices; }
     QAction *trayStartStopAction() const { return m_actTrayStartStop; }
     QMenu *trayMenu() const { return m_trayMenu; }
 
@@ -90,6 +91,7 @@ private:
     QAction *m_actStartStop = nullptr;
     QAction *m_actMibWalk = nullptr;
     QAction *m_actSnmpSet = nullptr;
+    QAction *m_actDevices = nullptr;
     QAction *m_actShowMonitoring = nullptr;
     QAction *m_actHideMonitoring = nullptr;
     QAction *m_actUserGuide = nullptr;

@@ -1,8 +1,12 @@
 #include "orvelleview.h"
 
 #include "celltip.h"
+#include "deviceprofilestore.h"
+#include "devicesdialog.h"
 #include "i18n.h"
+#include "keychainsecretstore.h"
 #include "localecodec.h"
+#include "messagebox.h"
 #include "mibwalkdlg.h"
 #include "snmpsetdlg.h"
 #include "trapaction.h"
@@ -79,6 +83,12 @@ COrvelleView::COrvelleView(QWidget *parent)
 
     m_statisticsTimer.setInterval(kStatisticsIntervalMs);
     connect(&m_statisticsTimer, &QTimer::timeout, this, &COrvelleView::publishStatistics);
+
+    // Reading the settings is quick; secrets are read only when a profile
+    // is used.
+    m_secretStore = new KeychainSecretStore(this);
+    m_deviceProfiles = new DeviceProfileStore(m_secretStore, this);
+    m_deviceProfiles->load();
 }
 
 COrvelleView::~COrvelleView()
@@ -94,10 +104,7 @@ COrvelleView::~COrvelleView()
 
 void COrvelleView::showMessage(const QString &text)
 {
-    QString body = text;
-    body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QMessageBox box(QMessageBox::NoIcon, tr("Orvelle"), body, QMessageBox::Ok, this);
-    box.exec();
+    MessageBox::show(this, text);
 }
 
 bool COrvelleView::OnCreate()
@@ -268,6 +275,17 @@ void COrvelleView::OnSnmpSet()
     if (!m_pReader)
         return;
     CSnmpSetDlg dialog(m_pReader.get(), &m_settings, &m_lstDevices, nullptr);
+    dialog.exec();
+}
+
+void COrvelleView::OnDevices()
+{
+    // Profiles the settings file held but that could not be read: said once.
+    if (!m_deviceLoadProblemsShown && !m_deviceProfiles->loadProblems().isEmpty()) {
+        m_deviceLoadProblemsShown = true;
+        showMessage(m_deviceProfiles->loadProblems().join(u'\n'));
+    }
+    DevicesDialog dialog(m_deviceProfiles, window());
     dialog.exec();
 }
 

@@ -14,6 +14,8 @@
 
 class CMibWalkDlg;
 class CTrapActionRunner;
+class DeviceProfileStore;
+class SecretStore;
 class CTrapReceiver;
 class CXMLRead;
 
@@ -56,6 +58,9 @@ public:
     CBalloonWnd *balloon() { return &m_balloon; }
     CMibWalkDlg *mibWalkDialog() const { return m_pMibWalkDlg; }
     DeviceList &devices() { return m_lstDevices; }
+    // The user's device profiles, one store for the run, for every window
+    // that offers devices.
+    DeviceProfileStore *deviceProfiles() const { return m_deviceProfiles; }
 
     bool isRunning() const { return m_bRunning; }
     bool isMainVisible() const { return m_bMainVisible; }
@@ -83,6 +88,8 @@ public slots:
     // MIB Walk brings up the walk dialog; SNMP SET runs the SET dialog.
     void OnMibWalk();
     void OnSnmpSet();
+    // Devices...: the device profiles.
+    void OnDevices();
     // Show/Hide monitoring data: forwarded to the walk dialog, which owns
     // the monitor windows.
     void OnShowMonitoring();
@@ -133,4 +140,7 @@ private:
     CTrapActionRunner *m_pActions = nullptr;
     QString m_documentTitle;
     QTimer m_statisticsTimer;
+    SecretStore *m_secretStore = nullptr;
+    DeviceProfileStore *m_deviceProfiles = nullptr;
+    bool m_deviceLoadProblemsShown = false;
 };
