@@ -5,6 +5,9 @@
 // rows, its timeout), the settings dialog the rest; the window copies what it
 // needs when it is created, so the record may go away afterwards.
 
+#include "snmptarget.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <ctime>
@@ -33,8 +36,12 @@ struct MonitorSettings
     int graphMode = MonitorGraphValue;
     bool save = false;                      // write the samples to fileName
     QString fileName;
-    QString device;                         // agent name or address, as the user typed it
+    QString device;                         // agent name or address, as the user typed it, or a profile's name
     QString community;
+    // How to reach the agent: a profile's read target, or (host empty) the
+    // typed device with `community` over SNMPv1.
+    SnmpTarget target;
+    QByteArray textEncoding;                // the agent's text encoding (empty: UTF-8)
     QString oidList;                        // OID texts separated by CR LF
     quint32 maxHistories = kDefaultMaxHistories;
 };
