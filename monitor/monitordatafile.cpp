@@ -81,12 +81,12 @@ QString CMonitorDataFile::headerLine(const QStringList &oids)
     return line;
 }
 
-QString CMonitorDataFile::dataLine(std::time_t time, const std::vector<qint64> &values)
+QString CMonitorDataFile::dataLine(std::time_t time, const std::vector<MonitorValue> &values)
 {
     // The same order of date fields in every language, so files from
     // Japanese and English desktops read alike.
     QString line = Orvelle::localTimeText(time, QStringLiteral("%m/%d/%Y %H:%M:%S"));
-    for (qint64 value : values)
-        line += u',' + QString::number(value);
+    for (const MonitorValue &value : values)
+        line += u',' + value.text();
     return line;
 }

@@ -16,6 +16,8 @@
 // window, or another copy of the program, that names the same file is
 // refused it and the first one's samples stay whole.
 
+#include "monitorhistory.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -49,7 +51,7 @@ public:
     // "sampling time, OID1, OID2"
     static QString headerLine(const QStringList &oids);
     // "12/05/2026 07:10:32,1234,5678": local time, then each value.
-    static QString dataLine(std::time_t time, const std::vector<qint64> &values);
+    static QString dataLine(std::time_t time, const std::vector<MonitorValue> &values);
 
 private:
     std::unique_ptr<QFile> m_file;

@@ -1,6 +1,8 @@
 #include "monitorwnd.h"
 
 #include "i18n.h"
+#include "snmprender.h"
+#include "snmpstack.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -51,12 +53,9 @@ CMonitorWnd::CMonitorWnd(QWidget *owner)
         timer->setTimerType(Qt::VeryCoarseTimer);
     m_startTimer.setInterval(kStartCheckMs);
     m_elapsedTimer.setInterval(kElapsedTickMs);
-    m_responseTimer.setSingleShot(true);
     connect(&m_startTimer, &QTimer::timeout, this, &CMonitorWnd::OnStartTimer);
     connect(&m_elapsedTimer, &QTimer::timeout, this, &CMonitorWnd::OnElapsedTimer);
     connect(&m_pollTimer, &QTimer::timeout, this, &CMonitorWnd::OnPollTimer);
-    connect(&m_responseTimer, &QTimer::timeout, this, &CMonitorWnd::OnResponseTimeout);
-    m_monotonic.start();
 }
 
 CMonitorWnd::~CMonitorWnd()
@@ -110,9 +109,10 @@ bool CMonitorWnd::Create(QWidget *owner, const MonitorSettings &settings)
     }
     m_settings.save = m_dataFile.isOpen();
 
-    m_pSession = new CSnmpSession(this);
-    connect(m_pSession, &CSnmpSession::snmpNotify, this, &CMonitorWnd::OnSessionEvent);
-    if (m_pSession->Initialise() != 1)
+    m_pPoller = new SnmpPoller(this);
+    connect(m_pPoller, &SnmpPoller::answered, this, &CMonitorWnd::ProcessResponse);
+    connect(m_pPoller, &SnmpPoller::failed, this, &CMonitorWnd::onPollFailed);
+    if (!SnmpIsStarted())
         return false;
     m_startTimer.start();
     return true;
@@ -125,10 +125,15 @@ void CMonitorWnd::OnStartTimer()
         return;
     m_startTimer.stop();
     m_actualStart = now;
-    if (m_pSession->Open(m_settings.device, m_settings.community) != 1) {
-        EndWindow(EndOpenFailed);
-        return;
+    SnmpTarget target = m_settings.target;
+    if (target.host.isEmpty()) {
+        // a device typed by address with a community: SNMPv1, as always
+        target = SnmpTarget();
+        target.host = m_settings.device;
+        target.community = m_settings.community;
     }
+    if (!m_pPoller->start(target, m_oids, int(m_settings.timeout) * kMsPerSecond))
+        return; // failed() has ended the window
     // paused while waiting for the start: the restart begins the polling
     if (!m_bPaused) {
         SendRequest();
@@ -161,68 +166,50 @@ void CMonitorWnd::OnPollTimer()
 
 void CMonitorWnd::SendRequest()
 {
-    // A refused request comes back as a send error, a sent one as "sent".
-    m_pSession->SendGetList(m_oids);
+    if (m_pPoller)
+        m_pPoller->poll();
 }
 
-void CMonitorWnd::armResponseTimer()
+void CMonitorWnd::onPollFailed(SnmpPoller::Failure failure, const QString &message)
 {
-    if (m_outstanding.empty()) {
-        m_responseTimer.stop();
-        return;
-    }
-    const qint64 due = m_outstanding.front().sentMs + qint64(m_settings.timeout) * kMsPerSecond;
-    m_responseTimer.start(int(std::max<qint64>(0, due - m_monotonic.elapsed())));
-}
-
-void CMonitorWnd::OnResponseTimeout()
-{
-    EndWindow(EndTimeout);
-}
-
-void CMonitorWnd::OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload)
-{
-    // queued: it may arrive after the window stopped
-    if (!m_pSession || m_bEnding)
-        return;
-    switch (code) {
-    case SNMPN_GET_SENT:
-        m_outstanding.push_back({payload.requestId, m_monotonic.elapsed()});
-        if (m_outstanding.size() == 1)
-            armResponseTimer();
+    switch (failure) {
+    case SnmpPoller::Failure::Timeout:
+        EndWindow(EndTimeout);
         break;
-    case SNMPN_RECEIVED: {
-        // An answer shows the agent alive: requests older than the one
-        // answered will not be answered any more.
-        const qint32 id = payload.received.pdu.requestId;
-        const auto answered = std::find_if(m_outstanding.begin(), m_outstanding.end(),
-                                           [id](const Outstanding &o) { return o.requestId == id; });
-        if (answered != m_outstanding.end())
-            m_outstanding.erase(m_outstanding.begin(), answered + 1);
-        armResponseTimer();
-        ProcessResponse(payload.received.pdu);
+    case SnmpPoller::Failure::OpenFailed:
+        EndWindow(EndOpenFailed, false, message);
         break;
-    }
-    case SNMPN_SEND_ERROR:
-        // A name that does not resolve is only found out by the first send.
-        EndWindow(payload.error == SNMPAPI_ENTITY_INVALID ? EndOpenFailed : EndSnmpError);
-        break;
-    case SNMPN_RECV_ERROR:
-        EndWindow(EndSnmpError);
-        break;
-    default:
+    case SnmpPoller::Failure::Report:
+    case SnmpPoller::Failure::SendError:
+    case SnmpPoller::Failure::ReceiveError:
+        EndWindow(EndSnmpError, false, message);
         break;
     }
 }
 
 void CMonitorWnd::ProcessResponse(const SnmpPdu &pdu)
 {
+    if (m_bEnding)
+        return;
     if (pdu.errorStatus != 0) {
-        EndWindow(EndSnmpError, true);
+        const qsizetype index = pdu.errorIndex - 1;
+        const QString variable = index >= 0 && index < m_oids.size() ? m_oids[index] : QString();
+        EndWindow(EndSnmpError, true,
+                  variable.isEmpty() ? tr("%1 (%2)").arg(ErrorStatusText(pdu.errorStatus)).arg(pdu.errorStatus)
+                                     : tr("%1 (%2) at %3").arg(ErrorStatusText(pdu.errorStatus)).arg(pdu.errorStatus).arg(variable));
+        return;
+    }
+    if (SnmpPoller::hasException(pdu)) {
+        // an object that is not there is an error answer, named
+        QStringList named;
+        for (const SnmpVarBind &vb : pdu.varbinds)
+            if (vb.value.syntax >= SNMP_SYNTAX_NOSUCHOBJECT && vb.value.syntax <= SNMP_SYNTAX_ENDOFMIBVIEW)
+                named << tr("%1: %2").arg(OidToText(vb.oid), ValueToText(vb.value));
+        EndWindow(EndSnmpError, true, named.join(u'\n'));
         return;
     }
     const std::time_t now = m_clock();
-    const std::vector<qint64> raw = m_history.addResponse(pdu.varbinds, now);
+    const std::vector<MonitorValue> raw = m_history.addResponse(pdu.varbinds, now);
     ++m_nSampleCount;
     if (!raw.empty())
         WriteDataLine(CMonitorDataFile::dataLine(now, raw));
@@ -250,18 +237,16 @@ void CMonitorWnd::Stop()
     m_startTimer.stop();
     m_elapsedTimer.stop();
     m_pollTimer.stop();
-    m_responseTimer.stop();
-    m_outstanding.clear();
-    if (m_pSession) {
-        m_pSession->Close();
-        // we may be inside its notification
-        m_pSession->deleteLater();
-        m_pSession = nullptr;
+    if (m_pPoller) {
+        m_pPoller->stop();
+        // we may be inside its signal
+        m_pPoller->deleteLater();
+        m_pPoller = nullptr;
     }
     m_history.clear();
 }
 
-void CMonitorWnd::EndWindow(EndCode code, bool markDataFile)
+void CMonitorWnd::EndWindow(EndCode code, bool markDataFile, const QString &detail)
 {
     if (m_bEnding)
         return;
@@ -279,6 +264,8 @@ void CMonitorWnd::EndWindow(EndCode code, bool markDataFile)
     // program quits), taking this window and the box with it.
     QPointer<CMonitorWnd> self(this);
     QPointer<QMessageBox> box = new QMessageBox(QMessageBox::NoIcon, tr("Orvelle"), text, QMessageBox::Ok, this);
+    if (!detail.isEmpty())
+        box->setInformativeText(detail);
     box->exec();
     if (!self)
         return;
@@ -330,10 +317,10 @@ QStringList CMonitorWnd::textLines() const
 {
     QStringList lines;
     lines << tr("Target Device: %1").arg(m_settings.device) << tr("Target OID(s): ");
-    const std::vector<qint64> &current = m_history.currentValues();
+    const std::vector<MonitorValue> &current = m_history.currentValues();
     for (qsizetype k = 0; k < m_oids.size(); ++k) {
-        const qint64 value = size_t(k) < current.size() ? current[size_t(k)] : 0;
-        lines << tr("%1 Current Value: %2").arg(m_oids[k], QString::number(value));
+        const QString value = size_t(k) < current.size() ? current[size_t(k)].text() : QStringLiteral("0");
+        lines << tr("%1 Current Value: %2").arg(m_oids[k], value);
     }
     const QString start = Orvelle::localTimeText(m_settings.startTime, tr("%m/%d/%Y %H:%M:%S"));
     QString times = tr("Start Time %1 Elapsed: %2\r\nSampling count: %3\r\n")
@@ -460,7 +447,7 @@ void CMonitorWnd::DrawGraph(QPainter &painter, const QRect &rect) const
     const bool deltas = m_history.graphMode() != MonitorGraphValue;
     const auto &samples = m_history.samples();
     const qint64 n = qint64(samples.size());
-    const qint64 maximum = m_history.maximum();
+    const quint64 maximum = m_history.maximum();
     const auto xAt = [&](qint64 i) { return int(L + i * width / (n + 2)); };
 
     painter.save();
@@ -494,7 +481,8 @@ void CMonitorWnd::DrawGraph(QPainter &painter, const QRect &rect) const
             // an answer that carried fewer numbers has no point here
             if (k >= sample.values.size())
                 continue;
-            qint64 offset = maximum == 0 ? 0 : sample.values[k] * scale / maximum;
+            // in doubles: a 64-bit counter times the scale would overflow
+            qint64 offset = maximum == 0 ? 0 : qint64(double(sample.values[k]) * double(scale) / double(maximum));
             if (!deltas)
                 offset = std::max<qint64>(offset, 0); // a negative value rests on the axis
             points << QPoint(xAt(j), deltas ? int(zero - offset) : int(B - offset - 1));

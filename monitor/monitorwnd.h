@@ -1,14 +1,15 @@
 #pragma once
 
 // CMonitorWnd: a small caption-less window that polls one agent for a fixed
-// set of objects. At the start time it opens its own session, then sends one
-// GET for all its OIDs every polling interval, keeps the numeric values of
+// set of objects. At the start time it starts its own SnmpPoller (the
+// settings' target: a device profile, or the typed device over SNMPv1),
+// which sends one GET for all its OIDs every polling interval; it keeps the numeric values of
 // each answer as a sample (MonitorHistory), shows the current values and
 // counters as shadowed text on black, draws the history as a graph under the
 // text and, when asked to, appends each sample to a data file. Polling stops
 // when the duration has passed (the window stays); the window ends itself
 // when the agent cannot be reached, stops answering or answers with an
-// error.
+// error (an error status, or an exception such as noSuchInstance).
 //
 // The MIB walk dialog creates the windows, keeps them in its list and is
 // their owner: a window never deletes itself. It tells its owner through
@@ -21,11 +22,9 @@
 //     if (!w->Create(this, settings)) { delete w; ...say so }
 //     w->show();
 //
-// Four timers drive it: the start (each second until the start time), the
-// elapsed time (each second: text, end of duration), polling (each interval)
-// and the response timeout, which runs from the oldest request still
-// unanswered, so an agent that stops answering ends the window even when
-// requests go out more often than the timeout.
+// Three timers drive it: the start (each second until the start time), the
+// elapsed time (each second: text, end of duration) and polling (each
+// interval); the poller keeps the response timeout.
 //
 // Each second and on each sample only the text lines that changed are
 // repainted, on each sample and size change the area below the text; each
@@ -34,7 +33,7 @@
 #include "monitordatafile.h"
 #include "monitorhistory.h"
 #include "monitorsettings.h"
-#include "snmpsession.h"
+#include "snmppoller.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -102,7 +101,7 @@ public:
     bool isSaving() const { return m_dataFile.isOpen(); }
     QStringList oids() const { return m_oids; }
     const MonitorSettings &settings() const { return m_settings; }
-    CSnmpSession *session() const { return m_pSession; }
+    CSnmpSession *session() const { return m_pPoller ? m_pPoller->session() : nullptr; }
     QMenu *contextMenu() const { return m_pMenu; }
     QRect textBlock() const { return m_rectText; }
     // Where the graph goes in the current size (empty before numbers came
@@ -146,16 +145,14 @@ private:
     void OnStartTimer();
     void OnElapsedTimer();
     void OnPollTimer();
-    void OnResponseTimeout();
-    void OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload);
+    void onPollFailed(SnmpPoller::Failure failure, const QString &message);
     void SendRequest();
-    // The response timer follows the oldest request still unanswered.
-    void armResponseTimer();
     // Timers off, session gone, samples and values dropped.
     void Stop();
     // Stops, shows why, and asks the owner to delete the window; after an
     // error answer an empty line marks the data file.
-    void EndWindow(EndCode code, bool markDataFile = false);
+    // `detail` says what the agent answered or what failed, when known.
+    void EndWindow(EndCode code, bool markDataFile = false, const QString &detail = QString());
     void WriteDataLine(const QString &text);
     // Polling has run for the whole duration (never without an end).
     bool durationOver() const;
@@ -173,22 +170,14 @@ private:
     QStringList m_oids;
     MonitorHistory m_history;
     CMonitorDataFile m_dataFile;
-    CSnmpSession *m_pSession = nullptr;
+    SnmpPoller *m_pPoller = nullptr;
     QMenu *m_pMenu = nullptr;
     QFont m_font;
 
     QTimer m_startTimer;    // 1
     QTimer m_elapsedTimer;  // 2
     QTimer m_pollTimer;     // 3
-    QTimer m_responseTimer; // 4
 
-    struct Outstanding
-    {
-        qint32 requestId;
-        qint64 sentMs; // on m_monotonic
-    };
-    std::deque<Outstanding> m_outstanding;
-    QElapsedTimer m_monotonic;
 
     std::function<std::time_t()> m_clock;
     std::time_t m_actualStart = 0;

@@ -26,6 +26,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 #include <memory>
 
 
@@ -44,6 +46,11 @@ using TestSupport::typeInto;
 SnmpVarBind number(quint32 syntax, qint64 value)
 {
     return {SnmpOid{1, 3, 6, 1}, SnmpValue::unsignedValue(syntax, quint32(value))};
+}
+
+SnmpVarBind counter64(quint64 value)
+{
+    return {SnmpOid{1, 3, 6, 1}, SnmpValue::counter(value)};
 }
 
 SnmpPdu response(const SnmpVarList &variables)
@@ -190,29 +197,34 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<Responses>("answers");
         QTest::addColumn<Values>("lastPlotted");
-        QTest::addColumn<qint64>("maximum");
+        QTest::addColumn<quint64>("maximum");
         QTest::addColumn<int>("samples");
         const SnmpVarBind text{SnmpOid{1, 3}, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "up")};
         QTest::newRow("counter above 2^31 stays unsigned")
-            << 0 << Responses{{number(SNMP_SYNTAX_CNTR32, 3000000000)}} << Values{3000000000} << qint64(3000000000) << 1;
+            << 0 << Responses{{number(SNMP_SYNTAX_CNTR32, 3000000000)}} << Values{3000000000} << quint64(3000000000) << 1;
         QTest::newRow("integer is signed")
-            << 0 << Responses{{number(SNMP_SYNTAX_INT32, -5), number(SNMP_SYNTAX_GAUGE32, 7)}} << Values{-5, 7} << qint64(7) << 1;
+            << 0 << Responses{{number(SNMP_SYNTAX_INT32, -5), number(SNMP_SYNTAX_GAUGE32, 7)}} << Values{-5, 7} << quint64(7) << 1;
         QTest::newRow("text and ticks skipped: the counter is position 0")
-            << 0 << Responses{{text, number(SNMP_SYNTAX_TIMETICKS, 5), number(SNMP_SYNTAX_CNTR32, 9)}} << Values{9} << qint64(9) << 1;
-        QTest::newRow("no numbers: no sample") << 0 << Responses{{text}} << Values{} << qint64(0) << 0;
+            << 0 << Responses{{text, number(SNMP_SYNTAX_TIMETICKS, 5), number(SNMP_SYNTAX_CNTR32, 9)}} << Values{9} << quint64(9) << 1;
+        QTest::newRow("no numbers: no sample") << 0 << Responses{{text}} << Values{} << quint64(0) << 0;
         QTest::newRow("delta from initial, constant")
-            << 1 << Responses{{number(SNMP_SYNTAX_UINT32, 4)}, {number(SNMP_SYNTAX_UINT32, 4)}} << Values{0} << qint64(0) << 2;
+            << 1 << Responses{{number(SNMP_SYNTAX_UINT32, 4)}, {number(SNMP_SYNTAX_UINT32, 4)}} << Values{0} << quint64(0) << 2;
         QTest::newRow("delta from initial, gauge falls below the start")
             << 1 << Responses{{number(SNMP_SYNTAX_GAUGE32, 10)}, {number(SNMP_SYNTAX_GAUGE32, 30)}, {number(SNMP_SYNTAX_GAUGE32, 4)}}
-            << Values{-6} << qint64(20) << 3;
+            << Values{-6} << quint64(20) << 3;
         QTest::newRow("delta of a wrapping counter")
-            << 2 << Responses{{number(SNMP_SYNTAX_CNTR32, 4294967290)}, {number(SNMP_SYNTAX_CNTR32, 5)}} << Values{11} << qint64(11) << 2;
+            << 2 << Responses{{number(SNMP_SYNTAX_CNTR32, 4294967290)}, {number(SNMP_SYNTAX_CNTR32, 5)}} << Values{11} << quint64(11) << 2;
         QTest::newRow("delta, falling integer")
-            << 2 << Responses{{number(SNMP_SYNTAX_INT32, 100)}, {number(SNMP_SYNTAX_INT32, -100)}} << Values{-200} << qint64(200) << 2;
+            << 2 << Responses{{number(SNMP_SYNTAX_INT32, 100)}, {number(SNMP_SYNTAX_INT32, -100)}} << Values{-200} << quint64(200) << 2;
+        const quint64 top = std::numeric_limits<quint64>::max();
+        QTest::newRow("counter64 kept whole, plotted at the top")
+            << 0 << Responses{{counter64(top)}} << Values{std::numeric_limits<qint64>::max()} << top << 1;
+        QTest::newRow("delta of a counter64 wrapping past 2^64")
+            << 2 << Responses{{counter64(top - 5)}, {counter64(5)}} << Values{11} << quint64(11) << 2;
         Responses many;
         for (int i = 1; i <= 201; ++i)
             many << SnmpVarList{number(SNMP_SYNTAX_GAUGE32, i)};
-        QTest::newRow("201 samples keep the newest 200") << 0 << many << Values{201} << qint64(201) << 200;
+        QTest::newRow("201 samples keep the newest 200") << 0 << many << Values{201} << quint64(201) << 200;
     }
 
     void history()
@@ -220,7 +232,7 @@ private slots:
         QFETCH(int, mode);
         QFETCH(Responses, answers);
         MonitorHistory history(mode, MonitorSettings::kDefaultMaxHistories);
-        Values raw;
+        std::vector<MonitorValue> raw;
         for (const SnmpVarList &variables : answers)
             raw = history.addResponse(variables, 1000);
         QTEST(int(history.samples().size()), "samples");
@@ -344,7 +356,7 @@ private slots:
         // the number on the first value line is the first numeric object's
         QTRY_VERIFY(w->textLines().at(2).startsWith(oids[0] + QLatin1String(" Current Value: ")));
         if (fields == 1)
-            QCOMPARE(w->history().currentValues().front(), ifNumber.toLongLong());
+            QCOMPARE(w->history().currentValues().front().text(), ifNumber);
 
         const QByteArray bytes = TestSupport::readFile(s.fileName);
         QVERIFY(!bytes.contains('\0'));
@@ -375,11 +387,14 @@ private slots:
         QTest::addColumn<QString>("community");
         QTest::addColumn<QString>("oid");
         QTest::addColumn<QString>("message");
-        QTest::newRow("agent stops answering") << "own agent" << "public" << kIfNumber << kTimeoutText;
+        QTest::addColumn<bool>("v2c");
+        QTest::newRow("agent stops answering") << "own agent" << "public" << kIfNumber << kTimeoutText << false;
         // snmpd does not answer a community it does not know
-        QTest::newRow("wrong community") << "" << "nobody" << kIfNumber << kTimeoutText;
-        QTest::newRow("error status") << "" << "public" << "1.3.6.1.2.1.1.99.0" << kErrorText;
-        QTest::newRow("unknown device") << "no-such-host.invalid" << "public" << kIfNumber << kOpenText;
+        QTest::newRow("wrong community") << "" << "nobody" << kIfNumber << kTimeoutText << false;
+        QTest::newRow("error status") << "" << "public" << "1.3.6.1.2.1.1.99.0" << kErrorText << false;
+        // SNMPv2c answers a missing object with an exception: an error answer too
+        QTest::newRow("exception") << "" << "public" << "1.3.6.1.2.1.1.99.0" << kErrorText << true;
+        QTest::newRow("unknown device") << "no-such-host.invalid" << "public" << kIfNumber << kOpenText << false;
     }
 
     void endings()
@@ -399,6 +414,12 @@ private slots:
         s.community = community;
         s.save = true;
         s.fileName = m_dir.filePath(QStringLiteral("ending.csv"));
+        QFETCH(bool, v2c);
+        if (v2c) {
+            s.target.host = device;
+            s.target.version = SNMP_VERSION_V2C;
+            s.target.community = community;
+        }
         TestSupport::MessageCatcher boxes;
         QPointer<CMonitorWnd> w = m_walk->StartMonitor(s);
         QVERIFY(w);
@@ -413,7 +434,48 @@ private slots:
         QFile file(s.fileName);
         QVERIFY(file.open(QIODevice::ReadOnly));
         // an error answer leaves an empty line after the samples
-        QCOMPARE(file.readAll().endsWith("\r\n\r\n"), QTest::currentDataTag() == QLatin1String("error status"));
+        QCOMPARE(file.readAll().endsWith("\r\n\r\n"), QTest::currentDataTag() == QLatin1String("error status")
+                                                           || QTest::currentDataTag() == QLatin1String("exception"));
+    }
+
+    // ifHCInOctets of the loopback interface through an SNMPv3 authPriv
+    // target: a Counter64 in every line of the data file, in full.
+    void counter64ThroughV3()
+    {
+        const QString ifHCInOctets1 = QStringLiteral("1.3.6.1.2.1.31.1.1.1.6.1");
+        MonitorSettings s = settings({ifHCInOctets1}, QStringLiteral("v3 device"));
+        s.target.host = QStringLiteral("127.0.0.1");
+        s.target.port = m_agent.port();
+        s.target.version = SNMP_VERSION_V3;
+        s.target.usm.userName = QLatin1String(TestSupport::kV3PrivUser);
+        s.target.usm.authPassphrase = QLatin1String(TestSupport::kV3AuthPass);
+        s.target.usm.privPassphrase = QLatin1String(TestSupport::kV3PrivPass);
+        s.save = true;
+        s.fileName = m_dir.filePath(QStringLiteral("hc.csv"));
+        CMonitorWnd *w = m_walk->StartMonitor(s);
+        QVERIFY(w);
+        QTRY_VERIFY_WITH_TIMEOUT(w->sampleCount() >= 2, 10000);
+        QCOMPARE(w->history().currentValues().front().syntax, quint32(SNMP_SYNTAX_CNTR64));
+        const QList<QByteArray> lines = TestSupport::readFile(s.fileName).split('\n');
+        const TestSupport::ToolResult now = TestSupport::runSnmpTool(
+            QStringLiteral("snmpget"),
+            {QStringLiteral("-v3"), QStringLiteral("-l"), QStringLiteral("authPriv"), QStringLiteral("-u"),
+             QLatin1String(TestSupport::kV3PrivUser), QStringLiteral("-a"), QStringLiteral("SHA-256"), QStringLiteral("-A"),
+             QLatin1String(TestSupport::kV3AuthPass), QStringLiteral("-x"), QStringLiteral("AES"), QStringLiteral("-X"),
+             QLatin1String(TestSupport::kV3PrivPass), QStringLiteral("-Oqv"), agent(), ifHCInOctets1},
+            m_dir.path());
+        const quint64 later = now.output.trimmed().split(u'\n').last().toULongLong();
+        QVERIFY2(later > 0, qPrintable(now.output));
+        QVERIFY(lines.size() >= 4);
+        for (qsizetype i = 2; i < lines.size() - 1; ++i) {
+            bool ok = false;
+            const quint64 value = lines[i].mid(lines[i].indexOf(",") + 1).trimmed().toULongLong(&ok);
+            QVERIFY2(ok && value > 0 && value <= later, lines[i].constData());
+        }
+        // no secret in the file
+        const QByteArray bytes = TestSupport::readFile(s.fileName);
+        QVERIFY(!bytes.contains(TestSupport::kV3AuthPass) && !bytes.contains(TestSupport::kV3PrivPass));
+        QVERIFY(w->close());
     }
 
     void pauseDurationAndShowAll()
