@@ -2,6 +2,147 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP" sourcelanguage="en_US">
 <context>
+    <name></name>
+    <message>
+        <source>The port must be a number from %1 to %2.</source>
+        <translation>ポートは %1 から %2 までの数値で指定してください。</translation>
+    </message>
+    <message>
+        <source>Please enter the host name or IP address of the device.</source>
+        <translation>デバイスのホスト名または IP アドレスを入力してください。</translation>
+    </message>
+    <message>
+        <source>The host &quot;%1&quot; contains a port: please enter the port in the Port field and only the name or address as host.</source>
+        <translation>ホスト &quot;%1&quot; にポートが含まれています。ポートは「ポート」欄に入力し、ホストには名前またはアドレスだけを入力してください。</translation>
+    </message>
+    <message>
+        <source>The host &quot;%1&quot; contains blanks.</source>
+        <translation>ホスト &quot;%1&quot; に空白が含まれています。</translation>
+    </message>
+    <message>
+        <source>The timeout must be from %1 to %2 seconds.</source>
+        <translation>タイムアウトは %1 から %2 秒の範囲で指定してください。</translation>
+    </message>
+    <message>
+        <source>The number of retries must be from %1 to %2.</source>
+        <translation>再試行回数は %1 から %2 の範囲で指定してください。</translation>
+    </message>
+    <message>
+        <source>The GETBULK max-repetitions must be from %1 to %2.</source>
+        <translation>GETBULK の max-repetitions は %1 から %2 の範囲で指定してください。</translation>
+    </message>
+    <message>
+        <source>Please enter a name for the device profile.</source>
+        <translation>デバイスプロファイルの名前を入力してください。</translation>
+    </message>
+    <message>
+        <source>A device profile named &quot;%1&quot; exists already: please choose another name.</source>
+        <translation>&quot;%1&quot; という名前のデバイスプロファイルは既にあります。別の名前を指定してください。</translation>
+    </message>
+    <message>
+        <source>The SNMP version must be 1, 2c or 3.</source>
+        <translation>SNMP バージョンは 1、2c、3 のいずれかです。</translation>
+    </message>
+    <message>
+        <source>The text encoding &quot;%1&quot; is not known to this system.</source>
+        <translation>テキストエンコーディング &quot;%1&quot; はこのシステムでは使えません。</translation>
+    </message>
+    <message>
+        <source>Please enter the SNMPv3 user name.</source>
+        <translation>SNMPv3 のユーザー名を入力してください。</translation>
+    </message>
+    <message>
+        <source>The authentication protocol %1 is not supported by the installed net-snmp.</source>
+        <translation>認証プロトコル %1 はインストールされている net-snmp では使えません。</translation>
+    </message>
+    <message>
+        <source>The authentication passphrase must have at least %1 characters.</source>
+        <translation>認証パスフレーズは %1 文字以上にしてください。</translation>
+    </message>
+    <message>
+        <source>The privacy protocol %1 is not supported by the installed net-snmp.</source>
+        <translation>暗号化プロトコル %1 はインストールされている net-snmp では使えません。</translation>
+    </message>
+    <message>
+        <source>The privacy passphrase must have at least %1 characters.</source>
+        <translation>暗号化パスフレーズは %1 文字以上にしてください。</translation>
+    </message>
+    <message>
+        <source>The value &quot;%1&quot; of &quot;%2&quot; is not a whole number.</source>
+        <translation>&quot;%2&quot; の値 &quot;%1&quot; は整数ではありません。</translation>
+    </message>
+    <message>
+        <source>The port is missing.</source>
+        <translation>ポートがありません。</translation>
+    </message>
+    <message>
+        <source>The security level &quot;%1&quot; is not one of noAuthNoPriv, authNoPriv and authPriv.</source>
+        <translation>セキュリティレベル &quot;%1&quot; は noAuthNoPriv、authNoPriv、authPriv のいずれでもありません。</translation>
+    </message>
+    <message>
+        <source>The authentication protocol &quot;%1&quot; is not known.</source>
+        <translation>認証プロトコル &quot;%1&quot; は不明です。</translation>
+    </message>
+    <message>
+        <source>The privacy protocol &quot;%1&quot; is not known.</source>
+        <translation>暗号化プロトコル &quot;%1&quot; は不明です。</translation>
+    </message>
+    <message>
+        <source>The device profiles could not be written to %1: %2</source>
+        <translation>デバイスプロファイルを %1 に書き込めませんでした: %2</translation>
+    </message>
+    <message>
+        <source>The file %1 could not be opened: %2</source>
+        <translation>ファイル %1 を開けませんでした: %2</translation>
+    </message>
+    <message>
+        <source>The file %1 is too large to be a device profile export.</source>
+        <translation>ファイル %1 はデバイスプロファイルのエクスポートとしては大きすぎます。</translation>
+    </message>
+    <message>
+        <source>The file %1 is not a device profile export: %2 at byte %3.</source>
+        <translation>ファイル %1 はデバイスプロファイルのエクスポートではありません: %3 バイト目で %2。</translation>
+    </message>
+    <message>
+        <source>The file %1 is not a device profile export.</source>
+        <translation>ファイル %1 はデバイスプロファイルのエクスポートではありません。</translation>
+    </message>
+    <message>
+        <source>The file %1 was written by a newer version of Orvelle.</source>
+        <translation>ファイル %1 は新しいバージョンの Orvelle で書かれています。</translation>
+    </message>
+    <message>
+        <source>Device profile number %1 in %2 has no name and was skipped.</source>
+        <translation>%2 の %1 番目のデバイスプロファイルには名前がないため、読み飛ばしました。</translation>
+    </message>
+    <message>
+        <source>The device profile &quot;%1&quot; in %2 was skipped: %3</source>
+        <translation>%2 のデバイスプロファイル &quot;%1&quot; を読み飛ばしました: %3</translation>
+    </message>
+    <message>
+        <source>The device profiles could not be saved to %1.</source>
+        <translation>デバイスプロファイルを %1 に保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>There is no device profile named &quot;%1&quot; any more.</source>
+        <translation>&quot;%1&quot; という名前のデバイスプロファイルはもうありません。</translation>
+    </message>
+    <message>
+        <source>A device profile named &quot;%1&quot; exists already: the imported one is named &quot;%2&quot;.</source>
+        <translation>&quot;%1&quot; という名前のデバイスプロファイルは既にあるため、インポートしたものを &quot;%2&quot; としました。</translation>
+    </message>
+    <message numerus="yes">
+        <source>SNMP request timeout: %1 did not answer within %n second(s).</source>
+        <translation>
+            <numerusform>SNMP 要求タイムアウト: %1 は %n 秒以内に応答しませんでした。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The agent answered with an error: %1 (error index %2).</source>
+        <translation>エージェントがエラーを返しました: %1 (エラーインデックス %2)。</translation>
+    </message>
+</context>
+<context>
     <name>CAboutDlg</name>
     <message>
         <source>About Orvelle</source>
@@ -197,6 +338,14 @@ View User Guide</source>
         <source>Traps received: %L1  Dropped: %L2</source>
         <translation>受信トラップ: %L1  損失: %L2</translation>
     </message>
+    <message>
+        <source>&amp;Devices...</source>
+        <translation>デバイス(&amp;D)...</translation>
+    </message>
+    <message>
+        <source>Add, edit and test device profiles</source>
+        <translation>デバイスプロファイルの追加、編集、テスト</translation>
+    </message>
 </context>
 <context>
     <name>CMibWalkDlg</name>
@@ -298,28 +447,19 @@ View User Guide</source>
         <translation>Orvelle</translation>
     </message>
     <message>
-        <source>
-Received an error SNMP data from remote agent: %1 (%2)<byte value="xd"/>
-oid &apos;%3&apos;</source>
-        <translation>
-リモート エージェントからエラーの SNMP データを受信しました: %1 (%2)<byte value="xd"/>
-oid &apos;%3&apos;</translation>
-    </message>
-    <message>
-        <source>The agent answered GET NEXT for %1 with %2, which does not follow it: the walk stops here.</source>
-        <translation>エージェントは %1 に対する GET NEXT に %2 で応答しましたが、これは %1 より後の OID ではありません。ウォークをここで終了します。</translation>
-    </message>
-    <message>
         <source>No data is available</source>
         <translation>データがありません</translation>
     </message>
     <message>
-        <source>SNMP request timeout! oid &apos;%1&apos;</source>
-        <translation>SNMP 要求がタイムアウトしました! oid &apos;%1&apos;</translation>
-    </message>
-    <message>
         <source>Unable to open new window for device object monitoring.</source>
         <translation>デバイス オブジェクト監視の新しいウィンドウを開けません。</translation>
+    </message>
+</context>
+<context>
+    <name>CMonitorDataFile</name>
+    <message>
+        <source>Another monitor window or program is writing to this file.</source>
+        <translation>別の監視ウィンドウまたはプログラムがこのファイルに書き込んでいます。</translation>
     </message>
 </context>
 <context>
@@ -416,14 +556,6 @@ oid &apos;%3&apos;</translation>
         <source>Save data to file</source>
         <translation>データをファイルに保存</translation>
     </message>
-    <message>
-        <source>Orvelle</source>
-        <translation>Orvelle</translation>
-    </message>
-    <message>
-        <source>Please enter an integer between %1 and %2.</source>
-        <translation>%1 から %2 までの整数を入力してください。</translation>
-    </message>
 </context>
 <context>
     <name>CMonitorWnd</name>
@@ -509,6 +641,18 @@ Sampling count: %3<byte value="xd"/>
     <message>
         <source>Max=%1</source>
         <translation>最大=%1</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 (%2) at %3</source>
+        <translation>%3 で %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
     </message>
 </context>
 <context>
@@ -682,6 +826,30 @@ Use &quot;xxx.xxx.xxx.xxx&quot;<byte value="xd"/>
         <source>Orvelle</source>
         <translation>Orvelle</translation>
     </message>
+    <message>
+        <source>SNMP SET succeeded; the agent returned no variable.</source>
+        <translation>SNMP SET に成功しました。エージェントは変数を返しませんでした。</translation>
+    </message>
+    <message>
+        <source>SNMP SET succeeded: %1 = %2</source>
+        <translation>SNMP SET に成功しました: %1 = %2</translation>
+    </message>
+    <message>
+        <source>unknown error status</source>
+        <translation>不明なエラーステータス</translation>
+    </message>
+    <message>
+        <source>SNMP SET failed: %1 (%2); the agent named no variable (error index %3).</source>
+        <translation>SNMP SET に失敗しました: %1 (%2)。エージェントは変数を示しませんでした (エラーインデックス %3)。</translation>
+    </message>
+    <message>
+        <source>SNMP SET failed: %1 (%2) at variable %3: %4</source>
+        <translation>SNMP SET に失敗しました: 変数 %3 (%4) で %1 (%2)</translation>
+    </message>
+    <message>
+        <source>No answer from %1 within %2 seconds: check the device name, the write community and that the agent allows SET.</source>
+        <translation>%1 から %2 秒以内に応答がありません。デバイス名、書き込みコミュニティ、およびエージェントが SET を許可しているかを確認してください。</translation>
+    </message>
 </context>
 <context>
     <name>CTrapActionRunner</name>
@@ -735,6 +903,115 @@ Use &quot;xxx.xxx.xxx.xxx&quot;<byte value="xd"/>
     <message>
         <source>XML database load error:%1</source>
         <translation>XML データベース読み込みエラー:%1</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceProfileTexts</name>
+    <message>
+        <source>Name</source>
+        <translation>名前</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>ホスト</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <extracomment>column of the device list: SNMP version 1, 2c or 3</extracomment>
+        <translation>バージョン</translation>
+    </message>
+    <message>
+        <source>The host &quot;%1&quot; does not resolve to an address (%2). Please check the name.</source>
+        <translation>ホスト &quot;%1&quot; のアドレスが見つかりません (%2)。名前を確認してください。</translation>
+    </message>
+</context>
+<context>
+    <name>DevicesDialog</name>
+    <message>
+        <source>Device profiles (*.json)</source>
+        <translation>デバイスプロファイル (*.json)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>Devices</source>
+        <translation>デバイス</translation>
+    </message>
+    <message>
+        <source>&amp;Add...</source>
+        <translation>追加(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit...</source>
+        <translation>編集(&amp;E)...</translation>
+    </message>
+    <message>
+        <source>&amp;Copy...</source>
+        <translation>コピー(&amp;C)...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>削除(&amp;D)</translation>
+    </message>
+    <message>
+        <source>&amp;Test</source>
+        <translation>テスト(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>インポート(&amp;I)...</translation>
+    </message>
+    <message>
+        <source>E&amp;xport...</source>
+        <translation>エクスポート(&amp;X)...</translation>
+    </message>
+    <message>
+        <source>C&amp;lose</source>
+        <translation>閉じる(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Delete the device profile &quot;%1&quot;?</source>
+        <translation>デバイスプロファイル &quot;%1&quot; を削除しますか?</translation>
+    </message>
+    <message>
+        <source>%1 cannot be tested: %2</source>
+        <translation>%1 をテストできません: %2</translation>
+    </message>
+    <message>
+        <source>Asking %1 (%2) for sysDescr and sysObjectID...</source>
+        <translation>%1 (%2) に sysDescr と sysObjectID を問い合わせています...</translation>
+    </message>
+    <message>
+        <source>%1 answered.
+sysDescr: %2
+sysObjectID: %3</source>
+        <translation>%1 が応答しました。
+sysDescr: %2
+sysObjectID: %3</translation>
+    </message>
+    <message>
+        <source>%1 did not answer as asked: %2</source>
+        <translation>%1 から期待した応答がありません: %2</translation>
+    </message>
+    <message>
+        <source>Import Device Profiles</source>
+        <translation>デバイスプロファイルのインポート</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n device profile(s) imported.</source>
+        <translation>
+            <numerusform>%n 件のデバイスプロファイルをインポートしました。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The file holds no communities or passphrases: edit the imported profiles to enter them.</source>
+        <translation>ファイルにはコミュニティもパスフレーズも含まれません。インポートしたプロファイルを編集して入力してください。</translation>
+    </message>
+    <message>
+        <source>Export Device Profiles</source>
+        <translation>デバイスプロファイルのエクスポート</translation>
     </message>
 </context>
 <context>
@@ -825,6 +1102,13 @@ or File is not existing.</source>
     </message>
 </context>
 <context>
+    <name>MessageBox</name>
+    <message>
+        <source>Orvelle</source>
+        <translation>Orvelle</translation>
+    </message>
+</context>
+<context>
     <name>MibCompiler</name>
     <message>
         <source>%1: cannot open: %2</source>
@@ -896,6 +1180,129 @@ or File is not existing.</source>
     <message>
         <source>the OIDs nest deeper than %1 sub-identifiers</source>
         <translation>OID の入れ子がサブ識別子 %1 個を超えています</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileDialog</name>
+    <message>
+        <source>%1 (not available here)</source>
+        <translation>%1 (この環境では使用不可)</translation>
+    </message>
+    <message>
+        <source>New Device Profile</source>
+        <translation>新しいデバイスプロファイル</translation>
+    </message>
+    <message>
+        <source>Device Profile %1</source>
+        <translation>デバイスプロファイル %1</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>名前(&amp;N):</translation>
+    </message>
+    <message>
+        <source>&amp;Host:</source>
+        <translation>ホスト(&amp;H):</translation>
+    </message>
+    <message>
+        <source>&amp;Port:</source>
+        <translation>ポート(&amp;P):</translation>
+    </message>
+    <message>
+        <source>SNMP &amp;version:</source>
+        <translation>SNMP バージョン(&amp;V):</translation>
+    </message>
+    <message>
+        <source>&amp;Read community:</source>
+        <translation>読み取りコミュニティ(&amp;R):</translation>
+    </message>
+    <message>
+        <source>&amp;Write community:</source>
+        <translation>書き込みコミュニティ(&amp;W):</translation>
+    </message>
+    <message>
+        <source>&amp;Timeout (seconds):</source>
+        <translation>タイムアウト (秒)(&amp;T):</translation>
+    </message>
+    <message>
+        <source>Retr&amp;ies:</source>
+        <translation>再試行回数(&amp;I):</translation>
+    </message>
+    <message>
+        <source>GETBULK &amp;max-repetitions:</source>
+        <translation>GETBULK max-repetitions(&amp;M):</translation>
+    </message>
+    <message>
+        <source>Text &amp;encoding:</source>
+        <translation>テキストエンコーディング(&amp;E):</translation>
+    </message>
+    <message>
+        <source>&amp;User name:</source>
+        <translation>ユーザー名(&amp;U):</translation>
+    </message>
+    <message>
+        <source>Security &amp;level:</source>
+        <translation>セキュリティレベル(&amp;L):</translation>
+    </message>
+    <message>
+        <source>&amp;Authentication protocol:</source>
+        <translation>認証プロトコル(&amp;A):</translation>
+    </message>
+    <message>
+        <source>Authentication pa&amp;ssphrase:</source>
+        <translation>認証パスフレーズ(&amp;S):</translation>
+    </message>
+    <message>
+        <source>P&amp;rivacy protocol:</source>
+        <translation>暗号化プロトコル(&amp;R):</translation>
+    </message>
+    <message>
+        <source>Privac&amp;y passphrase:</source>
+        <translation>暗号化パスフレーズ(&amp;Y):</translation>
+    </message>
+    <message>
+        <source>&amp;Context name:</source>
+        <translation>コンテキスト名(&amp;C):</translation>
+    </message>
+    <message>
+        <source>Communities</source>
+        <translation>コミュニティ</translation>
+    </message>
+    <message>
+        <source>SNMPv3 user-based security</source>
+        <translation>SNMPv3 ユーザーベースセキュリティ</translation>
+    </message>
+    <message>
+        <source>Requests</source>
+        <translation>要求</translation>
+    </message>
+    <message>
+        <source>Looking up %1...</source>
+        <translation>%1 を検索しています...</translation>
+    </message>
+</context>
+<context>
+    <name>RangeSpinBox</name>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>%1 から %2 までの整数を入力してください。</translation>
+    </message>
+</context>
+<context>
+    <name>SecretsPromptDialog</name>
+    <message>
+        <source>No secret store (Secret Service or KWallet) can be used: %1
+Communities and passphrases of device profiles are not saved. Orvelle asks for them when a device is first used and keeps them in memory until it ends.</source>
+        <translation>シークレットストア (Secret Service または KWallet) を使用できません: %1
+デバイスプロファイルのコミュニティとパスフレーズは保存されません。Orvelle はデバイスを最初に使うときにそれらを尋ね、終了するまでメモリー上にだけ保持します。</translation>
+    </message>
+    <message>
+        <source>Secrets of %1</source>
+        <translation>%1 のシークレット</translation>
+    </message>
+    <message>
+        <source>Enter the secrets of the device profile &quot;%1&quot; (%2). They are kept in memory until Orvelle ends.</source>
+        <translation>デバイスプロファイル &quot;%1&quot; (%2) のシークレットを入力してください。Orvelle が終了するまでメモリー上にだけ保持されます。</translation>
     </message>
 </context>
 <context>
@@ -1120,6 +1527,81 @@ or File is not existing.</source>
     <message>
         <source>inconsistent name</source>
         <translation>inconsistent name</translation>
+    </message>
+</context>
+<context>
+    <name>SnmpWalker</name>
+    <message>
+        <source>Host not found: %1</source>
+        <translation>ホストが見つかりません: %1</translation>
+    </message>
+    <message>
+        <source>
+Received an error SNMP data from remote agent: %1 (%2)<byte value="xd"/>
+oid &apos;%3&apos;</source>
+        <translation>
+リモート エージェントからエラーの SNMP データを受信しました: %1 (%2)<byte value="xd"/>
+oid &apos;%3&apos;</translation>
+    </message>
+    <message>
+        <source>The agent answered GET NEXT for %1 with %2, which does not follow it: the walk stops here.</source>
+        <translation>エージェントは %1 に対する GET NEXT に %2 で応答しましたが、これは %1 より後の OID ではありません。ウォークをここで終了します。</translation>
+    </message>
+    <message>
+        <source>The agent answered GETBULK for %1 with no variables: the walk stops here.</source>
+        <translation>エージェントは %1 に対する GETBULK に変数なしで応答しました。ウォークをここで終了します。</translation>
+    </message>
+    <message>
+        <source>The agent answered GETBULK with %1 variables where at most %2 were asked for: the walk stops after the first %2.</source>
+        <translation>エージェントは最大 %2 個を要求した GETBULK に %1 個の変数で応答しました。最初の %2 個でウォークを終了します。</translation>
+    </message>
+    <message>
+        <source>The agent answered GETBULK for %1 with %2, which does not follow it: the walk stops here.</source>
+        <translation>エージェントは %1 に対する GETBULK に、その後に続かない %2 で応答しました。ウォークをここで終了します。</translation>
+    </message>
+    <message>
+        <source>The agent answered GETBULK with %1 for %2: the walk stops here.</source>
+        <translation>エージェントは GETBULK に %2 の %1 で応答しました。ウォークをここで終了します。</translation>
+    </message>
+    <message>
+        <source>SNMP request timeout! oid &apos;%1&apos;</source>
+        <translation>SNMP 要求がタイムアウトしました! oid &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>An agent that cannot decrypt a request stays silent: check the privacy passphrase and protocol (%1) of user &quot;%2&quot; too.</source>
+        <translation>要求を復号できないエージェントは応答しません。ユーザー &quot;%2&quot; の暗号化パスフレーズとプロトコル (%1) も確認してください。</translation>
+    </message>
+    <message>
+        <source>The agent %1 does not know the user &quot;%2&quot;. Check the user name in the device profile and the agent&apos;s SNMPv3 users.</source>
+        <translation>エージェント %1 はユーザー &quot;%2&quot; を知りません。デバイスプロファイルのユーザー名とエージェントの SNMPv3 ユーザーを確認してください。</translation>
+    </message>
+    <message>
+        <source>The agent %1 refused the authentication of user &quot;%2&quot;. Check the authentication passphrase and protocol (%3).</source>
+        <translation>エージェント %1 はユーザー &quot;%2&quot; の認証を拒否しました。認証パスフレーズとプロトコル (%3) を確認してください。</translation>
+    </message>
+    <message>
+        <source>The agent %1 could not decrypt the request of user &quot;%2&quot;. Check the privacy passphrase and protocol (%3).</source>
+        <translation>エージェント %1 はユーザー &quot;%2&quot; の要求を復号できませんでした。暗号化パスフレーズとプロトコル (%3) を確認してください。</translation>
+    </message>
+    <message>
+        <source>The agent %1 does not accept user &quot;%2&quot; at the security level %3. Check the level in the device profile against the agent&apos;s configuration.</source>
+        <translation>エージェント %1 はセキュリティレベル %3 のユーザー &quot;%2&quot; を受け付けません。デバイスプロファイルのレベルをエージェントの設定と照らし合わせてください。</translation>
+    </message>
+    <message>
+        <source>The agent %1 found the request of user &quot;%2&quot; outside its time window. Try again; if it persists, check the agent&apos;s clock and engine boots.</source>
+        <translation>エージェント %1 はユーザー &quot;%2&quot; の要求を時間枠外と判断しました。もう一度試してください。続く場合はエージェントの時刻と engine boots を確認してください。</translation>
+    </message>
+    <message>
+        <source>The agent %1 did not recognise the engine ID the request of user &quot;%2&quot; carried (the agent may have been replaced or reset). Try again to discover it anew.</source>
+        <translation>エージェント %1 はユーザー &quot;%2&quot; の要求のエンジン ID を認識しませんでした (エージェントが交換またはリセットされた可能性があります)。もう一度試すとエンジン ID を新たに取得します。</translation>
+    </message>
+    <message>
+        <source>The agent %1 refused the request of user &quot;%2&quot; with a report (%3).</source>
+        <translation>エージェント %1 はユーザー &quot;%2&quot; の要求をレポート (%3) で拒否しました。</translation>
+    </message>
+    <message>
+        <source>no variables</source>
+        <translation>変数なし</translation>
     </message>
 </context>
 <context>
