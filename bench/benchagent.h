@@ -16,6 +16,15 @@
 
 namespace BenchAgent {
 
+// Windows are shown on the offscreen platform where no display is set, so
+// that a benchmark runs the same on a desktop and on CI.
+inline void preferOffscreen()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 inline quint16 freeUdpPort()
 {
     for (quint16 port = 30000 + quint16(getpid() % 5000); port < 60000; port += 7) {

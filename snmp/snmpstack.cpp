@@ -577,27 +577,18 @@ netsnmp_pdu *makePdu(const SnmpMessage &message, quint32 *error)
         return nullptr;
     }
     pdu->version = message.version;
-    if (message.version == SNMP_VERSION_V3) {
-        // user, level, keys and context come from the session when sent
-        pdu->reqid = in.requestId;
-        pdu->errstat = in.errorStatus;
-        pdu->errindex = in.errorIndex;
-        for (const SnmpVarBind &vb : in.varbinds) {
-            if (!addVarBind(pdu, vb, error)) {
-                snmp_free_pdu(pdu);
-                return nullptr;
-            }
+    // SNMPv3 has no community: user, level, keys and context come from the
+    // session when the PDU is sent
+    if (message.version != SNMP_VERSION_V3) {
+        pdu->community = static_cast<u_char *>(malloc(static_cast<size_t>(message.community.size()) + 1));
+        if (!pdu->community) {
+            snmp_free_pdu(pdu);
+            *error = SNMPAPI_ALLOC_ERROR;
+            return nullptr;
         }
-        return pdu;
+        memcpy(pdu->community, message.community.constData(), static_cast<size_t>(message.community.size()));
+        pdu->community_len = static_cast<size_t>(message.community.size());
     }
-    pdu->community = static_cast<u_char *>(malloc(static_cast<size_t>(message.community.size()) + 1));
-    if (!pdu->community) {
-        snmp_free_pdu(pdu);
-        *error = SNMPAPI_ALLOC_ERROR;
-        return nullptr;
-    }
-    memcpy(pdu->community, message.community.constData(), static_cast<size_t>(message.community.size()));
-    pdu->community_len = static_cast<size_t>(message.community.size());
     if (in.type == SNMP_PDU_V1TRAP) {
         if (!SnmpOidIsEncodable(in.enterprise) || in.agentAddress.size() != 4) {
             snmp_free_pdu(pdu);

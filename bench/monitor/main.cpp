@@ -67,9 +67,7 @@ double processCpuSeconds(qint64 pid)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchAgent::preferOffscreen();
     QApplication app(argc, argv);
 
     int seconds = 60;

@@ -139,9 +139,7 @@ QString rate(const Run &run)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchAgent::preferOffscreen();
     QApplication app(argc, argv);
 
     QString oid = QStringLiteral("1");
