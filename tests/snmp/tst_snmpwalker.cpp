@@ -1,4 +1,4 @@
-// The walk engine against a real snmpd: GET NEXT and GETBULK walks through
+// The walk and polling engines against a real snmpd: GET NEXT and GETBULK walks through
 // SNMPv1, v2c and every SNMPv3 security level, compared with what net-snmp's
 // own tools list; the named SNMPv3 failures; halving on tooBig from a small
 // agent that refuses large answers.
@@ -6,6 +6,7 @@
 #include "snmpdpeer.h"
 #include "snmprender.h"
 #include "snmpstack.h"
+#include "snmppoller.h"
 #include "snmpwalker.h"
 #include "testsupport.h"
 
@@ -316,6 +317,65 @@ private slots:
         QVERIFY2(says.isEmpty() ? r.message.isEmpty() : r.message.contains(says), qPrintable(r.message));
         QCOMPARE(asked.mid(0, 4), (QList<int>{25, 12, 6, 3}));
         QVERIFY(std::all_of(asked.begin() + 3, asked.end(), [](int n) { return n == 3; }));
+    }
+
+    // The poller: answers through v2c and v3 (Counter64 as it is), an
+    // unknown v3 user named, and a silent agent noticed from the oldest
+    // unanswered request while polls go out more often than the timeout.
+    void pollerOutcomes_data()
+    {
+        QTest::addColumn<SnmpTarget>("target");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("answers"); // -1: ends with a failure
+        QTest::addColumn<QString>("says");
+        SnmpTarget v2;
+        v2.host = u"127.0.0.1"_s;
+        v2.version = SNMP_VERSION_V2C;
+        v2.community = u"public"_s;
+        row("v2c", v2, false, 3, u""_s);
+        row("v3 authPriv", v3(kV3PrivUser, SnmpSecurityLevel::AuthPriv), false, 3, u""_s);
+        row("v3 unknown user", v3("nobody-here", SnmpSecurityLevel::NoAuthNoPriv), false, -1, u"does not know the user"_s);
+        row("silent agent", v2, true, -1, u"timeout"_s);
+    }
+    void pollerOutcomes()
+    {
+        QFETCH(SnmpTarget, target);
+        QFETCH(bool, silent);
+        QFETCH(int, answers);
+        QUdpSocket quiet;
+        if (silent) {
+            QVERIFY(quiet.bind(QHostAddress::LocalHost, 0));
+            target.port = quiet.localPort();
+        } else {
+            target = at(target);
+        }
+        SnmpPoller poller;
+        QList<SnmpPdu> got;
+        connect(&poller, &SnmpPoller::answered, this, [&](const SnmpPdu &pdu) { got << pdu; });
+        QSignalSpy failed(&poller, &SnmpPoller::failed);
+        const QStringList oids{u"1.3.6.1.2.1.2.1.0"_s, u"1.3.6.1.2.1.31.1.1.1.6.1"_s}; // ifNumber, ifHCInOctets.1
+        constexpr int kTimeoutMs = 800;
+        constexpr int kPollMs = 300; // more often than the timeout
+        QVERIFY(poller.start(target, oids, kTimeoutMs));
+        QTimer polling;
+        connect(&polling, &QTimer::timeout, &poller, &SnmpPoller::poll);
+        poller.poll();
+        polling.start(kPollMs);
+        if (answers > 0) {
+            QTRY_VERIFY_WITH_TIMEOUT(got.size() >= answers, 5000);
+            QCOMPARE(failed.size(), 0);
+            QCOMPARE(got.last().varbinds.size(), size_t(2));
+            QCOMPARE(got.last().varbinds[1].value.syntax, quint32(SNMP_SYNTAX_CNTR64));
+        } else {
+            QVERIFY(failed.wait(5000));
+            QFETCH(QString, says);
+            const auto failure = failed.first().at(0).value<SnmpPoller::Failure>();
+            if (silent)
+                QCOMPARE(failure, SnmpPoller::Failure::Timeout);
+            else
+                QVERIFY2(failed.first().at(1).toString().contains(says), qPrintable(failed.first().at(1).toString()));
+            QVERIFY(!poller.isRunning());
+        }
     }
 };
 
