@@ -382,7 +382,7 @@ void COrvelleView::updateCellTip(QMouseEvent *event, QWidget *source)
         return;
     }
     if (row != m_nTipItem || column != m_nTipColumn) {
-        const QString text = m_model->cellText(row, column);
+        const QString text = m_model->cellTip(row, column);
         // an empty cell keeps the text of the last one
         if (!text.isEmpty()) {
             m_nTipItem = row;

@@ -55,6 +55,19 @@ QString TrapListModel::cellText(int row, int column) const
     }
 }
 
+QString TrapListModel::cellTip(int row, int column) const
+{
+    const QString text = cellText(row, column);
+    if (column != ColValueDescription || text.isEmpty())
+        return text;
+    const Row &r = m_rows[static_cast<size_t>(row)];
+    bool ok = false;
+    const quint64 value = r.third.toULongLong(&ok);
+    if (r.header || r.code != SNMP_SYNTAX_CNTR64 || !ok)
+        return text;
+    return QStringLiteral("%1 (%2)").arg(text, Counter64HexText(value));
+}
+
 QVariant TrapListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())

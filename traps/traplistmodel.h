@@ -60,6 +60,9 @@ public:
 
     // Text of a cell exactly as the list shows it (export and cell tips use it).
     QString cellText(int row, int column) const;
+    // What the cell tip shows: the cell's text, and for a Counter64 value
+    // its hex form too.
+    QString cellTip(int row, int column) const;
 
     static QString severityText(quint32 severity);
     static QString timeText(std::time_t time);

@@ -72,6 +72,20 @@ private slots:
         QTEST(listed(limit, traps, int(traps.size())), "expected");
     }
 
+    // A Counter64 reads in decimal; its tip adds the hex form.
+    void counter64Tip()
+    {
+        TrapListModel model;
+        tagTRAPRECORD record;
+        record.lstVarbinds.push_back({0x46, QStringLiteral("1.3.6.1.2.1.31.1.1.1.6.1"), QString(),
+                                      QStringLiteral("4294967551")});
+        record.lstVarbinds.push_back({0x41, QStringLiteral("1.3.6.1.2.1.2.2.1.10.1"), QString(), QStringLiteral("7")});
+        model.appendTrap(record);
+        model.flush();
+        QCOMPARE(model.cellTip(1, TrapListModel::ColValueDescription), QStringLiteral("4294967551 (0x00000001000000ff)"));
+        QCOMPARE(model.cellTip(2, TrapListModel::ColValueDescription), QStringLiteral("7"));
+    }
+
     void newClearsQueuedRowsToo()
     {
         COrvelleView view;
