@@ -124,6 +124,11 @@ bool CReportListCtrl::setItemTip(int row, int column, const QString &tip)
     return m_model->setCellTip(row, column, tip);
 }
 
+QString CReportListCtrl::itemTip(int row, int column) const
+{
+    return m_model->cellTip(row, column);
+}
+
 quint32 CReportListCtrl::GetItemData(int row) const
 {
     return m_model->userData(row);

@@ -61,6 +61,7 @@ public:
     QString GetItemText(int row, int column) const;
     // The cell tip's text for one cell, when it should say more than the cell.
     bool setItemTip(int row, int column, const QString &tip);
+    QString itemTip(int row, int column) const;
     // The caller's data of the row, 0 when it has none.
     quint32 GetItemData(int row) const;
     int GetItemCount() const;

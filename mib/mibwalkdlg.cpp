@@ -1,6 +1,8 @@
 #include "mibwalkdlg.h"
 
 #include "appsettings.h"
+#include "deviceprofilestore.h"
+#include "profileuse.h"
 #include "monitorsettingsdlg.h"
 #include "monitorwnd.h"
 #include "oidcombobox.h"
@@ -119,7 +121,15 @@ bool CMibWalkDlg::Create()
     for (const tagDEVICE &device : known)
         AddDevice(device.strName, device.strSecond);
     AddDevice(kBuiltInDevice, kBuiltInDeviceSecond);
+    addProfileNames();
     m_pDeviceCombo->setCurrentIndex(0);
+    connect(m_pDeviceCombo, &QComboBox::currentTextChanged, this, &CMibWalkDlg::showCredentialsFor);
+    if (m_profiles)
+        connect(m_profiles, &DeviceProfileStore::changed, this, [this] {
+            addProfileNames();
+            showCredentialsFor(m_pDeviceCombo->currentText());
+        });
+    showCredentialsFor(m_pDeviceCombo->currentText());
 
     m_pContextMenu = new QMenu(this);
     QAction *monitoring = m_pContextMenu->addAction(tr("&Object Monitoring"));
@@ -170,8 +180,12 @@ void CMibWalkDlg::buildControls()
     };
     grid->addWidget(label(tr("&Device:"), m_pDeviceCombo), 0, 0);
     grid->addWidget(m_pDeviceCombo, 0, 1);
-    grid->addWidget(label(tr("Co&mmunity String:"), m_pCommunityEdit), 0, 2);
+    m_communityLabel = label(tr("Co&mmunity String:"), m_pCommunityEdit);
+    grid->addWidget(m_communityLabel, 0, 2);
     grid->addWidget(m_pCommunityEdit, 0, 3);
+    m_v3Summary = new QLabel(m_pFields);
+    m_v3Summary->hide();
+    grid->addWidget(m_v3Summary, 0, 2, 1, 2);
     grid->addWidget(label(tr("&OID:"), m_pOidField), 1, 0);
     grid->addWidget(m_pOidField, 1, 1, 1, 3);
     grid->addWidget(label(tr("&Timeout (seconds):"), m_pTimeoutSpin), 2, 0);
@@ -254,7 +268,50 @@ DeviceList &CMibWalkDlg::devices()
 
 void CMibWalkDlg::AddDevice(const QString &name, const QString &second)
 {
-    ::AddDevice(devices(), name, second);
+    // a profile's name is the profile's, not a typed device of this run
+    if (!profileNamed(name))
+        ::AddDevice(devices(), name, second);
+    insertDeviceItem(name);
+}
+
+void CMibWalkDlg::addProfileNames()
+{
+    if (!m_profiles)
+        return;
+    for (const QString &name : m_profiles->names())
+        insertDeviceItem(name);
+}
+
+std::optional<DeviceProfile> CMibWalkDlg::profileNamed(const QString &device) const
+{
+    if (!m_profiles || device.trimmed().isEmpty())
+        return std::nullopt;
+    return m_profiles->profile(device.trimmed());
+}
+
+void CMibWalkDlg::showCredentialsFor(const QString &device)
+{
+    const std::optional<DeviceProfile> profile = profileNamed(device);
+    const bool v3 = profile && profile->target.version == SNMP_VERSION_V3;
+    if (profile && m_pCommunityEdit->isEnabled()) {
+        m_typedCommunity = m_pCommunityEdit->text();
+        m_pCommunityEdit->clear();
+    } else if (!profile && !m_pCommunityEdit->isEnabled()) {
+        m_pCommunityEdit->setText(m_typedCommunity);
+    }
+    // a profile brings its own community: the field only says so
+    m_pCommunityEdit->setEnabled(!profile);
+    m_pCommunityEdit->setPlaceholderText(profile ? tr("from the profile") : QString());
+    m_communityLabel->setVisible(!v3);
+    m_pCommunityEdit->setVisible(!v3);
+    m_v3Summary->setVisible(v3);
+    if (v3)
+        m_v3Summary->setText(tr("SNMPv3 user %1 (%2)")
+                                 .arg(profile->target.usm.userName, snmpSecurityLevelName(profile->target.usm.level)));
+}
+
+void CMibWalkDlg::insertDeviceItem(const QString &name)
+{
     // The combo box may lack a name the list has (the list is the view's and
     // was filled before this dialog existed).
     if (m_pDeviceCombo->findText(name, Qt::MatchFixedString) >= 0)
@@ -329,12 +386,34 @@ void CMibWalkDlg::startRequest(bool walk)
     SnmpWalker::Options options;
     options.timeoutMs = m_nTimeout * kMsPerSecond;
     options.nextRequestDelayMs = m_nextRequestDelayMs;
+    if (profileNamed(device)) {
+        // the profile's secrets may have to be read, or asked for, first
+        useDeviceProfile(m_profiles, device.trimmed(), this, [this, walk, options](const DeviceProfile &profile) {
+            if (m_bBusy)
+                return;
+            SnmpWalker::Options patience = options;
+            patience.timeoutMs = profile.timeoutSec * kMsPerSecond;
+            patience.retries = profile.retries;
+            patience.maxRepetitions = profile.maxRepetitions;
+            m_activeProfile = profile;
+            m_textEncoding = profile.textEncoding;
+            startWith(walk, profile.readTarget(), patience);
+        });
+        return;
+    }
+    m_activeProfile.reset();
+    m_textEncoding.clear();
+    startWith(walk, targetFromFields(device), options);
+}
+
+void CMibWalkDlg::startWith(bool walk, const SnmpTarget &target, const SnmpWalker::Options &options)
+{
     // busy before the walker starts: a failure to start ends the run at once
     SetBusy(true);
     if (walk)
-        m_pWalker->walk(targetFromFields(device), m_strStartOid, options);
+        m_pWalker->walk(target, m_strStartOid, options);
     else
-        m_pWalker->get(targetFromFields(device), m_strStartOid, options);
+        m_pWalker->get(target, m_strStartOid, options);
 }
 
 bool CMibWalkDlg::requestFieldsFilled(const QString &device)
@@ -432,7 +511,8 @@ void CMibWalkDlg::showMessage(const QString &text)
 void CMibWalkDlg::AddResultRow(const SnmpVarBind &variable)
 {
     const QString language = m_pSettings ? m_pSettings->strLanguage : QStringLiteral("en");
-    const tagVARBINDTEXT text = TranslateVarBind(m_pReader ? m_pReader->getMIBTable() : nullptr, variable, language);
+    const tagVARBINDTEXT text =
+        TranslateVarBind(m_pReader ? m_pReader->getMIBTable() : nullptr, variable, language, m_textEncoding);
     const QString &valueText = text.strValue;
 
     WriteLog(valueText, SNMPN_RECEIVED);
@@ -555,6 +635,13 @@ void CMibWalkDlg::OnObjectMonitoring()
     settings.m_settings.oidList = oids.join(QLatin1String("\r\n"));
     settings.m_settings.device = m_pDeviceCombo->currentText();
     settings.m_settings.community = m_pCommunityEdit->text();
+    // rows of a profile's walk are polled through the same profile
+    if (m_activeProfile && m_activeProfile->name.compare(settings.m_settings.device.trimmed(), Qt::CaseInsensitive) == 0) {
+        settings.m_settings.target = m_activeProfile->readTarget();
+        settings.m_settings.textEncoding = m_activeProfile->textEncoding;
+        settings.m_settings.timeout = quint32(m_activeProfile->timeoutSec);
+        settings.m_settings.community.clear();
+    }
     if (settings.exec() == QDialog::Accepted)
         StartMonitor(settings.m_settings);
 }

@@ -24,6 +24,7 @@
 
 #include "balloonwnd.h"
 #include "devicelist.h"
+#include "deviceprofile.h"
 #include "rangespinbox.h"
 #include "snmpwalker.h"
 
@@ -36,6 +37,8 @@
 #include <vector>
 
 class CAppSettings;
+class DeviceProfileStore;
+class QLabel;
 class CMonitorWnd;
 struct MonitorSettings;
 class COidComboBox;
@@ -83,6 +86,9 @@ public:
     const CXMLRead *m_pReader = nullptr;
     const CAppSettings *m_pSettings = nullptr;
     DeviceList *m_pDevices = nullptr;
+    // The device profiles, offered by name in the Device field beside the
+    // devices typed in this run; not owned. Set before Create.
+    void setDeviceProfiles(DeviceProfileStore *profiles) { m_profiles = profiles; }
 
     // Builds the dialog, hidden: controls, cell tip, session, OID tree and
     // device list. An SNMP stack that cannot start is reported here; the
@@ -96,6 +102,8 @@ public:
     QComboBox *deviceCombo() const { return m_pDeviceCombo; }
     COidComboBox *oidField() const { return m_pOidField; }
     QLineEdit *communityEdit() const { return m_pCommunityEdit; }
+    // Shown instead of the community for an SNMPv3 profile: its user and level.
+    QLabel *v3Summary() const { return m_v3Summary; }
     RangeSpinBox *timeoutSpin() const { return m_pTimeoutSpin; }
     RangeSpinBox *logCountSpin() const { return m_pLogCountSpin; }
     QCheckBox *logCheckBox() const { return m_pLogCheck; }
@@ -148,6 +156,17 @@ private:
     // Starts a GET or a walk from the fields.
     void startRequest(bool walk);
     SnmpTarget targetFromFields(const QString &device) const;
+    // Runs the GET or walk towards `target` with the dialog's patience or
+    // a profile's.
+    void startWith(bool walk, const SnmpTarget &target, const SnmpWalker::Options &options);
+    // The profile named like the Device field, if any.
+    std::optional<DeviceProfile> profileNamed(const QString &device) const;
+    // The community field for a typed device, the profile's user for an
+    // SNMPv3 profile, a disabled community field for an SNMPv1/v2c one.
+    void showCredentialsFor(const QString &device);
+    void addProfileNames();
+    // Puts `name` into the Device field's list, sorted, keeping what is typed.
+    void insertDeviceItem(const QString &name);
     void onVariables(const SnmpVarList &variables);
     void onWalkFinished(SnmpWalker::End end, const QString &message);
     void OnOidSelected(const OidTreeItem *item);
@@ -182,6 +201,14 @@ private:
     int m_nextRequestDelayMs = kNextRequestDelayMs;
 
     SnmpWalker *m_pWalker = nullptr;
+    DeviceProfileStore *m_profiles = nullptr;
+    // The profile of the running (or last) request, secrets included, so a
+    // monitor started from its rows polls through it too.
+    std::optional<DeviceProfile> m_activeProfile;
+    QByteArray m_textEncoding; // of the running request's agent
+    QString m_typedCommunity;  // kept while a profile fills the field
+    QLabel *m_communityLabel = nullptr;
+    QLabel *m_v3Summary = nullptr;
     std::unique_ptr<CWalkLog> m_pLogFile;
     QMenu *m_pContextMenu = nullptr;
     DeviceList m_ownDevices;

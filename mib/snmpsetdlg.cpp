@@ -1,4 +1,7 @@
 #include "snmpsetdlg.h"
+
+#include "deviceprofilestore.h"
+#include "profileuse.h"
 #include "ui_snmpsetdlg.h"
 
 #include "appsettings.h"
@@ -126,6 +129,40 @@ void CSnmpSetDlg::addDevice(const QString &name, const QString &second)
         insertDeviceSorted(name);
 }
 
+void CSnmpSetDlg::setDeviceProfiles(DeviceProfileStore *profiles)
+{
+    m_profiles = profiles;
+    if (!m_profiles)
+        return;
+    const QString typed = m_ui->device->currentText();
+    for (const QString &name : m_profiles->names())
+        if (m_ui->device->findText(name, Qt::MatchFixedString) < 0)
+            insertDeviceSorted(name);
+    m_ui->device->setEditText(typed);
+    connect(m_ui->device, &QComboBox::currentTextChanged, this, &CSnmpSetDlg::showCredentialsFor,
+            Qt::UniqueConnection);
+    showCredentialsFor(typed);
+}
+
+std::optional<DeviceProfile> CSnmpSetDlg::profileNamed(const QString &device) const
+{
+    if (!m_profiles || device.trimmed().isEmpty())
+        return std::nullopt;
+    return m_profiles->profile(device.trimmed());
+}
+
+void CSnmpSetDlg::showCredentialsFor(const QString &device)
+{
+    const std::optional<DeviceProfile> profile = profileNamed(device);
+    // a profile brings its own write community, or its SNMPv3 user
+    m_ui->community->setEnabled(!profile);
+    m_ui->community->setVisible(!profile || profile->target.version != SNMP_VERSION_V3);
+    m_ui->community->setPlaceholderText(profile ? tr("from the profile") : QString());
+    if (profile && profile->target.version == SNMP_VERSION_V3)
+        setStatusText(tr("SNMPv3 user %1 (%2)")
+                          .arg(profile->target.usm.userName, snmpSecurityLevelName(profile->target.usm.level)));
+}
+
 void CSnmpSetDlg::insertDeviceSorted(const QString &name)
 {
     // a sorted box: the first entry, selected at start, is the
@@ -174,6 +211,19 @@ void CSnmpSetDlg::OnOK()
     const std::optional<SnmpValue> value = buildValue(entry, m_ui->value->text());
     if (!value)
         return;
+    if (profileNamed(device)) {
+        const SnmpValue toSet = *value;
+        useDeviceProfile(m_profiles, device.trimmed(), this, [this, oidText, toSet](const DeviceProfile &profile) {
+            if (!m_pRequest || m_pRequest->isBusy())
+                return;
+            m_pRequest->setAnswerTimeout(std::chrono::seconds(profile.timeoutSec));
+            if (m_pRequest->start(profile.writeTarget(), oidText, toSet))
+                m_ui->submitButton->setEnabled(false);
+            else
+                showMessage(SnmpErrorText(SnmpGetLastError(m_pRequest->session())));
+        });
+        return;
+    }
     // An empty or unknown device is refused by the session at the send, an
     // OID text that does not parse too: both come back as a failed request.
     if (m_pRequest->start(device, m_ui->community->text(), oidText, *value))

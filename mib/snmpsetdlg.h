@@ -28,12 +28,15 @@
 #include "snmpsetrequest.h"
 #include "snmptypes.h"
 
+#include "deviceprofile.h"
+
 #include <QDialog>
 
 #include <memory>
 #include <optional>
 
 class CAppSettings;
+class DeviceProfileStore;
 class COidComboBox;
 class CXMLRead;
 class QComboBox;
@@ -76,6 +79,9 @@ public:
     // descriptions, English), devices too (only 127.0.0.1 is offered).
     CSnmpSetDlg(const CXMLRead *reader, const CAppSettings *settings, DeviceList *devices, QWidget *parent = nullptr);
     ~CSnmpSetDlg() override;
+    // The device profiles, offered by name in the device field; a SET to a
+    // profile goes out with its write community or its SNMPv3 user.
+    void setDeviceProfiles(DeviceProfileStore *profiles);
 
     // The controls (tests, and the view's layout checks).
     QComboBox *deviceCombo() const;
@@ -123,6 +129,8 @@ private:
     void addDevice(const QString &name, const QString &second);
     void insertDeviceSorted(const QString &name);
     void setStatusText(const QString &text);
+    void showCredentialsFor(const QString &device);
+    std::optional<DeviceProfile> profileNamed(const QString &device) const;
     void appendStatusText(const QString &text);
     void showMessage(const QString &text);
 
@@ -131,6 +139,7 @@ private:
     const CAppSettings *m_pSettings;
     DeviceList *m_pDevices;
     SnmpSetRequest *m_pRequest = nullptr; // owned (child)
+    DeviceProfileStore *m_profiles = nullptr;
     QString m_strOid;
     bool m_bInitFailed = false;
     bool m_bShown = false;

@@ -25,6 +25,19 @@ bool SnmpSetRequest::start(const QString &device, const QString &community, cons
     cancel();
     if (!m_session->Open(device, community))
         return false;
+    return send(device, oidText, value);
+}
+
+bool SnmpSetRequest::start(const SnmpTarget &target, const QString &oidText, const SnmpValue &value)
+{
+    cancel();
+    if (!m_session->Open(target))
+        return false;
+    return send(target.host, oidText, value);
+}
+
+bool SnmpSetRequest::send(const QString &device, const QString &oidText, const SnmpValue &value)
+{
     m_pending = SnmpSetResult();
     m_pending.device = device;
     m_pending.timeout = m_answerTimeout;

@@ -71,6 +71,9 @@ public:
     // why); true otherwise, and finished() follows. An OID text that does not
     // parse or a device that does not resolve end as Failed.
     bool start(const QString &device, const QString &community, const QString &oidText, const SnmpValue &value);
+    // The same towards a target (a profile's write target: its write
+    // community, or its SNMPv3 user).
+    bool start(const SnmpTarget &target, const QString &oidText, const SnmpValue &value);
     // Forgets an outstanding request without finished().
     void cancel();
     bool isBusy() const { return m_busy; }
@@ -88,6 +91,7 @@ signals:
     void finished(const SnmpSetResult &result);
 
 private:
+    bool send(const QString &device, const QString &oidText, const SnmpValue &value);
     void onSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload);
     void onAnswer(const SnmpPdu &pdu);
     void finish(SnmpSetResult::Outcome outcome, quint32 layerError = 0);

@@ -141,6 +141,7 @@ bool COrvelleView::OnCreate()
     m_pMibWalkDlg->m_pReader = m_pReader.get();
     m_pMibWalkDlg->m_pSettings = &m_settings;
     m_pMibWalkDlg->m_pDevices = &m_lstDevices;
+    m_pMibWalkDlg->setDeviceProfiles(m_deviceProfiles);
     m_pMibWalkDlg->Create();
 
     return true;
@@ -275,6 +276,7 @@ void COrvelleView::OnSnmpSet()
     if (!m_pReader)
         return;
     CSnmpSetDlg dialog(m_pReader.get(), &m_settings, &m_lstDevices, nullptr);
+    dialog.setDeviceProfiles(m_deviceProfiles);
     dialog.exec();
 }
 

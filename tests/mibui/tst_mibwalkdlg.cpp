@@ -5,10 +5,12 @@
 // current directory.
 
 #include "appsettings.h"
+#include "deviceprofilestore.h"
 #include "mibwalkdlg.h"
 #include "monitorsettingsdlg.h"
 #include "oidcombobox.h"
 #include "reportlistctrl.h"
+#include "secretstore.h"
 #include "snmpdpeer.h"
 #include "snmprender.h"
 #include "snmpstack.h"
@@ -22,6 +24,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QPlainTextEdit>
@@ -409,6 +412,78 @@ private slots:
         QCOMPARE(m_dlg->getNextButton()->text(), QStringLiteral("Get &Next"));
         QVERIFY(m_dlg->getButton()->isEnabled());
         QVERIFY(!m_dlg->session()->isOpen());
+    }
+
+    // A profile picked in the Device field: its version and credentials,
+    // GETBULK for v2c and v3; Counter64 in decimal with its hex in the tip.
+    void walkThroughProfiles_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<QString>("oid");
+        QTest::addColumn<QStringList>("tool");
+        const QString pass = QLatin1String(TestSupport::kV3AuthPass);
+        const QString priv = QLatin1String(TestSupport::kV3PrivPass);
+        QTest::newRow("v2c, ifXTable") << int(SNMP_VERSION_V2C) << QStringLiteral("1.3.6.1.2.1.31.1.1")
+                                       << QStringList{"snmpbulkwalk", "-v2c", "-cpublic"};
+        QTest::newRow("v3 authPriv, system")
+            << int(SNMP_VERSION_V3) << kSystem
+            << QStringList{"snmpwalk", "-v3", "-l", "authPriv", "-u", TestSupport::kV3PrivUser, "-a", "SHA-256",
+                           "-A", pass, "-x", "AES", "-X", priv};
+    }
+    void walkThroughProfiles()
+    {
+        REQUIRE_SNMPD();
+        QFETCH(int, version);
+        QFETCH(QString, oid);
+        QFETCH(QStringList, tool);
+        MemorySecretStore secrets;
+        DeviceProfileStore store(&secrets);
+        DeviceProfile profile;
+        profile.name = QStringLiteral("lab agent");
+        profile.target.host = QStringLiteral("127.0.0.1");
+        profile.target.port = m_snmpd.port();
+        profile.target.version = version;
+        profile.readCommunity = QStringLiteral("public");
+        profile.target.usm.userName = QLatin1String(TestSupport::kV3PrivUser);
+        profile.target.usm.authPassphrase = QLatin1String(TestSupport::kV3AuthPass);
+        profile.target.usm.privPassphrase = QLatin1String(TestSupport::kV3PrivPass);
+        QVERIFY(!store.add(profile));
+        m_dlg = std::make_unique<CMibWalkDlg>();
+        m_dlg->m_pReader = &m_reader;
+        m_dlg->m_pSettings = &m_settings;
+        m_dlg->setDeviceProfiles(&store);
+        QVERIFY(m_dlg->Create());
+        m_dlg->show();
+        typeInto(m_dlg->deviceCombo()->lineEdit(), profile.name);
+        QCOMPARE(m_dlg->communityEdit()->isVisible(), version != SNMP_VERSION_V3);
+        QCOMPARE(m_dlg->v3Summary()->isVisible(), version == SNMP_VERSION_V3);
+        QVERIFY(!m_dlg->communityEdit()->isEnabled());
+        typeInto(m_dlg->oidField()->lineEdit(), oid);
+        // the profile's secrets are read before the walk starts
+        QSignalSpy ended(m_dlg->walker(), &SnmpWalker::finished);
+        QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
+        QVERIFY(ended.wait(kWalkTimeoutMs));
+        QCOMPARE(m_messages->texts, QStringList());
+
+        const QString program = tool.takeFirst();
+        const TestSupport::ToolResult listed = TestSupport::runSnmpTool(
+            program, tool + QStringList{"-On", "-Oq", agent(), oid}, m_dir.path());
+        QStringList expected;
+        for (const QString &line : listed.output.split(u'\n', Qt::SkipEmptyParts))
+            if (line.startsWith(u'.') && !line.contains(u"No more variables"))
+                expected << line.section(u' ', 0, 0).mid(1);
+        QVERIFY2(expected.size() > 5, qPrintable(listed.output));
+        QCOMPARE(column(CMibWalkDlg::ColOid), expected);
+        if (version == SNMP_VERSION_V2C) {
+            const int row = int(column(CMibWalkDlg::ColSyntax).indexOf(QStringLiteral("(cntr64)")));
+            QVERIFY(row >= 0);
+            const QString value = m_dlg->resultList()->GetItemText(row, CMibWalkDlg::ColValue);
+            bool decimal = false;
+            const quint64 n = value.toULongLong(&decimal);
+            QVERIFY2(decimal, qPrintable(value));
+            QCOMPARE(m_dlg->resultList()->itemTip(row, CMibWalkDlg::ColValue),
+                     QStringLiteral("%1 (0x%2)").arg(value).arg(n, 16, 16, QLatin1Char('0')));
+        }
     }
 
     void logFile_data()
