@@ -6,6 +6,8 @@
 
 #include "oidcombobox.h"
 #include "snmpdpeer.h"
+#include "deviceprofilestore.h"
+#include "secretstore.h"
 #include "snmpsetdlg.h"
 #include "snmpstack.h"
 #include "messagecatcher.h"
@@ -148,6 +150,9 @@ private slots:
         QTest::newRow("unknown object") << "1.3.6.1.4.1.99999.1.0" << "private" << v2c << "nobody's"
                                         << "SNMP SET failed: noAccess (6) at variable 1: 1.3.6.1.4.1.99999.1.0" << false;
         QTest::newRow("wrong community") << kSysContact0 << "secret" << v1 << "never" << kNoAnswer << false;
+        // a profile's SNMPv3 user, picked by the profile's name
+        QTest::newRow("written through an SNMPv3 profile") << kSysContact0 << "v3 profile" << v1 << "v3 was here"
+                                                           << "SNMP SET succeeded: system.4.0 = v3 was here" << true;
     }
 
     void answers()
@@ -159,13 +164,30 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, answer);
         QFETCH(bool, written);
-        const QString device = QStringLiteral("127.0.0.1:%1").arg(m_agent.port());
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(m_agent.port());
+        QString device = address;
         answer.replace(QLatin1String("%1"), device);
+        MemorySecretStore secrets;
+        DeviceProfileStore profiles(&secrets);
+        if (community == u"v3 profile") {
+            DeviceProfile profile;
+            profile.name = QStringLiteral("v3 lab");
+            profile.target.host = QStringLiteral("127.0.0.1");
+            profile.target.port = m_agent.port();
+            profile.target.version = SNMP_VERSION_V3;
+            profile.target.usm.userName = QLatin1String(TestSupport::kV3PrivUser);
+            profile.target.usm.authPassphrase = QLatin1String(TestSupport::kV3AuthPass);
+            profile.target.usm.privPassphrase = QLatin1String(TestSupport::kV3PrivPass);
+            QVERIFY(!profiles.add(profile));
+            m_dlg->setDeviceProfiles(&profiles);
+            device = profile.name;
+            community.clear();
+        }
         // the dialog has no version field: the session's own setting
         QFETCH(int, version);
         m_dlg->session()->setVersion(version);
         // short only where no answer comes: a busy machine may answer late
-        if (community != u"private")
+        if (community != u"private" && community != u"v3 profile")
             m_dlg->request()->setAnswerTimeout(kShortTimeout);
         m_dlg->show(); // Return reaches the default button of a shown dialog only
         if (oid.isEmpty()) {
@@ -179,8 +201,12 @@ private slots:
         }
         QSignalSpy notes(m_dlg->session(), &CSnmpSession::snmpNotify);
         submit(device, oid, CSnmpSetDlg::SyntaxOctets, value, community);
-        // a second Submit while the first is outstanding sends nothing
-        QVERIFY(!m_dlg->submitButton()->isEnabled());
+        // a second Submit while the first is outstanding sends nothing (a
+        // profile's request goes out once its secrets have been read)
+        if (device == address)
+            QVERIFY(!m_dlg->submitButton()->isEnabled());
+        else
+            QTRY_VERIFY(!notes.isEmpty());
         QTest::keyClick(m_dlg->valueEdit(), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(m_dlg->submitButton()->isEnabled(), 10000);
         // under the description of a picked object
@@ -190,7 +216,7 @@ private slots:
         const auto isSent = [](const QList<QVariant> &n) { return n.at(0).value<SnmpNotifyCode>() == SNMPN_OTHER_SENT; };
         QCOMPARE(std::count_if(notes.cbegin(), notes.cend(), isSent), qsizetype(1));
         const TestSupport::ToolResult got = TestSupport::runSnmpTool(
-            QStringLiteral("snmpget"), {"-v2c", "-c", "public", "-Ov", device, oid}, m_dir.path());
+            QStringLiteral("snmpget"), {"-v2c", "-c", "public", "-Ov", address, oid}, m_dir.path());
         QVERIFY2(got.started && got.exitCode == 0, qPrintable(got.output));
         QVERIFY2(got.output.contains(value) == written, qPrintable(got.output));
         QCOMPARE(m_devices.size(), 3); // the device typed here is not remembered
