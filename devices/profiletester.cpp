@@ -1,6 +1,5 @@
 #include "profiletester.h"
 
-#include "localecodec.h"
 #include "snmperror.h"
 #include "snmprender.h"
 
@@ -8,12 +7,12 @@ namespace {
 
 using Texts = DeviceProfileTexts;
 
+// As the walk list shows it: text in the device's encoding, hex where the
+// bytes are not text in it.
 QString valueText(const SnmpValue &value, const QByteArray &encoding)
 {
-    if (value.syntax == SNMP_SYNTAX_OCTETS && !value.octets.isEmpty())
-        return LocaleCodec::toUnicode(value.octets, encoding);
-    QString label, text;
-    RenderValue(value, label, text);
+    QString text;
+    ValueToText(value, text, encoding);
     return text;
 }
 

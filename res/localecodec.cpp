@@ -85,36 +85,4 @@ QByteArray fromUnicode(const QString &text, const QByteArray &target)
     return out;
 }
 
-QString toUnicode(const QByteArray &bytes, const QByteArray &source)
-{
-    if (isUtf8(source) || bytes.isEmpty())
-        return QString::fromUtf8(bytes);
-    iconv_t cd = iconv_open("UTF-8", source.constData());
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return QString::fromUtf8(bytes);
-
-    QByteArray utf8;
-    utf8.reserve(bytes.size() * 2 + 16);
-    char buffer[4096];
-    char *in = const_cast<char *>(bytes.constData());
-    size_t inLeft = static_cast<size_t>(bytes.size());
-    while (inLeft > 0) {
-        char *outPtr = buffer;
-        size_t outLeft = sizeof buffer;
-        const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        utf8.append(buffer, static_cast<qsizetype>(sizeof buffer - outLeft));
-        if (rc != static_cast<size_t>(-1))
-            break;
-        if (errno == E2BIG)
-            continue;
-        // EILSEQ or a sequence cut at the end: one replacement character
-        // for the byte, then go on after it
-        utf8.append("\xEF\xBF\xBD");
-        ++in;
-        --inLeft;
-    }
-    iconv_close(cd);
-    return QString::fromUtf8(utf8);
-}
-
 } // namespace LocaleCodec

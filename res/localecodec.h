@@ -21,9 +21,4 @@ QByteArray fromUnicode(const QString &text);
 // The same in a named codeset.
 QByteArray fromUnicode(const QString &text, const QByteArray &codeset);
 
-// Bytes in a named codeset as text (a device's OCTET STRING in the encoding
-// its profile names). A byte sequence the codeset does not define becomes
-// U+FFFD; a codeset iconv does not know is read as UTF-8.
-QString toUnicode(const QByteArray &bytes, const QByteArray &codeset);
-
 } // namespace LocaleCodec
