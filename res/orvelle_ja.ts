@@ -454,6 +454,14 @@ View User Guide</source>
         <source>Unable to open new window for device object monitoring.</source>
         <translation>デバイス オブジェクト監視の新しいウィンドウを開けません。</translation>
     </message>
+    <message>
+        <source>from the profile</source>
+        <translation>プロファイルの設定を使用</translation>
+    </message>
+    <message>
+        <source>SNMPv3 user %1 (%2)</source>
+        <translation>SNMPv3 ユーザー %1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>CMonitorDataFile</name>
@@ -849,6 +857,14 @@ Use &quot;xxx.xxx.xxx.xxx&quot;<byte value="xd"/>
     <message>
         <source>No answer from %1 within %2 seconds: check the device name, the write community and that the agent allows SET.</source>
         <translation>%1 から %2 秒以内に応答がありません。デバイス名、書き込みコミュニティ、およびエージェントが SET を許可しているかを確認してください。</translation>
+    </message>
+    <message>
+        <source>from the profile</source>
+        <translation>プロファイルの設定を使用</translation>
+    </message>
+    <message>
+        <source>SNMPv3 user %1 (%2)</source>
+        <translation>SNMPv3 ユーザー %1 (%2)</translation>
     </message>
 </context>
 <context>
