@@ -124,6 +124,16 @@ bool CReportListCtrl::setItemTip(int row, int column, const QString &tip)
     return m_model->setCellTip(row, column, tip);
 }
 
+int CReportListCtrl::appendRows(std::vector<QStringList> cells, std::vector<QStringList> tips)
+{
+    return m_model->appendRows(std::move(cells), std::move(tips));
+}
+
+bool CReportListCtrl::deleteFirstRows(int count)
+{
+    return count <= 0 || m_model->removeRows(0, count);
+}
+
 QString CReportListCtrl::itemTip(int row, int column) const
 {
     return m_model->cellTip(row, column);

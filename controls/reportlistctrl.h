@@ -61,6 +61,11 @@ public:
     QString GetItemText(int row, int column) const;
     // The cell tip's text for one cell, when it should say more than the cell.
     bool setItemTip(int row, int column, const QString &tip);
+    // Many rows at once: one insertion at the end, and the oldest `count`
+    // rows gone in one removal. Long lists fill without the view reacting
+    // to every row.
+    int appendRows(std::vector<QStringList> cells, std::vector<QStringList> tips = {});
+    bool deleteFirstRows(int count);
     QString itemTip(int row, int column) const;
     // The caller's data of the row, 0 when it has none.
     quint32 GetItemData(int row) const;

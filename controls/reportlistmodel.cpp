@@ -127,6 +127,23 @@ int ReportListModel::addRow(int row, const QString &text, std::optional<quint32>
     return at;
 }
 
+int ReportListModel::appendRows(std::vector<QStringList> cells, std::vector<QStringList> tips)
+{
+    const int first = static_cast<int>(m_rows.size());
+    if (cells.empty())
+        return first;
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(cells.size()) - 1);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        Row record;
+        record.cells = std::move(cells[i]);
+        if (i < tips.size())
+            record.tips = std::move(tips[i]);
+        m_rows.push_back(std::move(record));
+    }
+    endInsertRows();
+    return first;
+}
+
 bool ReportListModel::setCellText(int row, int column, const QString &text)
 {
     if (!validRow(row) || column < 0 || column >= static_cast<int>(m_columns.size()))

@@ -38,6 +38,9 @@ public:
     int addColumn(int index, const QString &heading, Qt::Alignment format);
     // Index of the new row (appended when row >= count), or -1.
     int addRow(int row, const QString &text, std::optional<quint32> data);
+    // Rows appended at the end in one insertion, each with the texts of its
+    // cells (and a tip per cell where `tips` has one); index of the first.
+    int appendRows(std::vector<QStringList> cells, std::vector<QStringList> tips = {});
     bool setCellText(int row, int column, const QString &text);
     QString cellText(int row, int column) const;
     // What the cell tip shows for a cell: its text unless a tip was set

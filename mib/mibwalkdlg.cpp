@@ -78,6 +78,9 @@ CMibWalkDlg::CMibWalkDlg(QWidget *parent)
     connect(m_pWalker, &SnmpWalker::variablesReceived, this, &CMibWalkDlg::onVariables);
     connect(m_pWalker, &SnmpWalker::emptyAnswer, this, &CMibWalkDlg::AddNoDataRow);
     connect(m_pWalker, &SnmpWalker::finished, this, &CMibWalkDlg::onWalkFinished);
+    m_listRepaint.setSingleShot(true);
+    m_listRepaint.setInterval(kListRepaintMs);
+    connect(&m_listRepaint, &QTimer::timeout, this, [this] { m_pList->viewport()->setUpdatesEnabled(true); });
 }
 
 CMibWalkDlg::~CMibWalkDlg()
@@ -439,12 +442,15 @@ SnmpTarget CMibWalkDlg::targetFromFields(const QString &device) const
 
 void CMibWalkDlg::onVariables(const SnmpVarList &variables)
 {
-    for (const SnmpVarBind &variable : variables)
-        AddResultRow(variable);
+    AddResultRows(variables);
 }
 
 void CMibWalkDlg::onWalkFinished(SnmpWalker::End end, const QString &message)
 {
+    if (m_listRepaint.isActive()) {
+        m_listRepaint.stop();
+        m_pList->viewport()->setUpdatesEnabled(true);
+    }
     if (!m_bBusy)
         return;
     if (end != SnmpWalker::End::Stopped && !message.isEmpty()) {
@@ -508,28 +514,47 @@ void CMibWalkDlg::showMessage(const QString &text)
     box.exec();
 }
 
-void CMibWalkDlg::AddResultRow(const SnmpVarBind &variable)
+void CMibWalkDlg::AddResultRows(const SnmpVarList &variables)
 {
     const QString language = m_pSettings ? m_pSettings->strLanguage : QStringLiteral("en");
-    const tagVARBINDTEXT text =
-        TranslateVarBind(m_pReader ? m_pReader->getMIBTable() : nullptr, variable, language, m_textEncoding);
-    const QString &valueText = text.strValue;
-
-    WriteLog(valueText, SNMPN_RECEIVED);
-
-    const int row = m_pList->InsertItem(m_pList->GetItemCount(), text.strOid);
-    m_pList->SetItem(row, ColName, text.strName);
-    m_pList->SetItem(row, ColSyntax, text.strSyntax);
-    m_pList->SetItem(row, ColValue, valueText);
-    if (variable.value.syntax == SNMP_SYNTAX_CNTR64)
-        m_pList->setItemTip(row, ColValue,
-                            QStringLiteral("%1 (%2)").arg(valueText, Counter64HexText(variable.value.counter64)));
-    m_pList->SetItem(row, ColDescription, text.strDescription);
-    if (m_nRowCounter % 2 == 1) {
-        m_pList->SetRowStyle(row, CReportListCtrl::RowBackground, true);
-        m_pList->SetRowBackground(row, kShadeColor, true);
+    const MibDocument *document = m_pReader ? m_pReader->getMIBTable() : nullptr;
+    // A bulk answer lists many rows at once: they enter the list in one
+    // insertion, and those the row limit would drop at once never enter.
+    const size_t kept = std::min(variables.size(), size_t(std::max(m_nLogCount, 0)));
+    const size_t firstKept = variables.size() - kept;
+    std::vector<QStringList> rows;
+    std::vector<QStringList> tips;
+    std::vector<bool> shaded;
+    rows.reserve(kept);
+    for (size_t i = 0; i < variables.size(); ++i) {
+        const SnmpVarBind &variable = variables[i];
+        const tagVARBINDTEXT text = TranslateVarBind(document, variable, language, m_textEncoding);
+        WriteLog(text.strValue, SNMPN_RECEIVED);
+        const bool shade = m_nRowCounter % 2 == 1;
+        ++m_nRowCounter;
+        if (i < firstKept)
+            continue;
+        rows.push_back({text.strOid, text.strName, text.strSyntax, text.strValue, text.strDescription});
+        QStringList tip;
+        if (variable.value.syntax == SNMP_SYNTAX_CNTR64)
+            tip = QStringList{QString(), QString(), QString(),
+                              QStringLiteral("%1 (%2)").arg(text.strValue, Counter64HexText(variable.value.counter64))};
+        tips.push_back(tip);
+        shaded.push_back(shade);
     }
-    ++m_nRowCounter;
+    // the rows show at the next repaint, within kListRepaintMs
+    if (!m_listRepaint.isActive()) {
+        m_pList->viewport()->setUpdatesEnabled(false);
+        m_listRepaint.start();
+    }
+    const int first = m_pList->appendRows(std::move(rows), std::move(tips));
+    for (size_t k = 0; k < shaded.size(); ++k) {
+        if (!shaded[k])
+            continue;
+        // every other row (by rows added since the run started) is shaded
+        m_pList->SetRowStyle(first + int(k), CReportListCtrl::RowBackground, false);
+        m_pList->SetRowBackground(first + int(k), kShadeColor, false);
+    }
     TrimRows();
 }
 
@@ -546,8 +571,7 @@ void CMibWalkDlg::AddNoDataRow()
 
 void CMibWalkDlg::TrimRows()
 {
-    while (m_pList->GetItemCount() > m_nLogCount)
-        m_pList->DeleteItem(0);
+    m_pList->deleteFirstRows(m_pList->GetItemCount() - m_nLogCount);
 }
 
 void CMibWalkDlg::ClearResults()

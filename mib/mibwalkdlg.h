@@ -67,6 +67,9 @@ public:
     static constexpr int kMaxLogCount = 500;
     // The walk's pace: the next GET NEXT goes out this long after an answer.
     static constexpr int kNextRequestDelayMs = 10;
+    // A bulk walk lists thousands of rows a second; the list is repainted at
+    // most this often meanwhile, as painting them all is what would cost.
+    static constexpr int kListRepaintMs = 250;
     // Layout: buttons and list keep these distances to the client edges.
     static constexpr int kButtonRightMargin = 8;
     static constexpr int kListSideMargin = 8;
@@ -178,7 +181,7 @@ private:
     void OnObjectMonitoring();
     void OnMonitorNotify(int code, CMonitorWnd *window);
 
-    void AddResultRow(const SnmpVarBind &variable);
+    void AddResultRows(const SnmpVarList &variables);
     void AddNoDataRow();
     void TrimRows();
     void ClearResults();
@@ -206,6 +209,7 @@ private:
     // monitor started from its rows polls through it too.
     std::optional<DeviceProfile> m_activeProfile;
     QByteArray m_textEncoding; // of the running request's agent
+    QTimer m_listRepaint;      // while it runs, the list's viewport waits
     QString m_typedCommunity;  // kept while a profile fills the field
     QLabel *m_communityLabel = nullptr;
     QLabel *m_v3Summary = nullptr;
