@@ -80,7 +80,7 @@ CMibWalkDlg::CMibWalkDlg(QWidget *parent)
     connect(m_pWalker, &SnmpWalker::finished, this, &CMibWalkDlg::onWalkFinished);
     m_listRepaint.setSingleShot(true);
     m_listRepaint.setInterval(kListRepaintMs);
-    connect(&m_listRepaint, &QTimer::timeout, this, [this] { m_pList->viewport()->setUpdatesEnabled(true); });
+    connect(&m_listRepaint, &QTimer::timeout, this, [this] { m_pList->setUpdatesEnabled(true); });
 }
 
 CMibWalkDlg::~CMibWalkDlg()
@@ -449,7 +449,7 @@ void CMibWalkDlg::onWalkFinished(SnmpWalker::End end, const QString &message)
 {
     if (m_listRepaint.isActive()) {
         m_listRepaint.stop();
-        m_pList->viewport()->setUpdatesEnabled(true);
+        m_pList->setUpdatesEnabled(true);
     }
     if (!m_bBusy)
         return;
@@ -544,7 +544,7 @@ void CMibWalkDlg::AddResultRows(const SnmpVarList &variables)
     }
     // the rows show at the next repaint, within kListRepaintMs
     if (!m_listRepaint.isActive()) {
-        m_pList->viewport()->setUpdatesEnabled(false);
+        m_pList->setUpdatesEnabled(false);
         m_listRepaint.start();
     }
     const int first = m_pList->appendRows(std::move(rows), std::move(tips));
