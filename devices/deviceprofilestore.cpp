@@ -124,7 +124,8 @@ QStringList DeviceProfileStore::names() const
 
 std::optional<DeviceProfile> DeviceProfileStore::profile(const QString &name) const
 {
-    const qsizetype i = indexOfProfile(m_profiles, name);
+    const QString typed = name.trimmed();
+    const qsizetype i = typed.isEmpty() ? -1 : indexOfProfile(m_profiles, typed);
     return i < 0 ? std::nullopt : std::optional<DeviceProfile>(m_profiles.at(i));
 }
 

@@ -68,7 +68,8 @@ public:
     // this run: use withSecrets() for a profile about to be used.
     QList<DeviceProfile> profiles() const { return m_profiles; }
     QStringList names() const;
-    // By name, without regard to case.
+    // By name, without regard to case and to blanks around what was typed;
+    // nothing for an empty name.
     std::optional<DeviceProfile> profile(const QString &name) const;
 
     // Changes, saved at once, each followed by changed(). The profiles are

@@ -287,9 +287,7 @@ void CMibWalkDlg::addProfileNames()
 
 std::optional<DeviceProfile> CMibWalkDlg::profileNamed(const QString &device) const
 {
-    if (!m_profiles || device.trimmed().isEmpty())
-        return std::nullopt;
-    return m_profiles->profile(device.trimmed());
+    return m_profiles ? m_profiles->profile(device) : std::nullopt;
 }
 
 void CMibWalkDlg::showCredentialsFor(const QString &device)

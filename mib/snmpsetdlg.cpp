@@ -146,9 +146,7 @@ void CSnmpSetDlg::setDeviceProfiles(DeviceProfileStore *profiles)
 
 std::optional<DeviceProfile> CSnmpSetDlg::profileNamed(const QString &device) const
 {
-    if (!m_profiles || device.trimmed().isEmpty())
-        return std::nullopt;
-    return m_profiles->profile(device.trimmed());
+    return m_profiles ? m_profiles->profile(device) : std::nullopt;
 }
 
 void CSnmpSetDlg::showCredentialsFor(const QString &device)

@@ -203,7 +203,7 @@ void CMonitorWnd::ProcessResponse(const SnmpPdu &pdu)
         // an object that is not there is an error answer, named
         QStringList named;
         for (const SnmpVarBind &vb : pdu.varbinds)
-            if (vb.value.syntax >= SNMP_SYNTAX_NOSUCHOBJECT && vb.value.syntax <= SNMP_SYNTAX_ENDOFMIBVIEW)
+            if (SnmpIsException(vb.value.syntax))
                 named << tr("%1: %2").arg(OidToText(vb.oid), ValueToText(vb.value));
         EndWindow(EndSnmpError, true, named.join(u'\n'));
         return;

@@ -147,8 +147,11 @@ CONF
 }
 
 # Sourced by the scripts below, inside the virtual display.
+#   start            starts Orvelle (pid, main window w)
 #   tools KEY        chooses the Tools menu item with mnemonic KEY in the
 #                    main window w
+#   newest BEFORE    the visible window that is not in the list BEFORE
+#                    (window titles are translated)
 #   walk COMMUNITY OID
 #                    starts Orvelle (pid, main window w), opens Tools > MIB
 #                    Walk (window d) and walks the agent's subtree OID with
@@ -161,11 +164,17 @@ tools() {
     xdotool key "$1"
     sleep 1.5
 }
-walk() {
+start() {
     "$ORVELLE" & pid=$!
     sleep 3
     w=$(xdotool search --name '^Orvelle - ' | head -1)
     xdotool mousemove 1090 670
+}
+newest() {
+    comm -13 <(echo "$1") <(xdotool search --onlyvisible --name '' | sort) | head -1
+}
+walk() {
+    start
     tools w
     d=$(xdotool search --name '^MIB ' | head -1)
     xdotool windowfocus --sync "$d"
@@ -268,7 +277,7 @@ for mode in v n d; do
     sleep 0.5
     xdotool key o
     sleep 1.5
-    s=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '' | sort) | head -1)
+    s=$(newest "$before")
     [ -n "$s" ] || { echo "monitor.sh: no settings dialog" >&2; kill "$pid"; exit 1; }
     xdotool windowfocus --sync "$s"
     xdotool key alt+i ctrl+a
@@ -317,13 +326,7 @@ TRAFFIC
 # profile picked by its name (v3-walk.png, with v3-walk.geometry).
 cat > "$work/devices.sh" <<'DEVICES'
 . "$SHOTS/walk.sh"
-newest() { # the window that was not there before: titles are translated
-    comm -13 <(echo "$1") <(xdotool search --onlyvisible --name '' | sort) | head -1
-}
-"$ORVELLE" & pid=$!
-sleep 3
-w=$(xdotool search --name '^Orvelle - ' | head -1)
-xdotool mousemove 1090 670
+start
 before=$(xdotool search --onlyvisible --name '' | sort)
 tools d
 list=$(newest "$before")

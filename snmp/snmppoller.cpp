@@ -50,10 +50,8 @@ void SnmpPoller::stop()
 
 bool SnmpPoller::hasException(const SnmpPdu &pdu)
 {
-    return std::any_of(pdu.varbinds.begin(), pdu.varbinds.end(), [](const SnmpVarBind &vb) {
-        return vb.value.syntax == SNMP_SYNTAX_NOSUCHOBJECT || vb.value.syntax == SNMP_SYNTAX_NOSUCHINSTANCE
-            || vb.value.syntax == SNMP_SYNTAX_ENDOFMIBVIEW;
-    });
+    return std::any_of(pdu.varbinds.begin(), pdu.varbinds.end(),
+                       [](const SnmpVarBind &vb) { return SnmpIsException(vb.value.syntax); });
 }
 
 void SnmpPoller::armTimeout()

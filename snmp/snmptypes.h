@@ -32,6 +32,14 @@ enum SnmpSyntax : quint32 {
     SNMP_SYNTAX_ENDOFMIBVIEW = 0x82,
 };
 
+// True for the SNMPv2 exceptions an agent answers in place of a value
+// (noSuchObject, noSuchInstance, endOfMibView).
+constexpr bool SnmpIsException(quint32 syntax)
+{
+    return syntax == SNMP_SYNTAX_NOSUCHOBJECT || syntax == SNMP_SYNTAX_NOSUCHINSTANCE
+        || syntax == SNMP_SYNTAX_ENDOFMIBVIEW;
+}
+
 // An object identifier: the sub-identifiers, nothing else.
 struct SnmpOid
 {

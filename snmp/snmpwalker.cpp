@@ -27,12 +27,6 @@ QString requestText(const QString &text)
     return trimmed.endsWith(u'.') ? trimmed.chopped(1) : trimmed;
 }
 
-bool isException(quint32 syntax)
-{
-    return syntax == SNMP_SYNTAX_NOSUCHOBJECT || syntax == SNMP_SYNTAX_NOSUCHINSTANCE
-        || syntax == SNMP_SYNTAX_ENDOFMIBVIEW;
-}
-
 } // namespace
 
 SnmpWalker::SnmpWalker(QObject *parent) : QObject(parent)
@@ -307,7 +301,7 @@ bool SnmpWalker::takeBulk(const SnmpPdu &pdu)
             more = false;
             break;
         }
-        if (isException(variable.value.syntax)) {
+        if (SnmpIsException(variable.value.syntax)) {
             reason = End::BadResponse;
             message = tr("The agent answered GETBULK with %1 for %2: the walk stops here.")
                           .arg(ValueToText(variable.value), OidToText(variable.oid));
