@@ -11,7 +11,7 @@
 #include "oidcombobox.h"
 #include "reportlistctrl.h"
 #include "secretstore.h"
-#include "snmpdpeer.h"
+#include "v3credentials.h"
 #include "snmprender.h"
 #include "snmpstack.h"
 #include "messagecatcher.h"
@@ -421,14 +421,11 @@ private slots:
         QTest::addColumn<int>("version");
         QTest::addColumn<QString>("oid");
         QTest::addColumn<QStringList>("tool");
-        const QString pass = QLatin1String(TestSupport::kV3AuthPass);
-        const QString priv = QLatin1String(TestSupport::kV3PrivPass);
         QTest::newRow("v2c, ifXTable") << int(SNMP_VERSION_V2C) << QStringLiteral("1.3.6.1.2.1.31.1.1")
                                        << QStringList{"snmpbulkwalk", "-v2c", "-cpublic"};
         QTest::newRow("v3 authPriv, system")
             << int(SNMP_VERSION_V3) << kSystem
-            << QStringList{"snmpwalk", "-v3", "-l", "authPriv", "-u", TestSupport::kV3PrivUser, "-a", "SHA-256",
-                           "-A", pass, "-x", "AES", "-X", priv};
+            << (QStringList{"snmpwalk"} + TestSupport::v3PrivToolArguments());
     }
     void walkThroughProfiles()
     {
@@ -440,13 +437,9 @@ private slots:
         DeviceProfileStore store(&secrets);
         DeviceProfile profile;
         profile.name = QStringLiteral("lab agent");
-        profile.target.host = QStringLiteral("127.0.0.1");
-        profile.target.port = m_snmpd.port();
+        profile.target = TestSupport::v3PrivTarget(m_snmpd.port());
         profile.target.version = version;
         profile.readCommunity = QStringLiteral("public");
-        profile.target.usm.userName = QLatin1String(TestSupport::kV3PrivUser);
-        profile.target.usm.authPassphrase = QLatin1String(TestSupport::kV3AuthPass);
-        profile.target.usm.privPassphrase = QLatin1String(TestSupport::kV3PrivPass);
         QVERIFY(!store.add(profile));
         m_dlg = std::make_unique<CMibWalkDlg>();
         m_dlg->m_pReader = &m_reader;

@@ -5,7 +5,7 @@
 // database.
 
 #include "oidcombobox.h"
-#include "snmpdpeer.h"
+#include "v3credentials.h"
 #include "deviceprofilestore.h"
 #include "secretstore.h"
 #include "snmpsetdlg.h"
@@ -172,12 +172,7 @@ private slots:
         if (community == u"v3 profile") {
             DeviceProfile profile;
             profile.name = QStringLiteral("v3 lab");
-            profile.target.host = QStringLiteral("127.0.0.1");
-            profile.target.port = m_agent.port();
-            profile.target.version = SNMP_VERSION_V3;
-            profile.target.usm.userName = QLatin1String(TestSupport::kV3PrivUser);
-            profile.target.usm.authPassphrase = QLatin1String(TestSupport::kV3AuthPass);
-            profile.target.usm.privPassphrase = QLatin1String(TestSupport::kV3PrivPass);
+            profile.target = TestSupport::v3PrivTarget(m_agent.port());
             QVERIFY(!profiles.add(profile));
             m_dlg->setDeviceProfiles(&profiles);
             device = profile.name;

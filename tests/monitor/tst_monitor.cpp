@@ -7,7 +7,7 @@
 #include "monitordatafile.h"
 #include "monitorsettingsdlg.h"
 #include "monitorwnd.h"
-#include "snmpdpeer.h"
+#include "v3credentials.h"
 #include "testsupport.h"
 #include "userinput.h"
 
@@ -444,12 +444,7 @@ private slots:
     {
         const QString ifHCInOctets1 = QStringLiteral("1.3.6.1.2.1.31.1.1.1.6.1");
         MonitorSettings s = settings({ifHCInOctets1}, QStringLiteral("v3 device"));
-        s.target.host = QStringLiteral("127.0.0.1");
-        s.target.port = m_agent.port();
-        s.target.version = SNMP_VERSION_V3;
-        s.target.usm.userName = QLatin1String(TestSupport::kV3PrivUser);
-        s.target.usm.authPassphrase = QLatin1String(TestSupport::kV3AuthPass);
-        s.target.usm.privPassphrase = QLatin1String(TestSupport::kV3PrivPass);
+        s.target = TestSupport::v3PrivTarget(m_agent.port());
         s.save = true;
         s.fileName = m_dir.filePath(QStringLiteral("hc.csv"));
         CMonitorWnd *w = m_walk->StartMonitor(s);
@@ -459,10 +454,7 @@ private slots:
         const QList<QByteArray> lines = TestSupport::readFile(s.fileName).split('\n');
         const TestSupport::ToolResult now = TestSupport::runSnmpTool(
             QStringLiteral("snmpget"),
-            {QStringLiteral("-v3"), QStringLiteral("-l"), QStringLiteral("authPriv"), QStringLiteral("-u"),
-             QLatin1String(TestSupport::kV3PrivUser), QStringLiteral("-a"), QStringLiteral("SHA-256"), QStringLiteral("-A"),
-             QLatin1String(TestSupport::kV3AuthPass), QStringLiteral("-x"), QStringLiteral("AES"), QStringLiteral("-X"),
-             QLatin1String(TestSupport::kV3PrivPass), QStringLiteral("-Oqv"), agent(), ifHCInOctets1},
+            TestSupport::v3PrivToolArguments() << QStringLiteral("-Oqv") << agent() << ifHCInOctets1,
             m_dir.path());
         const quint64 later = now.output.trimmed().split(u'\n').last().toULongLong();
         QVERIFY2(later > 0, qPrintable(now.output));

@@ -3,7 +3,7 @@
 // own tools list; the named SNMPv3 failures; halving on tooBig from a small
 // agent that refuses large answers.
 
-#include "snmpdpeer.h"
+#include "v3credentials.h"
 #include "snmprender.h"
 #include "snmpstack.h"
 #include "snmppoller.h"
@@ -131,10 +131,7 @@ private slots:
         const QString priv = QString::fromLatin1(kV3PrivPass);
         row("v1 GET NEXT, system", v1, QStringList{u"-v1"_s, u"-cpublic"_s}, u"1.3.6.1.2.1.1."_s);
         row("v2c GETBULK, ifXTable (Counter64)", v2, QStringList{u"-v2c"_s, u"-cpublic"_s}, u"1.3.6.1.2.1.31.1.1"_s);
-        row("v3 SHA-256/AES authPriv, mib-2", v3(kV3PrivUser, SnmpSecurityLevel::AuthPriv),
-            QStringList{u"-v3"_s, u"-l"_s, u"authPriv"_s, u"-u"_s, QString::fromLatin1(kV3PrivUser), u"-a"_s,
-                        u"SHA-256"_s, u"-A"_s, pass, u"-x"_s, u"AES"_s, u"-X"_s, priv},
-            u"1.3.6.1.2.1"_s);
+        row("v3 SHA-256/AES authPriv, mib-2", v3PrivTarget(0), v3PrivToolArguments(), u"1.3.6.1.2.1"_s);
         if (snmpPrivProtocolSupported(SnmpPrivProtocol::DES))
             row("v3 MD5/DES authPriv, system",
                 v3(kV3DesUser, SnmpSecurityLevel::AuthPriv, SnmpAuthProtocol::MD5, SnmpPrivProtocol::DES),
@@ -199,7 +196,7 @@ private slots:
         QVERIFY(!r.message.contains(target.usm.authPassphrase));
         QVERIFY(!r.message.contains(target.usm.privPassphrase));
         // and the right credentials still work afterwards
-        const WalkResult ok = runWalk(walker, at(v3(kV3PrivUser, SnmpSecurityLevel::AuthPriv)),
+        const WalkResult ok = runWalk(walker, at(v3PrivTarget(0)),
                                       u"1.3.6.1.2.1.1.1.0"_s, options, true);
         QCOMPARE(ok.end, SnmpWalker::End::Completed);
         QCOMPARE(ok.lines, QStringList{u"1.3.6.1.2.1.1.1.0"_s});
@@ -333,7 +330,7 @@ private slots:
         v2.version = SNMP_VERSION_V2C;
         v2.community = u"public"_s;
         row("v2c", v2, false, 3, u""_s);
-        row("v3 authPriv", v3(kV3PrivUser, SnmpSecurityLevel::AuthPriv), false, 3, u""_s);
+        row("v3 authPriv", v3PrivTarget(0), false, 3, u""_s);
         row("v3 unknown user", v3("nobody-here", SnmpSecurityLevel::NoAuthNoPriv), false, -1, u"does not know the user"_s);
         row("silent agent", v2, true, -1, u"timeout"_s);
     }
