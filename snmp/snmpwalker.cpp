@@ -211,8 +211,9 @@ void SnmpWalker::onResponse(const SnmpPdu &pdu)
         return;
     if (m_paused)
         return;
-    // A bulk walk asks on at once: the answer has been handled already, and
-    // a trip through the event loop per request is what would cost.
+    // A bulk walk asks on at once (takeBulk may have asked already; a
+    // request in flight makes this one a no-op): a trip through the event
+    // loop per request is what would cost.
     if (m_bulk)
         sendNext();
     else
@@ -311,6 +312,10 @@ bool SnmpWalker::takeBulk(const SnmpPdu &pdu)
         m_current = variable.oid;
         listed.push_back(variable);
     }
+    // The next request goes out before the rows are listed: the agent
+    // works on it while the listeners do theirs, rather than after them.
+    if (more && m_running && !m_paused)
+        sendNext();
     if (!listed.empty()) {
         m_currentText = OidToText(m_current);
         m_variableCount += listed.size();
