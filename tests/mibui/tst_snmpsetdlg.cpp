@@ -32,6 +32,8 @@
 
 Q_DECLARE_METATYPE(SnmpValue)
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kSent = QStringLiteral("SNMP SET request has been sent.");
@@ -217,134 +219,91 @@ private slots:
         QCOMPARE(m_devices.size(), 3); // the device typed here is not remembered
     }
 
-    void oddAnswers_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("answer");
-
-        QTest::newRow("index 0")
-            << 5 << 0 << "SNMP SET failed: genErr (5); the agent named no variable (error index 0).";
-        QTest::newRow("index beyond the list")
-            << 17 << 2 << "SNMP SET failed: notWritable (17); the agent named no variable (error index 2).";
-        QTest::newRow("status unknown")
-            << 25 << 1 << "SNMP SET failed: unknown error status (25) at variable 1: sysLocation.0";
-    }
-
-    void oddAnswers()
-    {
-        // answered by the test's socket, as no snmpd would
-        QFETCH(int, status);
-        QFETCH(int, index);
-        QFETCH(QString, answer);
-        submit(catcherDevice(), kSysLocation0, CSnmpSetDlg::SyntaxOctets, QStringLiteral("x"));
-        QVERIFY(m_catcher.hasPendingDatagrams() || QSignalSpy(&m_catcher, &QUdpSocket::readyRead).wait(10000));
-        const QNetworkDatagram request = m_catcher.receiveDatagram();
-        std::optional<SnmpMessage> reply = SnmpDecodeMessage(request.data());
-        QVERIFY(reply);
-        reply->pdu.type = SNMP_PDU_RESPONSE;
-        reply->pdu.errorStatus = status;
-        reply->pdu.errorIndex = index;
-        m_catcher.writeDatagram(SnmpEncodeMessage(*reply), request.senderAddress(), request.senderPort());
-        QTRY_COMPARE(m_messages->texts, QStringList{answer});
-    }
-
-    void sentValues_data()
+    // What leaves on the wire for a typed value, and how an odd answer to it
+    // (from the test's socket, as no snmpd would give it) is reported; or,
+    // with no value, the refusal of the input before anything is sent.
+    void wire_data()
     {
         QTest::addColumn<int>("syntax");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<SnmpValue>("value");
-
+        QTest::addColumn<SnmpValue>("value"); // null: refused
+        QTest::addColumn<int>("status");      // of the answer; 0: none is given
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("message"); // empty: nothing is shown
+        using TestSupport::row;
+        const SnmpValue refused;
+        const int ip = CSnmpSetDlg::SyntaxIpAddress, u32 = CSnmpSetDlg::SyntaxUnsigned, i32 = CSnmpSetDlg::SyntaxSigned;
+        const int octets = CSnmpSetDlg::SyntaxOctets;
         // Unsigned32 travels with the tag of Gauge32
-        QTest::newRow("unsigned, highest") << int(CSnmpSetDlg::SyntaxUnsigned) << "4294967295"
-                                           << SnmpValue::unsignedValue(SNMP_SYNTAX_GAUGE32, 4294967295u);
-        QTest::newRow("signed, lowest") << int(CSnmpSetDlg::SyntaxSigned) << "-2147483648"
-                                        << SnmpValue::integer(std::numeric_limits<qint32>::min());
-        QTest::newRow("signed, leading number") << int(CSnmpSetDlg::SyntaxSigned) << " 42 volts" << SnmpValue::integer(42);
-        QTest::newRow("address, final dot") << int(CSnmpSetDlg::SyntaxIpAddress) << "192.0.2.255."
-                                            << SnmpValue::bytes(SNMP_SYNTAX_IPADDR, QByteArray("\xC0\x00\x02\xFF", 4));
-        QTest::newRow("object identifier") << int(CSnmpSetDlg::SyntaxOid) << "1.3.6.1.4.1.8072"
-                                           << SnmpValue::objectId({1, 3, 6, 1, 4, 1, 8072});
-        QTest::newRow("octets, UTF-8") << int(CSnmpSetDlg::SyntaxOctets) << QStringLiteral("Büro 3")
-                                       << SnmpValue::bytes(SNMP_SYNTAX_OCTETS, QByteArray("B\xC3\xBCro 3"));
+        row("unsigned, highest", u32, u"4294967295"_s, SnmpValue::unsignedValue(SNMP_SYNTAX_GAUGE32, 4294967295u), 0, 0, QString());
+        row("signed, lowest", i32, u"-2147483648"_s, SnmpValue::integer(std::numeric_limits<qint32>::min()), 0, 0, QString());
+        row("signed, leading number", i32, u" 42 volts"_s, SnmpValue::integer(42), 0, 0, QString());
+        row("address, final dot", ip, u"192.0.2.255."_s, SnmpValue::bytes(SNMP_SYNTAX_IPADDR, "\xC0\x00\x02\xFF"_ba), 0, 0, QString());
+        row("object identifier", int(CSnmpSetDlg::SyntaxOid), u"1.3.6.1.4.1.8072"_s, SnmpValue::objectId({1, 3, 6, 1, 4, 1, 8072}), 0, 0, QString());
+        const SnmpValue x = SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "x");
+        row("octets, UTF-8", octets, u"Büro 3"_s, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "B\xC3\xBCro 3"), 0, 0, QString());
+        row("answer of index 0", octets, u"x"_s, x, 5, 0, u"SNMP SET failed: genErr (5); the agent named no variable (error index 0)."_s);
+        row("answer of index beyond the list", octets, u"x"_s, x, 17, 2,
+            u"SNMP SET failed: notWritable (17); the agent named no variable (error index 2)."_s);
+        row("answer of unknown status", octets, u"x"_s, x, 25, 1, u"SNMP SET failed: unknown error status (25) at variable 1: sysLocation.0"_s);
+        const QString unsignedRange = u"is outside the range of a 32-bit unsigned integer.\nEnter a number from 0 to 4294967295."_s;
+        const QString signedRange = u"is outside the range of a 32-bit signed integer.\nEnter a number from -2147483648 to 2147483647."_s;
+        for (const char *address : {"10.0.0.256", "10.0.0", "1.2.3.4.5", "10.0.x.1"})
+            row(qPrintable(u"address "_s + QLatin1String(address)), ip, QString::fromLatin1(address), refused, 0, 0, kBadAddress);
+        for (const char *number : {"-1", "4294967296", "123456789012345678901234"})
+            row(qPrintable(u"unsigned "_s + QLatin1String(number)), u32, QString::fromLatin1(number), refused, 0, 0,
+                u"The value %1 "_s.arg(QLatin1String(number)) + unsignedRange);
+        for (const char *number : {"2147483648", "-2147483649"})
+            row(qPrintable(u"signed "_s + QLatin1String(number)), i32, QString::fromLatin1(number), refused, 0, 0,
+                u"The value %1 "_s.arg(QLatin1String(number)) + signedRange);
+        row("integer abc", i32, u"abc"_s, refused, 0, 0,
+            u"The value \"abc\" is not a decimal number.\nEnter a number from -2147483648 to 2147483647."_s);
+        row("OID value not an OID", int(CSnmpSetDlg::SyntaxOid), u"1.3.x"_s, refused, 0, 0, SnmpErrorText(SNMPAPI_OID_INVALID));
+        // what the session itself refuses (an OID that is no OID, an empty
+        // device) is proven in tst_snmp_session
+        row("no syntax", -1, u"5"_s, refused, 0, 0, QString());
     }
 
-    void sentValues()
+    void wire()
     {
         QFETCH(int, syntax);
         QFETCH(QString, text);
         QFETCH(SnmpValue, value);
-        submit(catcherDevice(), kSysLocation0, syntax, text);
-        const std::optional<SnmpMessage> message = caught();
-        QVERIFY(message);
-        QCOMPARE(message->community, QByteArray("private"));
-        QCOMPARE(message->pdu.type, quint32(SNMP_PDU_SET));
-        QCOMPARE(message->pdu.varbinds.size(), size_t(1));
-        QCOMPARE(message->pdu.varbinds[0].oid, SnmpOid::fromString(kSysLocation0).value());
-        const SnmpValue &sent = message->pdu.varbinds[0].value;
-        QCOMPARE(sent.syntax, value.syntax);
-        QCOMPARE(sent.number, value.number);
-        QCOMPARE(sent.octets, value.octets);
-        QCOMPARE(sent.oid, value.oid);
-        QTRY_COMPARE(m_dlg->statusBox()->toPlainText(), kSent);
-    }
-
-    void refused_data()
-    {
-        QTest::addColumn<QString>("device"); // "@": the test's socket
-        QTest::addColumn<QString>("oid");
-        QTest::addColumn<int>("syntax");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("message"); // empty: nothing is shown
-
-        const int ip = CSnmpSetDlg::SyntaxIpAddress;
-        const int u32 = CSnmpSetDlg::SyntaxUnsigned;
-        const int i32 = CSnmpSetDlg::SyntaxSigned;
-        const QString s = kSysLocation0;
-        const QString unsignedRange = QStringLiteral("is outside the range of a 32-bit unsigned integer.\nEnter a number from 0 to 4294967295.");
-        const QString signedRange = QStringLiteral("is outside the range of a 32-bit signed integer.\nEnter a number from -2147483648 to 2147483647.");
-        // 255 is sent (sentValues)
-        QTest::newRow("address part 256") << "@" << s << ip << "10.0.0.256" << kBadAddress;
-        QTest::newRow("address of three parts") << "@" << s << ip << "10.0.0" << kBadAddress;
-        QTest::newRow("address of five parts") << "@" << s << ip << "1.2.3.4.5" << kBadAddress;
-        QTest::newRow("address part not a number") << "@" << s << ip << "10.0.x.1" << kBadAddress;
-        QTest::newRow("unsigned -1") << "@" << s << u32 << "-1" << "The value -1 " + unsignedRange;
-        QTest::newRow("unsigned 2^32") << "@" << s << u32 << "4294967296" << "The value 4294967296 " + unsignedRange;
-        QTest::newRow("unsigned beyond 64 bits") << "@" << s << u32 << "123456789012345678901234"
-                                                 << "The value 123456789012345678901234 " + unsignedRange;
-        QTest::newRow("signed 2^31") << "@" << s << i32 << "2147483648" << "The value 2147483648 " + signedRange;
-        QTest::newRow("signed below -2^31") << "@" << s << i32 << "-2147483649" << "The value -2147483649 " + signedRange;
-        QTest::newRow("integer abc") << "@" << s << i32 << "abc"
-                                     << "The value \"abc\" is not a decimal number.\nEnter a number from -2147483648 to 2147483647.";
-        QTest::newRow("OID value not an OID") << "@" << s << int(CSnmpSetDlg::SyntaxOid) << "1.3.x" << SnmpErrorText(SNMPAPI_OID_INVALID);
-        // what the session itself refuses (an OID that is no OID, an empty
-        // device) is proven in tst_snmp_session
-        QTest::newRow("no syntax") << "@" << s << -1 << "5" << QString();
-    }
-
-    void refused()
-    {
-        QFETCH(QString, device);
-        QFETCH(QString, oid);
-        QFETCH(int, syntax);
-        QFETCH(QString, text);
+        QFETCH(int, status);
         QFETCH(QString, message);
         QSignalSpy notes(m_dlg->session(), &CSnmpSession::snmpNotify);
-        submit(device == u"@" ? catcherDevice() : device, oid, syntax, text);
-        if (!message.isEmpty())
-            QTRY_COMPARE(m_messages->texts, QStringList{message});
-        // Then a good request: the first datagram to arrive must be that one,
-        // so the refused one never went out.
-        const QString marker = QStringLiteral("marker");
-        submit(catcherDevice(), kSysLocation0, CSnmpSetDlg::SyntaxOctets, marker);
-        const std::optional<SnmpMessage> first = caught();
-        QVERIFY(first && first->pdu.varbinds.size() == 1);
-        QCOMPARE(first->pdu.varbinds[0].value.octets, marker.toUtf8());
+        submit(catcherDevice(), kSysLocation0, syntax, text);
+        const bool refused = value == SnmpValue();
+        if (refused) {
+            if (!message.isEmpty())
+                QTRY_COMPARE(m_messages->texts, QStringList{message});
+            // Then a good request: the first datagram to arrive must be that
+            // one, so the refused one never went out.
+            value = SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "marker");
+            submit(catcherDevice(), kSysLocation0, CSnmpSetDlg::SyntaxOctets, u"marker"_s);
+        }
+        QVERIFY(m_catcher.hasPendingDatagrams() || QSignalSpy(&m_catcher, &QUdpSocket::readyRead).wait(10000));
+        const QNetworkDatagram request = m_catcher.receiveDatagram();
+        std::optional<SnmpMessage> sent = SnmpDecodeMessage(request.data());
+        QVERIFY(sent);
+        QCOMPARE(sent->community, QByteArray("private"));
+        QCOMPARE(sent->pdu.type, quint32(SNMP_PDU_SET));
+        QCOMPARE(sent->pdu.varbinds, (SnmpVarList{{SnmpOid::fromString(kSysLocation0).value(), value}}));
         QTRY_COMPARE(m_dlg->statusBox()->toPlainText(), kSent);
-        QCOMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList{message});
-        // the session itself refuses a bad OID text and an empty device
-        for (qsizetype i = 0; i < notes.size(); ++i)
-            QCOMPARE(notes.at(i).at(0).value<SnmpNotifyCode>(), i + 1 == notes.size() ? SNMPN_OTHER_SENT : SNMPN_SEND_ERROR);
+        if (refused) {
+            QCOMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList{message});
+            // the session itself refuses a bad OID text and an empty device
+            for (qsizetype i = 0; i < notes.size(); ++i)
+                QCOMPARE(notes.at(i).at(0).value<SnmpNotifyCode>(), i + 1 == notes.size() ? SNMPN_OTHER_SENT : SNMPN_SEND_ERROR);
+        }
+        if (!status)
+            return;
+        sent->pdu.type = SNMP_PDU_RESPONSE;
+        sent->pdu.errorStatus = status;
+        QFETCH(int, index);
+        sent->pdu.errorIndex = index;
+        m_catcher.writeDatagram(SnmpEncodeMessage(*sent), request.senderAddress(), request.senderPort());
+        QTRY_COMPARE(m_messages->texts, QStringList{message});
     }
 
     void pick_data()
@@ -385,8 +344,6 @@ private:
     // the list as it is.
     void submit(const QString &device, const QString &oid, int syntax, const QString &value,
                 const QString &community = QStringLiteral("private"));
-    // The next datagram the catcher socket receives, decoded.
-    std::optional<SnmpMessage> caught();
     QString catcherDevice() const { return QStringLiteral("127.0.0.1:%1").arg(m_catcher.localPort()); }
 
     QTemporaryDir m_dir;
@@ -415,13 +372,6 @@ void TestSnmpSetDlg::submit(const QString &device, const QString &oid, int synta
     }
     typeInto(m_dlg->valueEdit(), value);
     QTest::mouseClick(m_dlg->submitButton(), Qt::LeftButton);
-}
-
-std::optional<SnmpMessage> TestSnmpSetDlg::caught()
-{
-    if (!m_catcher.hasPendingDatagrams() && !QSignalSpy(&m_catcher, &QUdpSocket::readyRead).wait(10000))
-        return std::nullopt;
-    return SnmpDecodeMessage(m_catcher.receiveDatagram().data());
 }
 
 QTEST_MAIN(TestSnmpSetDlg)

@@ -24,7 +24,6 @@ Q_DECLARE_METATYPE(SnmpVarList)
 
 namespace {
 
-const SnmpOid kSysDescr0{1, 3, 6, 1, 2, 1, 1, 1, 0};
 const SnmpOid kSysName0{1, 3, 6, 1, 2, 1, 1, 5, 0};
 const SnmpOid kSysLocation0{1, 3, 6, 1, 2, 1, 1, 6, 0};
 const SnmpOid kEnterprise{1, 3, 6, 1, 4, 1, 8072, 9999, 1}; // NET-SNMP-MIB::netSnmpPlaypen.1
@@ -165,65 +164,44 @@ private slots:
         m_snmpd.stop();
     }
 
+    // GET NEXT, SET, error answers and Counter64 against snmpd are proven
+    // through the walker (tst_snmp_walker), the walk and the SET dialogs.
     void requests_data()
     {
-        QTest::addColumn<QString>("community");
-        QTest::addColumn<int>("version");
-        QTest::addColumn<quint32>("type");
-        QTest::addColumn<SnmpOid>("oid"); // the answer's OID starts with it
-        QTest::addColumn<int>("errorStatus"); // -1: any error
-        QTest::addColumn<quint32>("syntax"); // of the answer; 0: any
-        const int v1 = SNMP_VERSION_V1;
-        row("get", "public", v1, quint32(SNMP_PDU_GET), kSysName0, 0, 0x04u);
-        // GET NEXT and noSuchName against snmpd: tst_mibwalkdlg, compared with snmpwalk
-        row("set of a read-only object", "private", v1, quint32(SNMP_PDU_SET), kSysDescr0, -1, 0u);
-        // ifHCInOctets, a Counter64 column
-        row("counter64 over v2c", "public", int(SNMP_VERSION_V2C), quint32(SNMP_PDU_GETNEXT),
-            SnmpOid{1, 3, 6, 1, 2, 1, 31, 1, 1, 1, 6}, 0, 0x46u);
+        QTest::addColumn<SnmpOid>("oid");
+        QTest::addColumn<quint32>("syntax"); // of the answer
+        row("get", kSysName0, 0x04u);
         // UCD-SNMP-MIB laLoadFloat.1: net-snmp's agent sends an Opaque float
-        row("opaque float", "public", v1, quint32(SNMP_PDU_GET), SnmpOid{1, 3, 6, 1, 4, 1, 2021, 10, 1, 6, 1}, 0,
-            0x44u);
+        row("opaque float", SnmpOid{1, 3, 6, 1, 4, 1, 2021, 10, 1, 6, 1}, 0x44u);
     }
 
     void requests()
     {
-        QFETCH(QString, community);
-        QFETCH(int, version);
-        QFETCH(quint32, type);
         QFETCH(SnmpOid, oid);
-        QFETCH(int, errorStatus);
         QFETCH(quint32, syntax);
-        std::unique_ptr<CSnmpSession> s(requestSession(community, version));
+        std::unique_ptr<CSnmpSession> s(requestSession(u"public"_s));
         if (!s)
             QSKIP("no snmpd");
         NotifyLog log(s.get());
-        const auto value = type == SNMP_PDU_SET ? std::optional(SnmpValue::bytes(0x04, "x")) : std::nullopt;
-        QCOMPARE(s->SendOidRequest(oid, type, value), 1);
+        QCOMPARE(s->SendOidRequest(oid, SNMP_PDU_GET), 1);
         QCOMPARE(s->requestId(), 1);
         QVERIFY(log.entries.empty()); // notifications come from the event loop, never inside the call
         QTRY_COMPARE_WITH_TIMEOUT(log.entries.size(), size_t(2), kWaitMs);
-        const std::map<quint32, SnmpNotifyCode> sent{
-            {SNMP_PDU_GET, SNMPN_GET_SENT}, {SNMP_PDU_GETNEXT, SNMPN_GETNEXT_SENT}, {SNMP_PDU_SET, SNMPN_OTHER_SENT}};
-        QCOMPARE(log.entries[0].code, sent.at(type));
+        QCOMPARE(log.entries[0].code, SNMPN_GET_SENT);
         QCOMPARE(log.entries[0].payload.oid, oid);
         QCOMPARE(log.entries[0].payload.requestId, 1);
         QCOMPARE(log.entries[1].code, SNMPN_RECEIVED);
         const tagSNMPRECEIVED &r = log.entries[1].payload.received;
         QCOMPARE(r.strAgent, u"127.0.0.1"_s);
-        QCOMPARE(r.strCommunity, community);
+        QCOMPARE(r.strCommunity, u"public"_s);
         QCOMPARE(r.pdu.type, quint32(SNMP_PDU_RESPONSE));
         QCOMPARE(r.pdu.requestId, 1);
         if (syntax == SNMP_SYNTAX_OPAQUE && r.pdu.errorStatus != 0)
             QSKIP("this snmpd has no load average table");
-        if (errorStatus < 0)
-            QVERIFY(r.pdu.errorStatus != 0);
-        else
-            QCOMPARE(r.pdu.errorStatus, errorStatus);
-        QCOMPARE(r.pdu.errorIndex, r.pdu.errorStatus ? 1 : 0);
+        QCOMPARE(r.pdu.errorStatus, 0);
         QCOMPARE(r.pdu.varbinds.size(), size_t(1));
-        QVERIFY2(r.pdu.varbinds[0].oid.startsWith(oid), qPrintable(r.pdu.varbinds[0].oid.toString()));
-        if (syntax)
-            QCOMPARE(r.pdu.varbinds[0].value.syntax, syntax);
+        QCOMPARE(r.pdu.varbinds[0].oid, oid);
+        QCOMPARE(r.pdu.varbinds[0].value.syntax, syntax);
     }
 
     void agentTextForms_data()
@@ -497,13 +475,12 @@ private slots:
     }
 
 private:
-    CSnmpSession *requestSession(const QString &community, int version = SNMP_VERSION_V1)
+    CSnmpSession *requestSession(const QString &community)
     {
         if (!m_snmpd.isRunning())
             return nullptr;
         auto *s = new CSnmpSession(this);
         s->setAgentPort(m_agentPort);
-        s->setVersion(version);
         if (s->Initialise() != 1 || s->Open(u"127.0.0.1"_s, community) != 1) {
             delete s;
             return nullptr;
