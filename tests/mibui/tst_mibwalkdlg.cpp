@@ -40,6 +40,8 @@
 #include <algorithm>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kWalkTimeoutMs = 30000;
@@ -50,6 +52,7 @@ const QString kSystem = QStringLiteral("1.3.6.1.2.1.1");
 const QString kThreeObjects = QStringLiteral("1.3.6.1.4.1.2021.10.1.2"); // laNames: Load-1, -5, -15
 const QString kNoSuchName = QStringLiteral("\nReceived an error SNMP data from remote agent: no such name (2)\noid '%1'");
 const SnmpOid kRepeated{1, 3, 6, 1, 2, 1, 1, 5, 0};
+const QByteArray kFolderInTheWay("<a folder where the log file goes>");
 
 using TestSupport::MessageCatcher;
 using TestSupport::typeInto;
@@ -210,6 +213,7 @@ private slots:
         m_messages.reset();
         m_dlg.reset();
         QFile::remove(CWalkLog::fileName());
+        QDir().rmdir(CWalkLog::fileName());
     }
 
     void walkMatchesSnmpwalk_data()
@@ -359,6 +363,8 @@ private slots:
         QVERIFY(!m_dlg->isBusy() && !m_dlg->session()->isOpen());
     }
 
+    // How a request ends, and the log file it leaves: an earlier run's log
+    // stays as it was unless the box is clicked on, then it is replaced.
     void requestEnds_data()
     {
         QTest::addColumn<bool>("walk");
@@ -366,26 +372,36 @@ private slots:
         QTest::addColumn<QString>("agentKind");
         QTest::addColumn<QString>("oid");
         QTest::addColumn<int>("timeout");
-        QTest::addColumn<QString>("message"); // "?": the session's own error text
+        QTest::addColumn<QString>("message");
         QTest::addColumn<int>("rows");
+        QTest::addColumn<QByteArray>("log"); // null: the box stays off
+        using TestSupport::row;
         const QString noDevice = QStringLiteral("Please enter device name or IP address.");
         const QString noOid = QStringLiteral("Please enter request OID.");
-        QTest::newRow("GET answered") << false << "snmpd" << "1.3.6.1.2.1.1.5.0" << 5 << QString() << 1;
+        const QString sysName0 = QStringLiteral("1.3.6.1.2.1.1.5.0");
+        const QByteArray off;
+        row("GET answered", false, u"snmpd"_s, sysName0, 5, QString(), 1, off);
         // the default OID "1.3.6.1." ends in a dot, which the stack refuses
-        QTest::newRow("GET, final dot") << false << "snmpd" << "1.3.6.1.2.1.1.5.0." << 5 << QString() << 1;
-        QTest::newRow("GET without instance") << false << "snmpd" << "1.3.6.1.2.1.1.1" << 5
-                                              << kNoSuchName.arg("1.3.6.1.2.1.1.1") << 0;
-        QTest::newRow("GET unanswered") << false << "silent" << "1.3.6.1.2.1.1.1.0" << 1
-                                        << "SNMP request timeout! oid '1.3.6.1.2.1.1.1.0'" << 0;
-        QTest::newRow("GET NEXT unanswered") << true << "silent" << kSystem << 1
-                                             << "SNMP request timeout! oid '1.3.6.1.2.1.1'" << 0;
-        QTest::newRow("GET NEXT answered with the OID asked for")
-            << true << "repeat" << kSystem << 5
-            << "The agent answered GET NEXT for 1.3.6.1.2.1.1.5.0 with 1.3.6.1.2.1.1.5.0, which does not follow it: the "
-               "walk stops here."
-            << 1;
-        QTest::newRow("Get Next, no device") << true << "" << kSystem << 5 << noDevice << 0;
-        QTest::newRow("Get, no OID") << false << "127.0.0.1" << "" << 5 << noOid << 0;
+        row("GET, final dot", false, u"snmpd"_s, sysName0 + u'.', 5, QString(), 1, off);
+        row("GET without instance, logged", false, u"snmpd"_s, u"1.3.6.1.2.1.1.1"_s, 5, kNoSuchName.arg("1.3.6.1.2.1.1.1"), 0,
+            QByteArray("GET request: 1.3.6.1.2.1.1.1\r\n"
+                       ">>>> reply->\nReceived an error SNMP data from remote agent: no such name (2)\r\n"
+                       "oid '1.3.6.1.2.1.1.1'\r\n"));
+        row("Get Next of three objects, logged", true, u"snmpd"_s, kThreeObjects, 5, QString(), 3,
+            QByteArray("GET NEXT request: 1.3.6.1.4.1.2021.10.1.2\r\n>>>> reply->Load-1\r\n"
+                       "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.1\r\n>>>> reply->Load-5\r\n"
+                       "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.2\r\n>>>> reply->Load-15\r\n"
+                       "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.3\r\n"));
+        row("Get Next of three objects, box off", true, u"snmpd"_s, kThreeObjects, 5, QString(), 3, off);
+        row("GET, log file cannot be opened: the request goes on without", false, u"snmpd"_s, sysName0, 5,
+            u"Log file open error! file:DIROvazur.log"_s, 1, kFolderInTheWay);
+        row("GET unanswered", false, u"silent"_s, u"1.3.6.1.2.1.1.1.0"_s, 1, u"SNMP request timeout! oid '1.3.6.1.2.1.1.1.0'"_s, 0, off);
+        row("GET NEXT unanswered", true, u"silent"_s, kSystem, 1, u"SNMP request timeout! oid '1.3.6.1.2.1.1'"_s, 0, off);
+        row("GET NEXT answered with the OID asked for", true, u"repeat"_s, kSystem, 5,
+            u"The agent answered GET NEXT for 1.3.6.1.2.1.1.5.0 with 1.3.6.1.2.1.1.5.0, which does not follow it: the "
+            "walk stops here."_s, 1, off);
+        row("Get Next, no device", true, QString(), kSystem, 5, noDevice, 0, off);
+        row("Get, no OID", false, u"127.0.0.1"_s, QString(), 5, noOid, 0, off);
     }
 
     void requestEnds()
@@ -395,6 +411,7 @@ private slots:
         QFETCH(QString, oid);
         QFETCH(int, timeout);
         QFETCH(QString, message);
+        QFETCH(QByteArray, log);
         std::unique_ptr<FakeAgent> fake;
         QString device = agentKind;
         if (agentKind == QLatin1String("snmpd")) {
@@ -404,6 +421,11 @@ private slots:
             fake = std::make_unique<FakeAgent>(agentKind == QLatin1String("repeat") ? FakeAgent::RepeatOid : FakeAgent::Silent);
             device = fake->address();
         }
+        const QByteArray earlier("an earlier run's log\r\n");
+        QVERIFY(log == kFolderInTheWay ? QDir().mkdir(CWalkLog::fileName()) : TestSupport::writeFile(CWalkLog::fileName(), earlier));
+        if (!log.isNull())
+            QTest::keyClick(m_dlg->logCheckBox(), Qt::Key_Space);
+        QVERIFY(m_dlg->logCheckBox()->isChecked() == !log.isNull());
         m_dlg->timeoutSpin()->setValue(timeout);
         RUN_TO_END(walk ? m_dlg->getNextButton() : m_dlg->getButton(), device, oid);
         QTRY_COMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList(message));
@@ -412,6 +434,9 @@ private slots:
         QCOMPARE(m_dlg->getNextButton()->text(), QStringLiteral("Get &Next"));
         QVERIFY(m_dlg->getButton()->isEnabled());
         QVERIFY(!m_dlg->session()->isOpen());
+        // read byte for byte from where the dialog was started
+        if (log != kFolderInTheWay)
+            QCOMPARE(TestSupport::readFile(QDir(m_dir.path()).filePath(QStringLiteral("DIROvazur.log"))), log.isNull() ? earlier : log);
     }
 
     // A profile picked in the Device field: its version and credentials,
@@ -461,10 +486,7 @@ private slots:
         const QString program = tool.takeFirst();
         const TestSupport::ToolResult listed = TestSupport::runSnmpTool(
             program, tool + QStringList{"-On", "-Oq", agent(), oid}, m_dir.path());
-        QStringList expected;
-        for (const QString &line : listed.output.split(u'\n', Qt::SkipEmptyParts))
-            if (line.startsWith(u'.') && !line.contains(u"No more variables"))
-                expected << line.section(u' ', 0, 0).mid(1);
+        const QStringList expected = TestSupport::listedOids(listed);
         QVERIFY2(expected.size() > 5, qPrintable(listed.output));
         QCOMPARE(column(CMibWalkDlg::ColOid), expected);
         if (version == SNMP_VERSION_V2C) {
@@ -477,63 +499,6 @@ private slots:
             QCOMPARE(m_dlg->resultList()->itemTip(row, CMibWalkDlg::ColValue),
                      QStringLiteral("%1 (0x%2)").arg(value).arg(n, 16, 16, QLatin1Char('0')));
         }
-    }
-
-    void logFile_data()
-    {
-        QTest::addColumn<bool>("walk");
-        QTest::addColumn<bool>("checked");
-        QTest::addColumn<QString>("oid");
-        QTest::addColumn<QByteArray>("expected"); // null: a folder stands in the file's way
-        QTest::addColumn<QString>("message");
-        QTest::newRow("walk of three objects") << true << true << kThreeObjects
-                                               << QByteArray("GET NEXT request: 1.3.6.1.4.1.2021.10.1.2\r\n"
-                                                             ">>>> reply->Load-1\r\n"
-                                                             "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.1\r\n"
-                                                             ">>>> reply->Load-5\r\n"
-                                                             "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.2\r\n"
-                                                             ">>>> reply->Load-15\r\n"
-                                                             "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.3\r\n")
-                                               << QString();
-        QTest::newRow("GET with an error status")
-            << false << true << "1.3.6.1.2.1.1.1"
-            << QByteArray("GET request: 1.3.6.1.2.1.1.1\r\n"
-                          ">>>> reply->\nReceived an error SNMP data from remote agent: no such name (2)\r\n"
-                          "oid '1.3.6.1.2.1.1.1'\r\n")
-            << kNoSuchName.arg("1.3.6.1.2.1.1.1");
-        QTest::newRow("box not checked") << true << false << kThreeObjects << QByteArray("old content\r\n") << QString();
-        QTest::newRow("cannot open: the request goes on without") << false << true << "1.3.6.1.2.1.1.5.0" << QByteArray()
-                                                                  << "Log file open error! file:DIROvazur.log";
-    }
-
-    void logFile()
-    {
-        REQUIRE_SNMPD();
-        QFETCH(bool, walk);
-        QFETCH(bool, checked);
-        QFETCH(QString, oid);
-        QFETCH(QByteArray, expected);
-        QFETCH(QString, message);
-        if (expected.isNull()) {
-            QVERIFY(QDir().mkdir(CWalkLog::fileName()));
-        } else { // an earlier run's log, to be replaced
-            QFile old(CWalkLog::fileName());
-            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old content\r\n") > 0);
-        }
-        m_dlg->logCheckBox()->setChecked(checked);
-        start(walk ? m_dlg->getNextButton() : m_dlg->getButton(), agent(), oid);
-        const bool idle = QTest::qWaitFor([this] { return !m_dlg->isBusy(); }, kWalkTimeoutMs);
-        if (expected.isNull())
-            QDir().rmdir(CWalkLog::fileName());
-        QVERIFY(idle);
-        QTRY_COMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList(message));
-        if (expected.isNull()) {
-            QCOMPARE(m_dlg->resultList()->GetItemCount(), 1);
-            return;
-        }
-        QFile log(QDir(m_dir.path()).filePath(QStringLiteral("DIROvazur.log")));
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(log.readAll(), expected);
     }
 
 private:

@@ -73,7 +73,7 @@ class TestMonitor : public QObject
     TestSupport::Snmpd m_agent;
     std::unique_ptr<CMibWalkDlg> m_walk;
 
-    QString agent() const { return QStringLiteral("127.0.0.1:%1").arg(m_agent.port()); }
+    QString agent() const { return m_agent.address(); }
 
     MonitorSettings settings(const QStringList &oids, const QString &device) const
     {
@@ -320,12 +320,8 @@ private slots:
     {
         QFETCH(QStringList, oids);
         QFETCH(int, fields);
-        const TestSupport::ToolResult ifNumberGet = TestSupport::runSnmpTool(
-            QStringLiteral("snmpget"), {QStringLiteral("-v1"), QStringLiteral("-c"), QStringLiteral("public"),
-                                        QStringLiteral("-Oqv"), agent(), kIfNumber},
-            m_dir.path());
-        QVERIFY2(ifNumberGet.exitCode == 0, qPrintable(ifNumberGet.output));
-        const QString ifNumber = ifNumberGet.output.trimmed().split(u'\n').last().trimmed();
+        const QString ifNumber = TestSupport::snmpGetValue({"-v1", "-cpublic"}, agent(), kIfNumber, m_dir.path());
+        QVERIFY(!ifNumber.isEmpty());
 
         MonitorSettings s = settings(oids, agent());
         s.maxHistories = 3;
@@ -452,12 +448,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w->sampleCount() >= 2, 10000);
         QCOMPARE(w->history().currentValues().front().syntax, quint32(SNMP_SYNTAX_CNTR64));
         const QList<QByteArray> lines = TestSupport::readFile(s.fileName).split('\n');
-        const TestSupport::ToolResult now = TestSupport::runSnmpTool(
-            QStringLiteral("snmpget"),
-            TestSupport::v3PrivToolArguments() << QStringLiteral("-Oqv") << agent() << ifHCInOctets1,
-            m_dir.path());
-        const quint64 later = now.output.trimmed().split(u'\n').last().toULongLong();
-        QVERIFY2(later > 0, qPrintable(now.output));
+        const quint64 later =
+            TestSupport::snmpGetValue(TestSupport::v3PrivToolArguments(), agent(), ifHCInOctets1, m_dir.path()).toULongLong();
+        QVERIFY(later > 0);
         QVERIFY(lines.size() >= 4);
         for (qsizetype i = 2; i < lines.size() - 1; ++i) {
             bool ok = false;

@@ -196,19 +196,6 @@ private slots:
         QCOMPARE(decoded->pdu.varbinds[3].value, SnmpValue::integer(5));
     }
 
-    void truncatedMessagesDecodeToNothing()
-    {
-        const QByteArray inform = SnmpEncodeMessage(v2Message({{kVar, SnmpValue::counter(1)}}, SNMP_PDU_INFORM));
-        QVERIFY(SnmpAcknowledgeInform(inform));
-        for (const QByteArray &bytes : {SnmpEncodeMessage(v1Message(6, 1)), SnmpEncodeMessage(v2Message({})), inform}) {
-            QVERIFY(SnmpDecodeMessage(bytes));
-            for (qsizetype n = 0; n < bytes.size(); ++n) {
-                QVERIFY2(!SnmpDecodeMessage(bytes.left(n)) && !SnmpAcknowledgeInform(bytes.left(n)),
-                         qPrintable(u"prefix of %1 bytes"_s.arg(n)));
-            }
-        }
-    }
-
     void informResponse_data()
     {
         QTest::addColumn<QByteArray>("datagram");

@@ -121,4 +121,22 @@ ToolResult runSnmpTool(const QString &program, const QStringList &arguments, con
     return result;
 }
 
+QString snmpGetValue(const QStringList &credentials, const QString &agent, const QString &oid, const QString &workDir)
+{
+    const ToolResult r = runSnmpTool(QStringLiteral("snmpget"), credentials + QStringList{"-Oqv", agent, oid}, workDir);
+    if (r.exitCode != 0)
+        return {};
+    const QString value = r.output.trimmed().section(u'\n', -1).trimmed();
+    return value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"') ? value.mid(1, value.size() - 2) : value;
+}
+
+QStringList listedOids(const ToolResult &walk)
+{
+    QStringList oids;
+    for (const QString &line : walk.output.split(u'\n', Qt::SkipEmptyParts))
+        if (line.startsWith(u'.') && !line.contains(QLatin1String("No more variables")))
+            oids << line.section(u' ', 0, 0).mid(1);
+    return oids;
+}
+
 } // namespace TestSupport

@@ -30,6 +30,7 @@ public:
     void stop();
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     quint16 port() const { return m_port; }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
 
 private:
     QProcess m_process;
@@ -50,5 +51,12 @@ struct ToolResult
 // thread would.
 ToolResult runSnmpTool(const QString &program, const QStringList &arguments, const QString &workDir,
                        int timeoutMs = 30000, bool blockThread = false);
+
+// The value snmpget -Oqv prints for `oid` at `agent`, without the quotes
+// around a text; empty when snmpget failed.
+QString snmpGetValue(const QStringList &credentials, const QString &agent, const QString &oid, const QString &workDir);
+
+// The OIDs, without their leading dot, that a walk run with -On -Oq listed.
+QStringList listedOids(const ToolResult &walk);
 
 } // namespace TestSupport
