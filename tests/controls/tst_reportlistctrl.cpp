@@ -1,12 +1,21 @@
+// The report list and its cell tips: where a tip shows as the pointer moves
+// over a real list, the model behind the list, and the tip window forgetting
+// a host that is destroyed.
+
 #include "balloonwnd.h"
 #include "reportlistctrl.h"
 
 #include <QAbstractItemModelTester>
 #include <QCursor>
 #include <QHeaderView>
+#include <QListWidget>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
+
+#include <cstddef>
+#include <new>
 
 namespace {
 
@@ -189,6 +198,28 @@ private slots:
         list.DeleteAllItems();
         QCOMPARE(list.GetItemCount(), 0);
         QCOMPARE(list.InsertItem(0, QStringLiteral("again")), 0);
+    }
+
+    void destroyedHostForgotten()
+    {
+        // A new view is built where a destroyed registered one was, so that a
+        // stale entry would be found under its address.
+        Balloon balloon;
+        alignas(QListWidget) std::byte storage[sizeof(QListWidget)];
+        auto *gone = new (storage) QListWidget;
+        balloon.AddTool(gone, QStringLiteral("gone"));
+        gone->~QListWidget();
+        auto *host = new (storage) QListWidget;
+        const auto destroyHost = qScopeGuard([host] { host->~QListWidget(); });
+        host->setGeometry(kListGeometry);
+        host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host));
+        const QPoint centre = kListGeometry.center();
+        QCursor::setPos(centre);
+        const QMouseEvent move(QEvent::MouseMove, QPointF(), QPointF(centre), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        balloon.RelayEvent(&move);
+        QTRY_COMPARE(balloon.state(), 0);
+        QVERIFY(!balloon.isVisible());
     }
 };
 

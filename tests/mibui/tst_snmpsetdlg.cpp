@@ -12,6 +12,7 @@
 #include "snmpstack.h"
 #include "messagecatcher.h"
 #include "testsupport.h"
+#include "userinput.h"
 #include "xmlread.h"
 
 #include <QApplication>
@@ -47,20 +48,6 @@ constexpr std::chrono::milliseconds kShortTimeout{300};
 const QString kNoAnswer = QStringLiteral("No answer from %1 within 0.3 seconds: check the device name, the write "
                                          "community and that the agent allows SET.");
 
-// Replaces a field's text as a user does: select all, type (characters
-// beyond ASCII as a keyboard layout or input method sends them).
-void typeInto(QLineEdit *edit, const QString &text)
-{
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(edit, Qt::Key_Delete);
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(edit, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
 // A few objects of the system group: writable ones of two syntaxes, a
 // read-only one.
 const char kDatabase[] =
@@ -76,6 +63,7 @@ const char kDatabase[] =
     "</mib_table>";
 
 using TestSupport::MessageCatcher;
+using TestSupport::typeInto;
 
 } // namespace
 

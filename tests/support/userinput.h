@@ -13,16 +13,21 @@
 namespace TestSupport {
 
 // A click into the field (the focus goes there, so leaving it later is a
-// real focus change), Ctrl+A, then the keys of `text`; an empty text erases
-// what the field held.
+// real focus change), Ctrl+A, then the keys of `text` (characters beyond
+// ASCII as a keyboard layout or input method sends them); an empty text
+// erases what the field held.
 inline void typeInto(QWidget *field, const QString &text)
 {
     QTest::mouseClick(field, Qt::LeftButton);
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     if (text.isEmpty())
         QTest::keyClick(field, Qt::Key_Backspace);
-    else
-        QTest::keyClicks(field, text);
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(field, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 // A right click at `at` in `widget` (its centre by default), then a click on
