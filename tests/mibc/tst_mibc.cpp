@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <functional>
+
 // In the tests that compile against the corpus's base modules.
 #define REQUIRE_SHARED()                                                                                               \
     if (m_mibs.isEmpty())                                                                                              \
@@ -223,8 +226,8 @@ private slots:
 
     // Faults of the command line and of what it names, each reported once;
     // the rest of a facts file still compiles. "%1" is a folder holding
-    // a.facts, m.facts (the `facts` with a good module after them) and an
-    // empty folder; "%2" the folder of our own modules.
+    // a.facts and m.facts (the `facts` with a good module after them);
+    // "%2" the folder of our own modules.
     void inputFaults_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -237,8 +240,6 @@ private slots:
         args("no input", {}, 2, "Usage");
         args("missing input", {"/nonexistent/X-MIB.txt"}, 2, "no such file or folder");
         args("not a module, named explicitly", {"%2/README.md", "%1/a.facts"}, 1, "README.md: not a MIB module");
-        args("without base modules", {"-M", "%1/empty", "%2/GOOD-MIB.txt"}, 1,
-             "The base module SNMPv2-SMI is not on the MIB search path.* -M DIR");
         auto facts = [](const char *name, const QByteArray &facts, const char *message) {
             QTest::newRow(name) << QStringList{"%1/m.facts"} << facts << 1 << QStringLiteral("%1/m.facts") + QLatin1String(message);
         };
@@ -256,7 +257,6 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("empty")));
         QVERIFY(writeFile(dir.filePath(QStringLiteral("a.facts")), "module A-MIB\nnode a 1.3.6.1.4.1.99994\n  en: A.\n"));
         QVERIFY(writeFile(dir.filePath(QStringLiteral("m.facts")), facts + "module N\nnode fine 1.3.6.1.4.1.99995\n  en: Still read.\n"));
         args.replaceInStrings(QStringLiteral("%1"), dir.path()).replaceInStrings(QStringLiteral("%2"), m_data);
@@ -268,6 +268,101 @@ private slots:
         QCOMPARE(r.err.count(dir.filePath(QStringLiteral("m.facts:"))), 1);
         CXMLRead reader;
         QVERIFY(reader.loadMIBTable(tmp("faults.xml")) && reader.getMIBTable()->exact(*SnmpOid::fromString(u"1.3.6.1.4.1.99995")));
+    }
+
+    // Every module of the corpus whose imports the built-in modules cover
+    // (directly or through each other), compiled with nothing else on the
+    // search path, gives what it gives with the IETF module files there.
+    void builtinImportsMatchTheModuleFiles()
+    {
+        REQUIRE_SHARED();
+        const Run list = runMibc({"--builtin"});
+        QVERIFY2(list.exitCode == 0 && list.err.isEmpty(), qPrintable(list.err));
+        const QStringList builtin = list.out.split(u'\n', Qt::SkipEmptyParts);
+        for (const char *required : {"SNMPv2-SMI", "SNMPv2-TC", "SNMPv2-CONF", "RFC1155-SMI", "RFC-1212", "RFC-1215",
+                                     "RFC1213-MIB", "SNMPv2-MIB", "IF-MIB", "IANAifType-MIB", "INET-ADDRESS-MIB",
+                                     "HCNUM-TC", "IPV6-TC", "SNMP-FRAMEWORK-MIB", "ENTITY-MIB", "ENTITY-STATE-MIB",
+                                     "ENTITY-SENSOR-MIB", "BRIDGE-MIB", "HOST-RESOURCES-MIB"})
+            QVERIFY2(builtin.contains(QLatin1String(required)), required);
+
+        static const QRegularExpression comment(QStringLiteral("--[^\n]*"));
+        static const QRegularExpression importsClause(QStringLiteral("\\bIMPORTS\\b(.*?);"),
+                                                      QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression from(QStringLiteral("\\bFROM\\s+([A-Za-z0-9-]+)"));
+        QHash<QString, QStringList> imports;
+        for (const QString &file : QDir(m_mibs).entryList({QStringLiteral("*.txt")})) {
+            const QString text = QString::fromLatin1(readFile(m_mibs + u'/' + file)).remove(comment);
+            QStringList from_;
+            for (auto it = from.globalMatch(importsClause.match(text).captured(1)); it.hasNext();)
+                from_ << it.next().captured(1);
+            imports.insert(file.chopped(4), from_);
+        }
+        QSet<QString> covered;
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (auto it = imports.cbegin(); it != imports.cend(); ++it) {
+                if (builtin.contains(it.key()) || covered.contains(it.key()))
+                    continue;
+                if (std::all_of(it->begin(), it->end(), [&](const QString &m) { return builtin.contains(m) || covered.contains(m); })) {
+                    covered.insert(it.key());
+                    grew = true;
+                }
+            }
+        }
+        QVERIFY2(covered.size() >= 50 && covered.contains(QStringLiteral("CISCO-ENVMON-MIB"))
+                     && covered.contains(QStringLiteral("MG-SNMP-UPS-MIB")),
+                 qPrintable(QStringList(covered.begin(), covered.end()).join(u' ')));
+        const QString vendor = tmp(QStringLiteral("vendor-side"));
+        QVERIFY(QDir().mkpath(vendor) && QDir().mkpath(tmp(QStringLiteral("nothing"))));
+        for (const QString &m : std::as_const(covered))
+            QVERIFY(QFile::copy(m_mibs + u'/' + m + QStringLiteral(".txt"), vendor + u'/' + m + QStringLiteral(".txt")));
+
+        const Run alone = runMibc({"-q", "-M", tmp(QStringLiteral("nothing")), "-o", tmp("alone.xml"), vendor});
+        QVERIFY2(alone.exitCode == 0 && alone.err.isEmpty(), qPrintable(alone.err));
+        const Run withFiles = runMibc({"-q", "-M", m_mibs, "-o", tmp("with-files.xml"), vendor});
+        QVERIFY2(withFiles.exitCode == 0, qPrintable(withFiles.err));
+
+        // name, module, kind, syntax, convention, access, hint, enumerations, indexes
+        auto definitions = [&](const QString &path, bool ofCovered) {
+            pugi::xml_document doc;
+            doc.load_file(QFile::encodeName(path).constData());
+            QMap<QString, QString> out;
+            std::function<void(pugi::xml_node, const QString &)> walk = [&](pugi::xml_node node, const QString &parent) {
+                for (pugi::xml_node n = node.child("oid"); n; n = n.next_sibling("oid")) {
+                    QString key = QString::fromUtf8(n.attribute("key").value());
+                    if (key.endsWith(u'.'))
+                        key.chop(1);
+                    const QString oid = parent.isEmpty() ? key : parent + u'.' + key;
+                    const QString module = QString::fromUtf8(n.child_value("module"));
+                    if (covered.contains(module) == ofCovered) {
+                        QString facts;
+                        for (const char *field : {"name", "module", "kind", "syntax", "tc", "access", "hint", "units"})
+                            facts += QString::fromUtf8(n.child_value(field)) + u'|';
+                        for (pugi::xml_node e = n.child("enum"); e; e = e.next_sibling("enum"))
+                            facts += QString::fromUtf8(e.attribute("value").value()) + QString::fromUtf8(e.child_value()) + u',';
+                        for (pugi::xml_node i = n.child("index"); i; i = i.next_sibling("index"))
+                            facts += QString::fromUtf8(i.child_value()) + u';';
+                        facts += QString::fromUtf8(n.child_value("descr")).isEmpty() ? u'-' : u'+';
+                        out.insert(oid, facts);
+                    }
+                    walk(n, oid);
+                }
+            };
+            walk(doc.child("mib_table"), QString());
+            return out;
+        };
+        const auto expected = definitions(tmp("with-files.xml"), true);
+        const auto got = definitions(tmp("alone.xml"), true);
+        QVERIFY(expected.size() > 3000);
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QCOMPARE(got.value(it.key()), it.value());
+        QCOMPARE(got.size(), expected.size());
+        // a module file on the search path wins over the built-in one: its
+        // descriptions came with it
+        const auto ietf = definitions(tmp("with-files.xml"), false);
+        QVERIFY(ietf.value(QStringLiteral("1.3.6.1.2.1.2.2.1.1")).startsWith(QLatin1String("ifIndex|IF-MIB|")));
+        QVERIFY(ietf.value(QStringLiteral("1.3.6.1.2.1.2.2.1.1")).endsWith(u'+'));
+        QVERIFY(definitions(tmp("alone.xml"), false).value(QStringLiteral("1.3.6.1.2.1.2.2.1.1")).endsWith(u'-'));
     }
 
     // DATA/MIBTable.xml is what DATA/src/regenerate.sh writes from the

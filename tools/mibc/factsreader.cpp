@@ -38,7 +38,8 @@ QString baseType(const QString &word)
         QStringLiteral("INTEGER"), QStringLiteral("Integer32"), QStringLiteral("Unsigned32"),
         QStringLiteral("Gauge32"), QStringLiteral("Counter32"), QStringLiteral("Counter64"),
         QStringLiteral("TimeTicks"), QStringLiteral("IpAddress"), QStringLiteral("Opaque"),
-        QStringLiteral("BITS"), QStringLiteral("OCTET STRING"), QStringLiteral("OBJECT IDENTIFIER")};
+        QStringLiteral("BITS"), QStringLiteral("OCTET STRING"), QStringLiteral("OBJECT IDENTIFIER"),
+        QStringLiteral("NetworkAddress")};
     QString w = word;
     w.replace(u'-', u' ');
     return bases.contains(w) ? w : QString();
@@ -68,6 +69,16 @@ void appendText(QString &to, const QString &text)
 
 } // namespace
 
+qsizetype FactsReader::findTc(const QString &ref, const QString &module) const
+{
+    if (!ref.contains(QLatin1String("::"))) {
+        const auto own = m_tcIndex.constFind(module + QLatin1String("::") + ref);
+        if (own != m_tcIndex.constEnd())
+            return *own;
+    }
+    return m_tcIndex.value(ref, -1);
+}
+
 bool FactsReader::read(const QString &path, MibcDatabase &db, QStringList *errors)
 {
     QFile file(path);
@@ -87,7 +98,9 @@ bool FactsReader::read(const QString &path, MibcDatabase &db, QStringList *error
     enum class Target { None, Node, Tc, Skip } target = Target::None;
     SnmpOid currentOid;
     MibcNode current;
-    QString currentTc;
+    qsizetype currentTc = -1;
+    bool currentEnumsFromTc = false; // until an enum: line of its own
+    bool smiV2 = true;
     auto flush = [&]() {
         if (target == Target::Node) {
             m_names.insert(current.name, currentOid);
@@ -121,6 +134,11 @@ bool FactsReader::read(const QString &path, MibcDatabase &db, QStringList *error
                 target == Target::Node ? &current.enums : &m_tcs[currentTc].enums;
             QString *en = target == Target::Node ? &current.descrEn : &m_tcs[currentTc].descrEn;
             QString *ja = target == Target::Node ? &current.descrJa : &m_tcs[currentTc].descrJa;
+            if (field == QLatin1String("enum") && target == Target::Node && currentEnumsFromTc) {
+                // the object's own list replaces its convention's
+                current.enums.clear();
+                currentEnumsFromTc = false;
+            }
             if (field == QLatin1String("en")) {
                 appendText(*en, value);
             } else if (field == QLatin1String("ja")) {
@@ -142,9 +160,14 @@ bool FactsReader::read(const QString &path, MibcDatabase &db, QStringList *error
         const QStringList t = tokens(trimmed);
         const QString keyword = t.value(0);
         if (keyword == QLatin1String("module")) {
-            if (t.size() != 2)
-                error(lineNo, QCoreApplication::translate("FactsReader", "write: module NAME"));
+            if (t.size() < 2 || t.size() > 3 || (t.size() == 3 && t[2] != QLatin1String("smi=v1")))
+                error(lineNo, QCoreApplication::translate("FactsReader", "write: module NAME [smi=v1]"));
             module = t.value(1);
+            smiV2 = t.value(2) != QLatin1String("smi=v1");
+            if (!m_modules.contains(module))
+                m_modules << module;
+            if (!smiV2 && !m_smiV1.contains(module))
+                m_smiV1 << module;
             target = Target::None;
             continue;
         }
@@ -153,22 +176,33 @@ bool FactsReader::read(const QString &path, MibcDatabase &db, QStringList *error
                 error(lineNo, QCoreApplication::translate("FactsReader", "write: tc NAME BASE-TYPE [hint=...]"));
                 continue;
             }
-            Tc tc;
+            MibcTc tc;
+            tc.name = t[1];
+            tc.module = module;
             tc.base = baseType(t[2]);
             for (int k = 3; k < t.size(); ++k) {
-                if (t[k].startsWith(QLatin1String("hint=")))
+                if (t[k].startsWith(QLatin1String("hint="))) {
                     tc.hint = t[k].mid(5);
-                else
+                } else if (t[k].startsWith(QLatin1String("status="))) {
+                    tc.status = t[k].mid(7);
+                } else if (t[k].startsWith(QLatin1String("range=")) || t[k].startsWith(QLatin1String("size="))) {
+                    if (!parseMibRanges(t[k].mid(t[k].indexOf(u'=') + 1), &tc.ranges))
+                        error(lineNo, QCoreApplication::translate("FactsReader", "ranges are written 1..3|5"));
+                } else {
                     error(lineNo, QCoreApplication::translate("FactsReader", "unknown attribute \"%1\"").arg(t[k]));
+                }
             }
-            currentTc = t[1];
-            m_tcs.insert(currentTc, tc);
+            currentTc = m_tcs.size();
+            m_tcs << tc;
+            m_tcIndex.insert(module + QLatin1String("::") + tc.name, currentTc);
+            m_tcIndex.insert(tc.name, currentTc);
             target = Target::Tc;
             continue;
         }
         static const QStringList kinds{QStringLiteral("node"), QStringLiteral("identity"), QStringLiteral("object"),
                                        QStringLiteral("table"), QStringLiteral("entry"),
-                                       QStringLiteral("notification")};
+                                       QStringLiteral("notification"), QStringLiteral("module-identity"),
+                                       QStringLiteral("group")};
         if (!kinds.contains(keyword)) {
             error(lineNo, QCoreApplication::translate("FactsReader", "unknown definition \"%1\"").arg(keyword));
             continue;
@@ -202,7 +236,7 @@ bool FactsReader::read(const QString &path, MibcDatabase &db, QStringList *error
         MibcNode node;
         node.name = t[1];
         node.module = module;
-        node.smiV2 = true;
+        node.smiV2 = smiV2;
         if (keyword == QLatin1String("object")) {
             SnmpOid parent = *oid;
             parent.ids.pop_back();
@@ -217,24 +251,29 @@ bool FactsReader::read(const QString &path, MibcDatabase &db, QStringList *error
             node.status = QStringLiteral("current");
         } else {
             node.kind = keyword;
-            if (keyword == QLatin1String("notification"))
+            if (keyword == QLatin1String("notification") || keyword == QLatin1String("group"))
                 node.status = QStringLiteral("current");
         }
         bool ok = true;
+        bool enumsFromTc = false;
         for (int k = 3; k < t.size(); ++k) {
             const qsizetype eq = t[k].indexOf(u'=');
             const QString name = eq > 0 ? t[k].left(eq) : t[k];
             const QString value = eq > 0 ? t[k].mid(eq + 1) : QString();
             if (name == QLatin1String("syntax")) {
                 const QString base = baseType(value);
+                const qsizetype tcIndex = base.isEmpty() ? findTc(value, module) : -1;
                 if (!base.isEmpty()) {
                     node.syntax = base;
-                } else if (m_tcs.contains(value)) {
-                    const Tc &tc = m_tcs[value];
+                } else if (tcIndex >= 0) {
+                    const MibcTc &tc = m_tcs[tcIndex];
                     node.syntax = tc.base;
-                    node.tc = value;
+                    node.tc = tc.name;
                     node.hint = tc.hint;
                     node.enums = tc.enums;
+                    enumsFromTc = !tc.enums.empty();
+                    if (node.ranges.empty())
+                        node.ranges = tc.ranges;
                 } else {
                     error(lineNo, QCoreApplication::translate("FactsReader", "unknown syntax \"%1\": a base type or a tc defined above").arg(value));
                     ok = false;
@@ -251,6 +290,11 @@ bool FactsReader::read(const QString &path, MibcDatabase &db, QStringList *error
                 node.access = value;
             } else if (name == QLatin1String("status")) {
                 node.status = value;
+            } else if (name == QLatin1String("range") || name == QLatin1String("size")) {
+                if (!parseMibRanges(value, &node.ranges)) {
+                    error(lineNo, QCoreApplication::translate("FactsReader", "ranges are written 1..3|5"));
+                    ok = false;
+                }
             } else if (name == QLatin1String("units")) {
                 node.units = value;
             } else if (name == QLatin1String("hint")) {
@@ -284,6 +328,7 @@ bool FactsReader::read(const QString &path, MibcDatabase &db, QStringList *error
         if (!ok)
             continue;
         current = node;
+        currentEnumsFromTc = enumsFromTc;
         currentOid = *oid;
         target = Target::Node;
     }

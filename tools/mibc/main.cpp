@@ -2,6 +2,8 @@
 
 #include "mibcompiler.h"
 
+#include "builtinmodules.h"
+
 #include "i18n.h"
 
 #include <QCoreApplication>
@@ -29,6 +31,10 @@ void usage(QTextStream &out)
               "  --ja FILE              Japanese descriptions: lines \"NAME-or-OID TEXT\"\n"
               "  --default-severity N   severity of notifications without a --#SEVERITY\n"
               "                         hint (default: 2, minor)\n"
+              "  --write-facts FILE     write the definitions of the input modules as facts\n"
+              "                         (no descriptions) instead of MIBTable.xml\n"
+              "  --builtin [MODULE]     list the built-in modules (used for imports that are\n"
+              "                         not on the search path), or print one as SMI text\n"
               "  -q                     print problems only, no summary\n"
               "  -h, --help             this text\n"
               "\n"
@@ -91,6 +97,24 @@ int main(int argc, char *argv[])
                 err << QCoreApplication::translate("orvelle-mibc", "orvelle-mibc: --default-severity is 1, 2 or 3\n");
                 return 2;
             }
+        } else if (a == QLatin1String("--builtin")) {
+            const BuiltinMibModules &builtin = BuiltinMibModules::instance();
+            for (const QString &line : builtin.loadErrors())
+                err << "orvelle-mibc: " << line << '\n';
+            if (i + 1 < args.size()) {
+                const QByteArray text = builtin.moduleText(args[i + 1]);
+                if (text.isEmpty()) {
+                    err << QCoreApplication::translate("orvelle-mibc", "orvelle-mibc: %1 is not a built-in module\n").arg(args[i + 1]);
+                    return 2;
+                }
+                out << text;
+            } else {
+                out << builtin.moduleNames().join(u'\n') << '\n';
+            }
+            return 0;
+        } else if (a == QLatin1String("--write-facts")) {
+            if (!value(&options.factsOutput))
+                return 2;
         } else if (a == QLatin1String("-q")) {
             quiet = true;
         } else if (a.startsWith(u'-') && a.size() > 1) {

@@ -1,5 +1,6 @@
 #include "mibcompiler.h"
 
+#include "builtinmodules.h"
 #include "factsreader.h"
 #include "smireader.h"
 
@@ -10,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
+#include <QStandardPaths>
 
 namespace {
 
@@ -51,10 +53,21 @@ bool readOverlay(const QString &path, QList<OverlayLine> *out, QStringList *erro
 
 } // namespace
 
+QString userMibFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Halvorn/Orvelle/mibs");
+}
+
 QStringList defaultMibSearchPath()
 {
-    const QStringList candidates{QDir::homePath() + QStringLiteral("/.snmp/mibs"), QStringLiteral("/usr/share/snmp/mibs"),
-                                 QStringLiteral("/usr/share/snmp/mibs/iana"), QStringLiteral("/usr/share/snmp/mibs/ietf")};
+    // snmp-mibs-downloader puts the IETF and IANA modules in /usr/share/mibs
+    const QStringList candidates{userMibFolder(),
+                                 QDir::homePath() + QStringLiteral("/.snmp/mibs"),
+                                 QStringLiteral("/usr/share/snmp/mibs"),
+                                 QStringLiteral("/usr/share/snmp/mibs/iana"),
+                                 QStringLiteral("/usr/share/snmp/mibs/ietf"),
+                                 QStringLiteral("/usr/share/mibs/iana"),
+                                 QStringLiteral("/usr/share/mibs/ietf")};
     QStringList dirs;
     for (const QString &dir : candidates) {
         if (QFileInfo(dir).isDir())
@@ -110,7 +123,40 @@ MibcResult runMibCompiler(const MibcOptions &options, MibcDatabase *database)
         smi.compile(smiFiles, options.searchDirs, options.defaultSeverity, db);
         result.errors << smi.messages();
         result.failedModules << smi.failedModules();
-        result.baseModuleMissing = smi.baseModuleMissing();
+    }
+    if (!options.factsOutput.isEmpty()) {
+        // A convention of the input's own, else of the module it names in
+        // its imports (read from the search path).
+        QList<MibcTc> tcs;
+        QStringList modules;
+        QStringList smiV1;
+        QHash<QString, QString> importedFrom;
+        for (const SmiModuleFile &f : std::as_const(smiFiles)) {
+            tcs << f.tcs;
+            modules << f.module;
+            if (!f.smiV2)
+                smiV1 << f.module;
+            for (auto i = f.importedFrom.cbegin(); i != f.importedFrom.cend(); ++i)
+                importedFrom.insert(i.key(), i.value());
+        }
+        for (const QString &dir : options.searchDirs) {
+            for (const QFileInfo &info : QDir(dir).entryInfoList(QDir::Files, QDir::Name)) {
+                const SmiModuleFile f = SmiReader::scanFile(info.filePath());
+                if (modules.contains(f.module))
+                    continue;
+                for (const MibcTc &tc : f.tcs) {
+                    if (importedFrom.value(tc.name) == f.module)
+                        tcs << tc;
+                }
+            }
+        }
+        QSaveFile out(options.factsOutput);
+        if (!out.open(QIODevice::WriteOnly) || out.write(mibFactsText(db, tcs, modules, smiV1)) < 0 || !out.commit()) {
+            result.errors << QCoreApplication::translate("MibCompiler", "%1: cannot write: %2").arg(options.factsOutput, out.errorString());
+            return result;
+        }
+        result.written = true;
+        return result;
     }
     FactsReader facts;
     for (const QString &path : factsFiles) {

@@ -16,20 +16,25 @@ struct MibcOptions
     QStringList severityFiles;
     QStringList japaneseFiles;
     int defaultSeverity = 2;
+    // When set, the facts of the input modules are written here instead of
+    // MIBTable.xml (how the compiler's built-in modules are made).
+    QString factsOutput;
 };
 
 struct MibcResult
 {
     QStringList errors;        // every problem, one line each
     QStringList failedModules; // "MODULE (FILE)"
-    bool baseModuleMissing = false;
     int modules = 0;
     int objects = 0;
     int notifications = 0;
     bool written = false;
 };
 
-// net-snmp's usual MIB folders that exist on this machine.
+// The user's own MIB folder (~/.local/share/Halvorn/Orvelle/mibs).
+QString userMibFolder();
+
+// The usual MIB folders that exist on this machine, the user's own first.
 QStringList defaultMibSearchPath();
 
 // Compiles and writes options.output. The result lists what failed; the

@@ -24,6 +24,37 @@ int mibWriteSyntax(const QString &syntax, const QString &access)
     return MibWriteNone;
 }
 
+bool parseMibRanges(const QString &text, MibRanges *ranges)
+{
+    static const QRegularExpression item(
+        QStringLiteral("^\\s*(-?(?:0x[0-9a-fA-F]+|[0-9]+))(?:\\s*\\.\\.\\s*(-?(?:0x[0-9a-fA-F]+|[0-9]+)))?\\s*$"));
+    auto number = [](const QString &t, bool *ok) {
+        return t.startsWith(QLatin1String("0x")) ? t.mid(2).toLongLong(ok, 16) : t.toLongLong(ok);
+    };
+    MibRanges out;
+    for (const QString &part : text.split(u'|')) {
+        const auto m = item.match(part);
+        if (!m.hasMatch())
+            return false;
+        bool ok1 = false, ok2 = true;
+        const qint64 low = number(m.captured(1), &ok1);
+        const qint64 high = m.captured(2).isEmpty() ? low : number(m.captured(2), &ok2);
+        if (!ok1 || !ok2 || high < low)
+            return false;
+        out.emplace_back(low, high);
+    }
+    *ranges = std::move(out);
+    return true;
+}
+
+QString mibRangesText(const MibRanges &ranges)
+{
+    QStringList parts;
+    for (const auto &[low, high] : ranges)
+        parts << (low == high ? QString::number(low) : QStringLiteral("%1..%2").arg(low).arg(high));
+    return parts.join(u'|');
+}
+
 QString normalizeDescription(const QString &text)
 {
     QStringList paragraphs;

@@ -13,6 +13,28 @@
 #include <map>
 #include <vector>
 
+// The ranges of a syntax: (1..3 | 5) as {1,3},{5,5}.
+using MibRanges = std::vector<std::pair<qint64, qint64>>;
+
+// A TEXTUAL-CONVENTION, or an SMIv1 type assignment that serves as one.
+struct MibcTc
+{
+    QString name;
+    QString module;
+    QString base; // base syntax: INTEGER, OCTET STRING, ...
+    QString hint;
+    QString status;
+    std::vector<std::pair<qint64, QString>> enums;
+    MibRanges ranges;
+    QString descrEn;
+    QString descrJa;
+};
+
+// "1..3 | 5" (SMI) or "1..3|5" (facts) -> ranges; false on anything else.
+bool parseMibRanges(const QString &text, MibRanges *ranges);
+// The facts form: "1..3|5".
+QString mibRangesText(const MibRanges &ranges);
+
 struct MibcNode
 {
     QString name;
@@ -26,6 +48,7 @@ struct MibcNode
     QString hint;
     QString augments;
     std::vector<std::pair<qint64, QString>> enums;
+    MibRanges ranges; // values, or the sizes of an OCTET STRING
     std::vector<std::pair<QString, bool>> indexes; // name, IMPLIED
     QStringList objects;                           // notification varbinds
     int severity = 0;                              // notifications: 1..3

@@ -1,5 +1,7 @@
 #include "smireader.h"
 
+#include "builtinmodules.h"
+
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
@@ -7,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -105,6 +108,132 @@ bool isEntry(const tree *node)
     return node->indexes || node->augments;
 }
 
+
+// The words, quoted strings and punctuation of comment-free module text.
+QStringList smiTokens(const QString &text)
+{
+    QStringList out;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = text.at(i);
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == u'"') {
+            const qsizetype end = text.indexOf(u'"', i + 1);
+            const qsizetype stop = end < 0 ? n : end + 1;
+            out << text.mid(i, stop - i);
+            i = stop;
+        } else if (text.mid(i, 3) == QLatin1String("::=")) {
+            out << QStringLiteral("::=");
+            i += 3;
+        } else if (text.mid(i, 2) == QLatin1String("..")) {
+            out << QStringLiteral("..");
+            i += 2;
+        } else if (c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u'\'') {
+            qsizetype j = i;
+            while (j < n && (text.at(j).isLetterOrNumber() || text.at(j) == u'-' || text.at(j) == u'_' || text.at(j) == u'\''))
+                ++j;
+            out << text.mid(i, j - i);
+            i = j;
+        } else {
+            out << QString(c);
+            ++i;
+        }
+    }
+    return out;
+}
+
+QString smiBaseType(const QStringList &t, qsizetype &j)
+{
+    const QString w = t.value(j);
+    if ((w == QLatin1String("OCTET") && t.value(j + 1) == QLatin1String("STRING"))
+        || (w == QLatin1String("OBJECT") && t.value(j + 1) == QLatin1String("IDENTIFIER"))) {
+        j += 2;
+        return w + u' ' + t.value(j - 1);
+    }
+    static const QHash<QString, QString> words{
+        {QStringLiteral("INTEGER"), QStringLiteral("INTEGER")}, {QStringLiteral("Integer32"), QStringLiteral("Integer32")},
+        {QStringLiteral("Unsigned32"), QStringLiteral("Unsigned32")}, {QStringLiteral("Gauge32"), QStringLiteral("Gauge32")},
+        {QStringLiteral("Gauge"), QStringLiteral("Gauge32")}, {QStringLiteral("Counter32"), QStringLiteral("Counter32")},
+        {QStringLiteral("Counter"), QStringLiteral("Counter32")}, {QStringLiteral("Counter64"), QStringLiteral("Counter64")},
+        {QStringLiteral("TimeTicks"), QStringLiteral("TimeTicks")}, {QStringLiteral("IpAddress"), QStringLiteral("IpAddress")},
+        {QStringLiteral("NetworkAddress"), QStringLiteral("NetworkAddress")}, {QStringLiteral("Opaque"), QStringLiteral("Opaque")},
+        {QStringLiteral("BITS"), QStringLiteral("BITS")}};
+    const QString base = words.value(w);
+    if (!base.isEmpty())
+        ++j;
+    return base;
+}
+
+// "{ a(1), b(2) }", "(1..3 | 5)" or "(SIZE (0..255))" at t[j], if any.
+void smiRefinement(const QStringList &t, qsizetype j, MibcTc &tc)
+{
+    if (t.value(j) == QLatin1String("{")) {
+        for (++j; j + 3 < t.size() && t[j] != QLatin1String("}"); ++j) {
+            if (t[j + 1] == QLatin1String("(") && t[j + 3] == QLatin1String(")")) {
+                tc.enums.emplace_back(t[j + 2].toLongLong(), t[j]);
+                j += 3;
+            }
+        }
+        std::sort(tc.enums.begin(), tc.enums.end());
+        return;
+    }
+    if (t.value(j) != QLatin1String("("))
+        return;
+    ++j;
+    int depth = 1;
+    if (t.value(j) == QLatin1String("SIZE") && t.value(j + 1) == QLatin1String("(")) {
+        j += 2;
+        ++depth;
+    }
+    QString range;
+    for (; j < t.size() && t[j] != QLatin1String(")"); ++j)
+        range += t[j] == QLatin1String("..") ? t[j] : t[j] + u' ';
+    range.replace(QLatin1String(" .."), QLatin1String(".."));
+    parseMibRanges(range.simplified(), &tc.ranges);
+}
+
+} // namespace
+
+QList<MibcTc> SmiReader::scanTextualConventions(const QString &text)
+{
+    QList<MibcTc> out;
+    const QStringList t = smiTokens(text);
+    for (qsizetype i = 0; i + 2 < t.size(); ++i) {
+        if (t[i + 1] != QLatin1String("::=") || !t[i].at(0).isUpper())
+            continue;
+        MibcTc tc;
+        tc.name = t[i];
+        qsizetype j = i + 2;
+        if (t[j] == QLatin1String("TEXTUAL-CONVENTION")) {
+            for (++j; j < t.size() && t[j] != QLatin1String("SYNTAX"); ++j) {
+                if (t[j] == QLatin1String("DISPLAY-HINT") && j + 1 < t.size())
+                    tc.hint = t[j + 1].mid(1).chopped(1);
+                else if (t[j] == QLatin1String("STATUS") && j + 1 < t.size())
+                    tc.status = t[j + 1];
+            }
+            ++j;
+        } else {
+            // an SMIv1-style type assignment: Name ::= [APPLICATION n] IMPLICIT type
+            if (t[j] == QLatin1String("[")) {
+                while (j < t.size() && t[j] != QLatin1String("]"))
+                    ++j;
+                ++j;
+            }
+            if (t.value(j) == QLatin1String("IMPLICIT"))
+                ++j;
+        }
+        tc.base = smiBaseType(t, j);
+        if (tc.base.isEmpty())
+            continue; // CHOICE, SEQUENCE, a macro or a value
+        smiRefinement(t, j, tc);
+        out << tc;
+    }
+    return out;
+}
+
+namespace {
+
 struct Walker
 {
     MibcDatabase &db;
@@ -160,6 +289,16 @@ struct Walker
         for (const enum_list *e = node->enums; e; e = e->next)
             n.enums.emplace_back(e->value, QString::fromLatin1(e->label));
         std::sort(n.enums.begin(), n.enums.end());
+        // net-snmp keeps range bounds in an int: (0..4294967295) of an
+        // unsigned type comes back as (0..-1).
+        const bool unsignedBase = node->type == TYPE_UNSIGNED32 || node->type == TYPE_GAUGE
+            || node->type == TYPE_TIMETICKS || node->type == TYPE_COUNTER || node->type == TYPE_UINTEGER;
+        for (const range_list *r = node->ranges; r; r = r->next) {
+            if (unsignedBase)
+                n.ranges.emplace_back(quint32(r->low), quint32(r->high));
+            else
+                n.ranges.emplace_back(r->low, r->high);
+        }
         for (const index_list *i = node->indexes; i; i = i->next)
             n.indexes.emplace_back(QString::fromLatin1(i->ilabel), i->isimplied != 0);
         if (node->augments)
@@ -249,12 +388,35 @@ SmiModuleFile SmiReader::scanFile(const QString &path)
         if (!inComment)
             text += c;
     }
+    result.tcs = scanTextualConventions(text);
+    const qsizetype importsAt = text.indexOf(QLatin1String("IMPORTS"));
+    if (importsAt >= 0) {
+        const qsizetype end = text.indexOf(u';', importsAt);
+        const QStringList t = smiTokens(text.mid(importsAt + 7, end < 0 ? -1 : end - importsAt - 7));
+        QStringList names;
+        for (qsizetype i = 0; i < t.size(); ++i) {
+            if (t[i] == QLatin1String("FROM") && i + 1 < t.size()) {
+                for (const QString &name : std::as_const(names))
+                    result.importedFrom.insert(name, t[i + 1]);
+                names.clear();
+                ++i;
+            } else if (t[i] != QLatin1String(",")) {
+                names << t[i];
+            }
+        }
+    }
     static const QRegularExpression header(
         QStringLiteral("^\\s*([A-Za-z][A-Za-z0-9-]*)\\s+(?:\\{[^}]*\\}\\s*)?DEFINITIONS\\s*::=\\s*BEGIN"));
     const auto m = header.match(text);
     if (!m.hasMatch())
         return result;
     result.module = m.captured(1);
+    for (MibcTc &tc : result.tcs)
+        tc.module = result.module;
+    // The SMI base modules define the base types themselves, which the
+    // parser knows by name; they are no conventions to import.
+    if (result.module == baseModuleName() || result.module == QLatin1String("RFC1155-SMI"))
+        result.tcs.removeIf([](const MibcTc &tc) { return tc.status.isEmpty(); });
     result.smiV2 = text.contains(QLatin1String("MODULE-IDENTITY")) || text.contains(QLatin1String("SNMPv2-SMI"));
 
     // --#SEVERITY hints belong to the TRAP-TYPE or NOTIFICATION-TYPE above.
@@ -298,9 +460,14 @@ void SmiReader::compile(const QList<SmiModuleFile> &files, const QStringList &se
     g_log.clear();
 
     // net-snmp takes the last file it is shown for a module name, so the
-    // files' own folders come after the search path: a module given on the
-    // command line beats a same-named one on the search path.
-    QStringList dirs = searchDirs;
+    // built-in modules come first, then the search path, then the files'
+    // own folders: a module given on the command line beats a same-named
+    // one on the search path, and either beats the built-in one.
+    QTemporaryDir builtinDir;
+    QStringList dirs;
+    if (builtinDir.isValid() && BuiltinMibModules::instance().writeModules(builtinDir.path(), &m_messages))
+        dirs << builtinDir.path();
+    dirs << searchDirs;
     for (const SmiModuleFile &f : files)
         dirs << QFileInfo(f.path).absolutePath();
     dirs.removeDuplicates();
@@ -309,16 +476,6 @@ void SmiReader::compile(const QList<SmiModuleFile> &files, const QStringList &se
             add_mibdir(QFile::encodeName(dir).constData());
     }
     g_log.clear();
-
-    if (!files.isEmpty() && which_module(baseModuleName().toLatin1().constData()) < 0) {
-        m_baseMissing = true;
-        m_messages << QCoreApplication::translate("SmiReader", "The base module %1 is not on the MIB search path (%2). Debian installs only "
-                         "net-snmp's own modules; the IETF base modules (SNMPv2-SMI, SNMPv2-TC, SNMPv2-CONF, "
-                         "RFC1155-SMI, RFC-1212, RFC-1215 ...) come with the package snmp-mibs-downloader "
-                         "(non-free: apt install snmp-mibs-downloader, then download-mibs) or with your "
-                         "vendor's MIB bundle. Name their folder with -M DIR.")
-                          .arg(baseModuleName(), searchDirs.join(u':'));
-    }
 
     QHash<QString, const SmiModuleFile *> byModule;
     QList<const SmiModuleFile *> order;

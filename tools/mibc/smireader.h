@@ -15,6 +15,8 @@ struct SmiModuleFile
     QString path;
     bool smiV2 = true;
     QHash<QString, int> severities; // --#SEVERITY hints by definition name
+    QList<MibcTc> tcs;              // its textual conventions, in file order
+    QHash<QString, QString> importedFrom; // imported name -> module
 };
 
 class SmiReader
@@ -23,9 +25,12 @@ public:
     // What a file says about itself, read without net-snmp: the module name
     // (empty when the file is no MIB module), SMI version, severity hints.
     static SmiModuleFile scanFile(const QString &path);
+    // The TEXTUAL-CONVENTIONs and type assignments of comment-free module
+    // text (net-snmp keeps only a convention's name where the compiler
+    // needs its base type, hint, enumerations and ranges too).
+    static QList<MibcTc> scanTextualConventions(const QString &text);
 
-    // The base module every SMI module leans on; without it on the search
-    // path nothing compiles.
+    // The base module every SMIv2 module leans on.
     static QString baseModuleName() { return QStringLiteral("SNMPv2-SMI"); }
 
     // Loads the modules (search path: `searchDirs`, plus the folders of the
@@ -37,10 +42,8 @@ public:
 
     QStringList messages() const { return m_messages; }
     QStringList failedModules() const { return m_failed; }
-    bool baseModuleMissing() const { return m_baseMissing; }
 
 private:
     QStringList m_messages;
     QStringList m_failed;
-    bool m_baseMissing = false;
 };
