@@ -200,6 +200,7 @@ private slots:
         m_dlg->m_pReader = &m_reader;
         m_dlg->m_pSettings = &m_settings;
         m_dlg->m_pDevices = &m_devices;
+        m_dlg->setDeviceProfiles(&m_profiles);
         QVERIFY(m_dlg->Create());
         QVERIFY(m_dlg->isHidden());
         m_dlg->show();
@@ -439,66 +440,39 @@ private slots:
             QCOMPARE(TestSupport::readFile(QDir(m_dir.path()).filePath(QStringLiteral("DIROvazur.log"))), log.isNull() ? earlier : log);
     }
 
-    // A profile picked in the Device field: its version and credentials,
-    // GETBULK for v2c and v3; Counter64 in decimal with its hex in the tip.
-    void walkThroughProfiles_data()
-    {
-        QTest::addColumn<int>("version");
-        QTest::addColumn<QString>("oid");
-        QTest::addColumn<QStringList>("tool");
-        QTest::newRow("v2c, ifXTable") << int(SNMP_VERSION_V2C) << QStringLiteral("1.3.6.1.2.1.31.1.1")
-                                       << QStringList{"snmpbulkwalk", "-v2c", "-cpublic"};
-        QTest::newRow("v3 authPriv, system")
-            << int(SNMP_VERSION_V3) << kSystem
-            << (QStringList{"snmpwalk"} + TestSupport::v3PrivToolArguments());
-    }
-    void walkThroughProfiles()
+    // A profile picked in the Device field: its SNMPv3 user shown instead of
+    // a community, the walk as snmpbulkwalk lists it, Counter64 in decimal
+    // with its hex in the tip. A v2c profile's read community: tst_devices.
+    void walkThroughProfile()
     {
         REQUIRE_SNMPD();
-        QFETCH(int, version);
-        QFETCH(QString, oid);
-        QFETCH(QStringList, tool);
-        MemorySecretStore secrets;
-        DeviceProfileStore store(&secrets);
         DeviceProfile profile;
         profile.name = QStringLiteral("lab agent");
         profile.target = TestSupport::v3PrivTarget(m_snmpd.port());
-        profile.target.version = version;
-        profile.readCommunity = QStringLiteral("public");
-        QVERIFY(!store.add(profile));
-        m_dlg = std::make_unique<CMibWalkDlg>();
-        m_dlg->m_pReader = &m_reader;
-        m_dlg->m_pSettings = &m_settings;
-        m_dlg->setDeviceProfiles(&store);
-        QVERIFY(m_dlg->Create());
-        m_dlg->show();
+        QVERIFY(!m_profiles.add(profile));
         typeInto(m_dlg->deviceCombo()->lineEdit(), profile.name);
-        QCOMPARE(m_dlg->communityEdit()->isVisible(), version != SNMP_VERSION_V3);
-        QCOMPARE(m_dlg->v3Summary()->isVisible(), version == SNMP_VERSION_V3);
-        QVERIFY(!m_dlg->communityEdit()->isEnabled());
-        typeInto(m_dlg->oidField()->lineEdit(), oid);
+        QVERIFY(!m_dlg->communityEdit()->isVisible() && m_dlg->v3Summary()->isVisible());
+        const QString ifXTable = QStringLiteral("1.3.6.1.2.1.31.1.1");
+        typeInto(m_dlg->oidField()->lineEdit(), ifXTable);
         // the profile's secrets are read before the walk starts
         QSignalSpy ended(m_dlg->walker(), &SnmpWalker::finished);
         QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
         QVERIFY(ended.wait(kWalkTimeoutMs));
         QCOMPARE(m_messages->texts, QStringList());
-
-        const QString program = tool.takeFirst();
         const TestSupport::ToolResult listed = TestSupport::runSnmpTool(
-            program, tool + QStringList{"-On", "-Oq", agent(), oid}, m_dir.path());
+            QStringLiteral("snmpbulkwalk"), TestSupport::v3PrivToolArguments() + QStringList{"-On", "-Oq", agent(), ifXTable},
+            m_dir.path());
         const QStringList expected = TestSupport::listedOids(listed);
         QVERIFY2(expected.size() > 5, qPrintable(listed.output));
         QCOMPARE(column(CMibWalkDlg::ColOid), expected);
-        if (version == SNMP_VERSION_V2C) {
-            const int row = int(column(CMibWalkDlg::ColSyntax).indexOf(QStringLiteral("(cntr64)")));
-            QVERIFY(row >= 0);
-            const QString value = m_dlg->resultList()->GetItemText(row, CMibWalkDlg::ColValue);
-            bool decimal = false;
-            const quint64 n = value.toULongLong(&decimal);
-            QVERIFY2(decimal, qPrintable(value));
-            QCOMPARE(m_dlg->resultList()->itemTip(row, CMibWalkDlg::ColValue),
-                     QStringLiteral("%1 (0x%2)").arg(value).arg(n, 16, 16, QLatin1Char('0')));
-        }
+        const int row = int(column(CMibWalkDlg::ColSyntax).indexOf(QStringLiteral("(cntr64)")));
+        QVERIFY(row >= 0);
+        const QString value = m_dlg->resultList()->GetItemText(row, CMibWalkDlg::ColValue);
+        bool decimal = false;
+        const quint64 n = value.toULongLong(&decimal);
+        QVERIFY2(decimal, qPrintable(value));
+        QCOMPARE(m_dlg->resultList()->itemTip(row, CMibWalkDlg::ColValue),
+                 QStringLiteral("%1 (0x%2)").arg(value).arg(n, 16, 16, QLatin1Char('0')));
     }
 
 private:
@@ -514,6 +488,8 @@ private:
     CXMLRead m_reader;
     CAppSettings m_settings;
     DeviceList m_devices;
+    MemorySecretStore m_secrets;
+    DeviceProfileStore m_profiles{&m_secrets};
     std::unique_ptr<CMibWalkDlg> m_dlg;
     std::unique_ptr<MessageCatcher> m_messages;
 };
