@@ -76,9 +76,7 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         const QString path = m_dir.filePath(QStringLiteral("MIBTable.xml"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kDatabase) > 0);
-        file.close();
+        QVERIFY(TestSupport::writeFile(path, kDatabase));
         QVERIFY2(m_reader.loadMIBTable(path), qPrintable(m_reader.errorString()));
         QVERIFY(m_catcher.bind(QHostAddress::LocalHost, 0));
         m_agentFailure = m_agent.start(m_dir.path(), TestSupport::freeUdpPort());
@@ -102,7 +100,6 @@ private slots:
         m_dlg.reset();
     }
 
-
     void initialState()
     {
         // sorted, the first selected; the built-in device joins the shared list once
@@ -125,24 +122,23 @@ private slots:
         QTest::addColumn<QString>("answer"); // %1: the device
         QTest::addColumn<bool>("written");
 
-        const int v1 = SNMP_VERSION_V1;
-        const int v2c = SNMP_VERSION_V2C;
-        QTest::newRow("written, named by the database") << QString() << "private" << v1 << "Lab 7, rack 3"
-                                                        << "SNMP SET succeeded: sysLocation.0 = Lab 7, rack 3" << true;
-        QTest::newRow("written, named by its parent") << kSysContact0 << "private" << v2c << "rack 7"
-                                                      << "SNMP SET succeeded: system.4.0 = rack 7" << true;
+        using TestSupport::row;
+        const int v1 = SNMP_VERSION_V1, v2c = SNMP_VERSION_V2C;
+        row("written, named by the database", QString(), u"private"_s, v1, u"Lab 7, rack 3"_s,
+            u"SNMP SET succeeded: sysLocation.0 = Lab 7, rack 3"_s, true);
+        row("written, named by its parent", kSysContact0, u"private"_s, v2c, u"rack 7"_s, u"SNMP SET succeeded: system.4.0 = rack 7"_s, true);
         // snmpd refuses an object outside the community's write view as
         // noAccess, which SNMPv1 can only say as noSuchName
-        QTest::newRow("read-only, SNMPv1") << kSysDescr0 << "private" << v1 << "mine now"
-                                           << "SNMP SET failed: noSuchName (2) at variable 1: sysDescr.0" << false;
-        QTest::newRow("read-only, SNMPv2c") << kSysDescr0 << "private" << v2c << "mine now"
-                                            << "SNMP SET failed: noAccess (6) at variable 1: sysDescr.0" << false;
-        QTest::newRow("unknown object") << "1.3.6.1.4.1.99999.1.0" << "private" << v2c << "nobody's"
-                                        << "SNMP SET failed: noAccess (6) at variable 1: 1.3.6.1.4.1.99999.1.0" << false;
-        QTest::newRow("wrong community") << kSysContact0 << "secret" << v1 << "never" << kNoAnswer << false;
+        row("read-only, SNMPv1", kSysDescr0, u"private"_s, v1, u"mine now"_s,
+            u"SNMP SET failed: noSuchName (2) at variable 1: sysDescr.0"_s, false);
+        row("read-only, SNMPv2c", kSysDescr0, u"private"_s, v2c, u"mine now"_s,
+            u"SNMP SET failed: noAccess (6) at variable 1: sysDescr.0"_s, false);
+        row("unknown object", u"1.3.6.1.4.1.99999.1.0"_s, u"private"_s, v2c, u"nobody's"_s,
+            u"SNMP SET failed: noAccess (6) at variable 1: 1.3.6.1.4.1.99999.1.0"_s, false);
+        row("wrong community", kSysContact0, u"secret"_s, v1, u"never"_s, kNoAnswer, false);
         // a profile's SNMPv3 user, picked by the profile's name
-        QTest::newRow("written through an SNMPv3 profile") << kSysContact0 << "v3 profile" << v1 << "v3 was here"
-                                                           << "SNMP SET succeeded: system.4.0 = v3 was here" << true;
+        row("written through an SNMPv3 profile", kSysContact0, u"v3 profile"_s, v1, u"v3 was here"_s,
+            u"SNMP SET succeeded: system.4.0 = v3 was here"_s, true);
     }
 
     void answers()
