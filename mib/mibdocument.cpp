@@ -160,6 +160,7 @@ private:
         std::vector<pugi::xml_node> children;
         bool named = false;
         const auto enumFirst = static_cast<quint32>(m_doc.m_enums.size());
+        const auto rangeFirst = static_cast<quint32>(m_doc.m_ranges.size());
         for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling()) {
             if (c.type() != pugi::node_element)
                 continue;
@@ -180,6 +181,16 @@ private:
                 if (!parseInt(c.attribute(MibXml::kValue).value(), INT32_MIN, INT32_MAX, &v))
                     return fail(c, QCoreApplication::translate("MibDocument", "an enumeration value is not a 32-bit integer"));
                 m_doc.m_enums.push_back({static_cast<qint32>(v), QString::fromUtf8(c.child_value())});
+            } else if (std::strcmp(tag, MibXml::kRange) == 0) {
+                qint64 low = 0, high = 0;
+                if (!parseInt(c.attribute(MibXml::kMin).value(), INT64_MIN, INT64_MAX, &low)
+                    || !parseInt(c.attribute(MibXml::kMax).value(), low, INT64_MAX, &high))
+                    return fail(c, QCoreApplication::translate("MibDocument", "a <range> needs min and max, min not above max"));
+                m_doc.m_ranges.push_back({low, high});
+            } else if (std::strcmp(tag, MibXml::kTc) == 0) {
+                entry.tc = c.child_value();
+            } else if (std::strcmp(tag, MibXml::kHint) == 0) {
+                entry.hint = c.child_value();
             } else if (std::strcmp(tag, MibXml::kWrite) == 0) {
                 qint64 v = 0;
                 if (!parseInt(c.child_value(), MibWriteSigned, MibWriteIpAddress, &v))
@@ -194,6 +205,7 @@ private:
                 entry.notification = std::strcmp(c.child_value(), MibXml::kNotification) == 0;
             } else if (std::strcmp(tag, MibXml::kSyntax) == 0) {
                 entry.object = true;
+                entry.syntax = c.child_value();
                 entry.bits = std::strcmp(c.child_value(), "BITS") == 0;
             }
         }
@@ -203,6 +215,8 @@ private:
         const bool childrenUnderObject = underObject || entry.object;
         entry.enumFirst = enumFirst;
         entry.enumCount = static_cast<quint32>(m_doc.m_enums.size()) - enumFirst;
+        entry.rangeFirst = rangeFirst;
+        entry.rangeCount = static_cast<quint32>(m_doc.m_ranges.size()) - rangeFirst;
         std::sort(m_doc.m_enums.begin() + enumFirst, m_doc.m_enums.end(),
                   [](const Enum &a, const Enum &b) { return a.value < b.value; });
 
@@ -261,6 +275,7 @@ void MibDocument::clear()
     m_xml.reset();
     m_entries.clear();
     m_enums.clear();
+    m_ranges.clear();
     m_trie.clear();
 }
 
@@ -379,6 +394,16 @@ const QString *MibDocument::enumLabel(const Entry &entry, qint32 value) const
     const Enum *last = first + entry.enumCount;
     const Enum *it = std::lower_bound(first, last, value, [](const Enum &e, qint32 v) { return e.value < v; });
     return (it != last && it->value == value) ? &it->label : nullptr;
+}
+
+std::vector<MibDocument::Enum> MibDocument::enums(const Entry &entry) const
+{
+    return {m_enums.begin() + entry.enumFirst, m_enums.begin() + entry.enumFirst + entry.enumCount};
+}
+
+std::vector<MibDocument::Range> MibDocument::ranges(const Entry &entry) const
+{
+    return {m_ranges.begin() + entry.rangeFirst, m_ranges.begin() + entry.rangeFirst + entry.rangeCount};
 }
 
 QString MibDocument::description(const Entry &entry, const QString &language)

@@ -31,6 +31,9 @@ inline constexpr char kStatus[] = "status";
 inline constexpr char kUnits[] = "units";
 inline constexpr char kHint[] = "hint";
 inline constexpr char kEnum[] = "enum";          // attribute value, text label
+inline constexpr char kRange[] = "range";        // attributes min, max: values, or sizes of a string
+inline constexpr char kMin[] = "min";
+inline constexpr char kMax[] = "max";
 inline constexpr char kIndex[] = "index";        // attribute implied="1" when IMPLIED
 inline constexpr char kAugments[] = "augments";
 inline constexpr char kObject[] = "object";      // notification varbinds
@@ -60,6 +63,11 @@ public:
         qint32 value;
         QString label;
     };
+    struct Range
+    {
+        qint64 min;
+        qint64 max;
+    };
 
     // One named <oid> element, as the index keeps it.
     struct Entry
@@ -68,8 +76,13 @@ public:
         QString name;
         const char *descrEn = nullptr; // UTF-8, owned by the document
         const char *descrJa = nullptr;
+        const char *syntax = "";       // base syntax ("INTEGER", "OCTET STRING"...), UTF-8, owned by the document
+        const char *tc = "";           // textual convention, or empty
+        const char *hint = "";         // DISPLAY-HINT, or empty
         quint32 enumFirst = 0;
         quint32 enumCount = 0;
+        quint32 rangeFirst = 0;
+        quint32 rangeCount = 0;
         quint8 writeSyntax = 0;
         quint8 severity = 0;
         bool notification = false;
@@ -120,6 +133,10 @@ public:
     Match longest(const std::vector<quint32> &ids) const;
     // The entry's enumeration label for a value, or null.
     const QString *enumLabel(const Entry &entry, qint32 value) const;
+    // The entry's enumerations, ascending by value.
+    std::vector<Enum> enums(const Entry &entry) const;
+    // The entry's ranges (values, or the sizes of a string); empty: any.
+    std::vector<Range> ranges(const Entry &entry) const;
     // The entry's description in a language ("en", "ja"), English when that
     // language has none; empty when there is none at all.
     static QString description(const Entry &entry, const QString &language);
@@ -140,5 +157,6 @@ private:
     pugi::xml_document m_xml;
     std::vector<Entry> m_entries;
     std::vector<Enum> m_enums;
+    std::vector<Range> m_ranges;
     std::vector<TrieNode> m_trie;
 };

@@ -533,10 +533,13 @@ void CMibWalkDlg::AddResultRows(const SnmpVarList &variables)
         if (i < firstKept)
             continue;
         rows.push_back({text.strOid, text.strName, text.strSyntax, text.strValue, text.strDescription});
+        // the value as it came, where its convention shows it otherwise
         QStringList tip;
         if (variable.value.syntax == SNMP_SYNTAX_CNTR64)
             tip = QStringList{QString(), QString(), QString(),
                               QStringLiteral("%1 (%2)").arg(text.strValue, Counter64HexText(variable.value.counter64))};
+        else if (!text.strRawValue.isEmpty())
+            tip = QStringList{QString(), QString(), QString(), QStringLiteral("%1 (%2)").arg(text.strValue, text.strRawValue)};
         tips.push_back(tip);
         shaded.push_back(shade);
     }

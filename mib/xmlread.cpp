@@ -1,5 +1,7 @@
 #include "xmlread.h"
 
+#include "valuedisplay.h"
+
 #include "snmprender.h"
 
 #include "datafolder.h"
@@ -45,6 +47,36 @@ bool parseConfigNumber(const QString &text, qint64 *value)
 
 } // namespace
 
+namespace {
+
+// The value as its object's convention shows it; nothing where the raw
+// form is all there is.
+std::optional<QString> conventionText(const MibDocument &document, const MibDocument::Entry &entry, const SnmpValue &value)
+{
+    switch (value.syntax) {
+    case SNMP_SYNTAX_INT32:
+        return *entry.hint ? ValueDisplay::integerByHint(value.int32(), QString::fromUtf8(entry.hint)) : std::nullopt;
+    case SNMP_SYNTAX_UINT32:
+    case SNMP_SYNTAX_GAUGE32:
+        return *entry.hint ? ValueDisplay::integerByHint(value.number, QString::fromUtf8(entry.hint)) : std::nullopt;
+    case SNMP_SYNTAX_OCTETS:
+    case SNMP_SYNTAX_BITS:
+        if (entry.bits) {
+            return ValueDisplay::bits(value.octets, [&](qint32 bit) {
+                const QString *label = document.enumLabel(entry, bit);
+                return label ? *label : QString();
+            });
+        }
+        if (!*entry.tc && !*entry.hint)
+            return std::nullopt;
+        return ValueDisplay::octetsByConvention(value.octets, QString::fromUtf8(entry.tc), QString::fromUtf8(entry.hint));
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
 tagVARBINDTEXT TranslateVarBind(const MibDocument *document, const SnmpVarBind &variable, const QString &language,
                                 const QByteArray &encoding)
 {
@@ -65,6 +97,7 @@ tagVARBINDTEXT TranslateVarBind(const MibDocument *document, const SnmpVarBind &
     SNMPOidToTranStr(&request, 0);
     out.strName = request.strOidName;
     out.strPlainValue = request.strValueText;
+    out.strRawValue = request.strRawValue;
     out.strValue = out.strPlainValue;
     out.strDescription = request.strObjectDescr;
 
@@ -129,6 +162,12 @@ int SNMPOidToTranStr(tagMIBTran *request, int mode)
         if (haveNumber) {
             if (const QString *label = request->pDocument->enumLabel(entry, number))
                 request->strValueText = QStringLiteral("%1(%2)").arg(*label).arg(number);
+        }
+    } else if (entry.object && request->pValue) {
+        if (auto shown = conventionText(*request->pDocument, entry, *request->pValue);
+            shown && *shown != request->strValueText) {
+            request->strRawValue = request->strValueText;
+            request->strValueText = std::move(*shown);
         }
     }
     return 1;

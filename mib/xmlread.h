@@ -18,6 +18,7 @@ struct tagMIBTran
     const SnmpValue *pValue = nullptr;      // its value, or null
     QString strOidName;     // in: dotted OID (may be empty); out: name
     QString strValueText;   // in: rendered value; out: possibly translated
+    QString strRawValue;    // out: the rendered value, when the convention shows it otherwise
     QString strObjectDescr; // out: description
     QString strLang;        // in: "en" or "ja"
     int nWriteSyntax = 0;   // out: SET syntax list entry + 1, 0 when not writable
@@ -42,6 +43,7 @@ struct tagVARBINDTEXT
     QString strSyntax;      // the syntax label, e.g. "(octets)"
     QString strPlainValue;  // the value text after naming (an enumeration by its label)
     QString strValue;       // the same, an OID value shown as "name (dotted)" when the database knows it
+    QString strRawValue;    // the value as it came, where its textual convention shows it otherwise (cell tips)
     QString strDescription; // the object's description
 };
 

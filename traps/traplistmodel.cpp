@@ -61,6 +61,8 @@ QString TrapListModel::cellTip(int row, int column) const
     if (column != ColValueDescription || text.isEmpty())
         return text;
     const Row &r = m_rows[static_cast<size_t>(row)];
+    if (!r.header && !r.raw.isEmpty())
+        return QStringLiteral("%1 (%2)").arg(text, r.raw);
     bool ok = false;
     const quint64 value = r.third.toULongLong(&ok);
     if (r.header || r.code != SNMP_SYNTAX_CNTR64 || !ok)
@@ -114,6 +116,7 @@ void TrapListModel::appendTrap(const tagTRAPRECORD &record)
         row.first = vb.strOid;
         row.second = vb.strName;
         row.third = vb.strValue;
+        row.raw = vb.strRawValue;
         m_pending.push_back(std::move(row));
     }
     if (!m_flushTimer.isActive()) {

@@ -32,6 +32,7 @@ public:
         QString first;            // agent | OID
         QString second;           // community | name
         QString third;            // description | value
+        QString raw;              // variable rows: the value as it came, where shown otherwise
     };
 
     // A trap after a quiet spell shows at once; while traps keep coming the

@@ -162,6 +162,7 @@ void CTrapReceiver::DecodeTrap(const tagSNMPRECEIVED &received)
         var.strOid = std::move(text.strOid);
         var.strName = std::move(text.strName);
         var.strValue = std::move(text.strValue);
+        var.strRawValue = std::move(text.strRawValue);
         record->lstVarbinds.push_back(std::move(var));
     }
 

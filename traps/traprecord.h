@@ -13,6 +13,7 @@ struct tagTRAPVARBIND
     QString strOid;        // dotted OID
     QString strName;       // the MIB database's name for the OID
     QString strValue;      // value text, possibly translated by the MIB database
+    QString strRawValue;   // the value as it came, where its textual convention shows it otherwise
 };
 
 // One received trap as the trap service hands it to the list.

@@ -211,6 +211,10 @@ struct Writer
             escape(out, label);
             out += "</enum>\n";
         }
+        for (const auto &[low, high] : n.ranges) {
+            out += QByteArray(d, ' ');
+            out += "<range min=\"" + QByteArray::number(low) + "\" max=\"" + QByteArray::number(high) + "\"/>\n";
+        }
         for (const auto &[name, implied] : n.indexes) {
             out += QByteArray(d, ' ');
             out += implied ? "<index implied=\"1\">" : "<index>";
