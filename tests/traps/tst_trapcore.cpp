@@ -55,8 +55,8 @@ private slots:
         QTest::newRow("generic linkDown") << "1.3.6.1.6.3.1.1.5.3" << "1.3.6.1.6.3.1.1.5" << 3;
         QTest::newRow("enterprises.311, seven ids") << "1.3.6.1.4.1.311" << "" << 311;
         QTest::newRow("eight ids") << "1.3.6.1.4.1.311.4" << "" << 4;
-        QTest::newRow("specific above INT32_MAX wraps like a signed field") << "1.3.6.1.6.3.1.1.5.4294967295"
-                                                                            << "1.3.6.1.6.3.1.1.5" << -1;
+        QTest::newRow("specific above INT32_MAX wraps like a signed field")
+            << "1.3.6.1.6.3.1.1.5.4294967295" << "1.3.6.1.6.3.1.1.5" << -1;
         QTest::newRow("no OID") << "" << "" << 0;
     }
 
@@ -82,17 +82,16 @@ private slots:
         QTest::addColumn<QString>("enterprise");
         QTest::addColumn<int>("specific");
         QTest::addColumn<QString>("description");
+        using TestSupport::row;
         const SnmpVarBind upTime{SnmpOids::sysUpTime0(), SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, 5)};
-        QTest::newRow("trap OID that is not an OID")
-            << quint32(SNMP_PDU_TRAP) << 0
-            << SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "x.1")}} << true
-            << "" << 0 << "x.1";
-        QTest::newRow("enterprise trap")
-            << quint32(SNMP_PDU_TRAP) << 0
-            << SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), SnmpValue::objectId({1, 3, 6, 1, 4, 1, 9, 9, 41, 2, 0, 1})}}
-            << true << "9.9.41.2" << 1 << "1.3.6.1.4.1.9.9.41.2.0.1";
-        QTest::newRow("error status: dropped") << quint32(SNMP_PDU_TRAP) << 5 << SnmpVarList{upTime} << false << "" << 0 << "";
-        QTest::newRow("not a trap: dropped") << quint32(SNMP_PDU_RESPONSE) << 0 << SnmpVarList{upTime} << false << "" << 0 << "";
+        const auto trapOid = [&](const SnmpValue &v) { return SnmpVarList{upTime, {SnmpOids::snmpTrapOid0(), v}}; };
+        const quint32 trap = SNMP_PDU_TRAP;
+        row("trap OID that is not an OID", trap, 0, trapOid(SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "x.1")), true, QString(), 0,
+            QStringLiteral("x.1"));
+        row("enterprise trap", trap, 0, trapOid(SnmpValue::objectId({1, 3, 6, 1, 4, 1, 9, 9, 41, 2, 0, 1})), true,
+            QStringLiteral("9.9.41.2"), 1, QStringLiteral("1.3.6.1.4.1.9.9.41.2.0.1"));
+        row("error status: dropped", trap, 5, SnmpVarList{upTime}, false, QString(), 0, QString());
+        row("not a trap: dropped", quint32(SNMP_PDU_RESPONSE), 0, SnmpVarList{upTime}, false, QString(), 0, QString());
     }
 
     void decodeTrap()
@@ -253,11 +252,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         const QString mixed = QStringLiteral("a\u00e9\u65e5\U0001F600z");
-        QTest::newRow("Latin-1: one '?' per character it lacks")
-            << QByteArray("ISO-8859-1") << mixed << QByteArray("a\xe9??z");
+        QTest::newRow("Latin-1: one '?' per character it lacks") << QByteArray("ISO-8859-1") << mixed << QByteArray("a\xe9??z");
         QTest::newRow("unknown codeset stays readable") << QByteArray("NO-SUCH-CODESET") << mixed << mixed.toUtf8();
-        QTest::newRow("long text crosses the buffer")
-            << QByteArray("ISO-8859-1") << QString(5000, QChar(0x65e5)) << QByteArray(5000, '?');
+        QTest::newRow("long text crosses the buffer") << QByteArray("ISO-8859-1") << QString(5000, QChar(0x65e5)) << QByteArray(5000, '?');
     }
 
     void localeCodecReplacesWhatItCannotEncode()
