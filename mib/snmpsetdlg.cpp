@@ -1,5 +1,7 @@
 #include "snmpsetdlg.h"
 
+#include "valuecheck.h"
+
 #include "deviceprofilestore.h"
 #include "profileuse.h"
 #include "ui_snmpsetdlg.h"
@@ -72,6 +74,12 @@ CSnmpSetDlg::CSnmpSetDlg(const CXMLRead *reader, const CAppSettings *settings, D
     connect(m_ui->submitButton, &QPushButton::clicked, this, &CSnmpSetDlg::OnOK);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &CSnmpSetDlg::OnCancel);
     connect(m_ui->oid, &COidComboBox::oidSelected, this, &CSnmpSetDlg::OnOidSelected);
+    connect(m_ui->oid, &QComboBox::editTextChanged, this, &CSnmpSetDlg::showEnumerationFor);
+    m_ui->enumValues->hide();
+    connect(m_ui->enumValues, &QComboBox::activated, this, [this](int index) {
+        m_ui->value->setText(m_ui->enumValues->itemText(index));
+        m_ui->value->setFocus();
+    });
     OnInitDialog();
 }
 
@@ -82,6 +90,7 @@ QLineEdit *CSnmpSetDlg::communityEdit() const { return m_ui->community; }
 COidComboBox *CSnmpSetDlg::oidField() const { return m_ui->oid; }
 QComboBox *CSnmpSetDlg::syntaxCombo() const { return m_ui->syntax; }
 QLineEdit *CSnmpSetDlg::valueEdit() const { return m_ui->value; }
+QComboBox *CSnmpSetDlg::enumCombo() const { return m_ui->enumValues; }
 QPlainTextEdit *CSnmpSetDlg::statusBox() const { return m_ui->status; }
 QPushButton *CSnmpSetDlg::submitButton() const { return m_ui->submitButton; }
 QPushButton *CSnmpSetDlg::closeButton() const { return m_ui->closeButton; }
@@ -209,6 +218,11 @@ void CSnmpSetDlg::OnOK()
     const std::optional<SnmpValue> value = buildValue(entry, m_ui->value->text());
     if (!value)
         return;
+    // what the MIB says the object takes, before the agent says it
+    if (const QString problem = valueProblem(oidText, *value); !problem.isEmpty()) {
+        showMessage(problem);
+        return;
+    }
     if (profileNamed(device)) {
         const SnmpValue toSet = *value;
         useDeviceProfile(m_profiles, device.trimmed(), this, [this, oidText, toSet](const DeviceProfile &profile) {
@@ -230,8 +244,42 @@ void CSnmpSetDlg::OnOK()
         showMessage(SnmpErrorText(SnmpGetLastError(m_pRequest->session())));
 }
 
+void CSnmpSetDlg::showEnumerationFor(const QString &oidText)
+{
+    const MibDocument *document = m_pReader ? m_pReader->getMIBTable() : nullptr;
+    const std::optional<SnmpOid> oid = SnmpOid::fromString(oidText.trimmed());
+    const MibDocument::Entry *object = oid ? ValueCheck::objectOf(document, *oid) : nullptr;
+    m_ui->enumValues->clear();
+    if (!object || !object->enumCount || object->bits) {
+        m_ui->enumValues->hide();
+        return;
+    }
+    for (const MibDocument::Enum &e : document->enums(*object))
+        m_ui->enumValues->addItem(QStringLiteral("%1(%2)").arg(e.label).arg(e.value));
+    m_ui->enumValues->setCurrentIndex(-1);
+    m_ui->enumValues->show();
+}
+
+QString CSnmpSetDlg::valueProblem(const QString &oidText, const SnmpValue &value) const
+{
+    const MibDocument *document = m_pReader ? m_pReader->getMIBTable() : nullptr;
+    const std::optional<SnmpOid> oid = SnmpOid::fromString(oidText.trimmed());
+    const MibDocument::Entry *object = oid ? ValueCheck::objectOf(document, *oid) : nullptr;
+    return object ? ValueCheck::problem(*document, *object, value) : QString();
+}
+
 std::optional<SnmpValue> CSnmpSetDlg::buildValue(int entry, const QString &text)
 {
+    // an enumeration may be given by its label: "up", "up(1)"
+    if (entry == SyntaxSigned) {
+        const MibDocument *document = m_pReader ? m_pReader->getMIBTable() : nullptr;
+        const std::optional<SnmpOid> oid = SnmpOid::fromString(m_ui->oid->currentText().trimmed());
+        const MibDocument::Entry *object = oid ? ValueCheck::objectOf(document, *oid) : nullptr;
+        if (object && object->enumCount && !object->bits) {
+            if (const std::optional<qint32> number = ValueCheck::enumValue(*document, *object, text))
+                return SnmpValue::integer(*number);
+        }
+    }
     switch (entry) {
     case SyntaxSigned:
         return buildInteger(false, text);

@@ -89,6 +89,8 @@ public:
     COidComboBox *oidField() const;
     QComboBox *syntaxCombo() const;
     QLineEdit *valueEdit() const;
+    // The object's enumeration, shown only for an object that has one.
+    QComboBox *enumCombo() const;
     QPlainTextEdit *statusBox() const;
     QPushButton *submitButton() const;
     QPushButton *closeButton() const;
@@ -130,6 +132,10 @@ private:
     void insertDeviceSorted(const QString &name);
     void setStatusText(const QString &text);
     void showCredentialsFor(const QString &device);
+    // The enumeration list for the object the OID field names.
+    void showEnumerationFor(const QString &oidText);
+    // Which of the object's constraints `value` breaks; empty when none.
+    QString valueProblem(const QString &oidText, const SnmpValue &value) const;
     std::optional<DeviceProfile> profileNamed(const QString &device) const;
     void appendStatusText(const QString &text);
     void showMessage(const QString &text);
