@@ -16,16 +16,13 @@
 #include "xmlread.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QNetworkDatagram>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QUdpSocket>
 
 #include <algorithm>
