@@ -1,6 +1,6 @@
-// The trap service's decisions without a network: how a trap OID splits, the
-// enterprise filter, the action's arguments, and the action runner against
-// a real script.
+// The trap service's decisions without a network: how a trap is decoded and
+// its OID split, the enterprise filter, the action's arguments, and the
+// action runner against a real script.
 
 #include "localecodec.h"
 #include "testsupport.h"
@@ -46,33 +46,6 @@ class TestTrapCore : public QObject
     Q_OBJECT
 
 private slots:
-    void splitTrapOid_data()
-    {
-        QTest::addColumn<QString>("oid");
-        QTest::addColumn<QString>("enterprise");
-        QTest::addColumn<int>("specific");
-        QTest::newRow("v1 enterprise trap") << "1.3.6.1.4.1.9.9.41.2.0.1" << "9.9.41.2" << 1;
-        QTest::newRow("generic linkDown") << "1.3.6.1.6.3.1.1.5.3" << "1.3.6.1.6.3.1.1.5" << 3;
-        QTest::newRow("enterprises.311, seven ids") << "1.3.6.1.4.1.311" << "" << 311;
-        QTest::newRow("eight ids") << "1.3.6.1.4.1.311.4" << "" << 4;
-        QTest::newRow("specific above INT32_MAX wraps like a signed field")
-            << "1.3.6.1.6.3.1.1.5.4294967295" << "1.3.6.1.6.3.1.1.5" << -1;
-        QTest::newRow("no OID") << "" << "" << 0;
-    }
-
-    void splitTrapOid()
-    {
-        QFETCH(QString, oid);
-        SnmpOid o;
-        if (!oid.isEmpty())
-            o = *SnmpOid::fromString(oid);
-        QString enterprise = QStringLiteral("stale");
-        qint32 specific = 99;
-        CTrapReceiver::SplitTrapOid(o, &enterprise, &specific);
-        QTEST(enterprise, "enterprise");
-        QTEST(int(specific), "specific");
-    }
-
     void decodeTrap_data()
     {
         QTest::addColumn<quint32>("type");
@@ -88,8 +61,17 @@ private slots:
         const quint32 trap = SNMP_PDU_TRAP;
         row("trap OID that is not an OID", trap, 0, trapOid(SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "x.1")), true, QString(), 0,
             QStringLiteral("x.1"));
-        row("enterprise trap", trap, 0, trapOid(SnmpValue::objectId({1, 3, 6, 1, 4, 1, 9, 9, 41, 2, 0, 1})), true,
-            QStringLiteral("9.9.41.2"), 1, QStringLiteral("1.3.6.1.4.1.9.9.41.2.0.1"));
+        // how the trap OID splits into the enterprise and the specific number
+        const auto split = [&](const char *name, const char *oid, const char *enterprise, int specific) {
+            row(name, trap, 0, trapOid(SnmpValue::objectId(*SnmpOid::fromString(QString::fromLatin1(oid)))), true,
+                QString::fromLatin1(enterprise), specific, QString::fromLatin1(oid));
+        };
+        split("v1 enterprise trap", "1.3.6.1.4.1.9.9.41.2.0.1", "9.9.41.2", 1);
+        split("generic linkDown", "1.3.6.1.6.3.1.1.5.3", "1.3.6.1.6.3.1.1.5", 3);
+        split("enterprises.311, seven ids", "1.3.6.1.4.1.311", "", 311);
+        split("eight ids", "1.3.6.1.4.1.311.4", "", 4);
+        split("specific above INT32_MAX wraps like a signed field", "1.3.6.1.6.3.1.1.5.4294967295", "1.3.6.1.6.3.1.1.5", -1);
+        row("empty trap OID", trap, 0, trapOid(SnmpValue::objectId({})), true, QString(), 0, QString());
         row("error status: dropped", trap, 5, SnmpVarList{upTime}, false, QString(), 0, QString());
         row("not a trap: dropped", quint32(SNMP_PDU_RESPONSE), 0, SnmpVarList{upTime}, false, QString(), 0, QString());
     }
