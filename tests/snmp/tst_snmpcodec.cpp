@@ -347,47 +347,65 @@ private slots:
     {
         QTest::addColumn<SnmpValue>("value");
         QTest::addColumn<QString>("text"); // kUntouched: a syntax the layer does not know
+        QTest::addColumn<QByteArray>("encoding"); // an agent's own; empty: none given
+        const auto plain = [](const char *name, const SnmpValue &value, const QString &text) { row(name, value, text, QByteArray()); };
         auto octets = [](const QByteArray &b) { return SnmpValue::bytes(SNMP_SYNTAX_OCTETS, b); };
         auto ticks = [](quint32 t) { return SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, t); };
         constexpr quint32 kDay = 24u * 60 * 60 * 100;
-        row("int32 min", SnmpValue::integer(INT32_MIN), "-2147483648");
-        row("counter32 max", SnmpValue::unsignedValue(0x41, 4294967295u), "4294967295");
-        row("timeticks one day", ticks(kDay), "1 day 00h:00m:00s.00th");
-        row("timeticks below a day", ticks(kDay - 1), "0 days 23h:59m:59s.99th");
-        row("timeticks max", ticks(4294967295u), "497 days 02h:27m:52s.95th");
-        row("counter64 zero", SnmpValue::counter(0), "0");
-        row("counter64 above 2^32", SnmpValue::counter(0x1000000ffULL), "4294967551");
-        row("counter64 max", SnmpValue::counter(~0ULL), "18446744073709551615");
-        row("octets empty", octets({}), "(zero-length)");
-        row("octets tab is binary", octets("a\tb"), "61.09.62 (hex)");
-        row("octets binary", octets("\x00\x1a\xff"_ba), "00.1a.ff (hex)");
-        row("octets DEL is binary", octets("a\x7f"), "61.7f (hex)");
-        row("octets japanese utf-8", octets(u"東京ラック7"_s.toUtf8()), u"東京ラック7"_s);
-        row("octets 4-byte utf-8", octets("\xf0\x9f\x98\x80"), "\U0001F600");
-        row("octets latin-1 is not utf-8", octets("caf\xe9"), "63.61.66.e9 (hex)");
-        row("octets overlong utf-8", octets("\xc0\xaf"), "c0.af (hex)");
-        row("octets utf-16 surrogate", octets("\xed\xa0\x80"), "ed.a0.80 (hex)");
-        row("octets above U+10FFFF", octets("\xf4\x90\x80\x80"), "f4.90.80.80 (hex)");
+        plain("int32 min", SnmpValue::integer(INT32_MIN), "-2147483648");
+        plain("counter32 max", SnmpValue::unsignedValue(0x41, 4294967295u), "4294967295");
+        plain("timeticks one day", ticks(kDay), "1 day 00h:00m:00s.00th");
+        plain("timeticks below a day", ticks(kDay - 1), "0 days 23h:59m:59s.99th");
+        plain("timeticks max", ticks(4294967295u), "497 days 02h:27m:52s.95th");
+        plain("counter64 zero", SnmpValue::counter(0), "0");
+        plain("counter64 above 2^32", SnmpValue::counter(0x1000000ffULL), "4294967551");
+        plain("counter64 max", SnmpValue::counter(~0ULL), "18446744073709551615");
+        plain("octets empty", octets({}), "(zero-length)");
+        plain("octets tab is binary", octets("a\tb"), "61.09.62 (hex)");
+        plain("octets binary", octets("\x00\x1a\xff"_ba), "00.1a.ff (hex)");
+        plain("octets DEL is binary", octets("a\x7f"), "61.7f (hex)");
+        plain("octets japanese utf-8", octets(u"東京ラック7"_s.toUtf8()), u"東京ラック7"_s);
+        plain("octets 4-byte utf-8", octets("\xf0\x9f\x98\x80"), "\U0001F600");
+        plain("octets latin-1 is not utf-8", octets("caf\xe9"), "63.61.66.e9 (hex)");
+        plain("octets overlong utf-8", octets("\xc0\xaf"), "c0.af (hex)");
+        plain("octets utf-16 surrogate", octets("\xed\xa0\x80"), "ed.a0.80 (hex)");
+        plain("octets above U+10FFFF", octets("\xf4\x90\x80\x80"), "f4.90.80.80 (hex)");
         // far beyond the 2,047 characters a fixed buffer would hold
-        row("1000 binary bytes", octets(QByteArray(1000, 1)),
+        plain("1000 binary bytes", octets(QByteArray(1000, 1)),
             QString::fromLatin1(QByteArray(1000, 1).toHex('.') + " (hex)"));
-        row("bits", SnmpValue::bytes(SNMP_SYNTAX_BITS, "\x80\x01"), "80.01 (hex)");
-        row("opaque empty", SnmpValue::bytes(SNMP_SYNTAX_OPAQUE, {}), " (hex)");
-        row("ipaddress", SnmpValue::bytes(SNMP_SYNTAX_IPADDR, "\xc0\xa8\x00\xff"_ba), "192.168.0.255");
-        row("oid", SnmpValue::objectId({1, 3, 6, 1, 4294967295u}), "1.3.6.1.4294967295");
-        row("oid empty", SnmpValue::objectId({}), QString());
-        row("null", SnmpValue(), "NULL");
-        row("nosuchinstance", SnmpValue::bytes(0x81, {}), "noSuchInstance");
-        row("endofmibview", SnmpValue::bytes(0x82, {}), "endOfMibView");
+        plain("bits", SnmpValue::bytes(SNMP_SYNTAX_BITS, "\x80\x01"), "80.01 (hex)");
+        plain("opaque empty", SnmpValue::bytes(SNMP_SYNTAX_OPAQUE, {}), " (hex)");
+        plain("ipaddress", SnmpValue::bytes(SNMP_SYNTAX_IPADDR, "\xc0\xa8\x00\xff"_ba), "192.168.0.255");
+        plain("oid", SnmpValue::objectId({1, 3, 6, 1, 4294967295u}), "1.3.6.1.4294967295");
+        plain("oid empty", SnmpValue::objectId({}), QString());
+        plain("null", SnmpValue(), "NULL");
+        plain("nosuchinstance", SnmpValue::bytes(0x81, {}), "noSuchInstance");
+        plain("endofmibview", SnmpValue::bytes(0x82, {}), "endOfMibView");
         for (quint32 syntax : {0x00u, 0x07u, 0x48u, 0x83u})
-            row(qPrintable(u"unknown 0x%1"_s.arg(syntax, 2, 16, QLatin1Char('0'))), SnmpValue::bytes(syntax, "x"),
+            plain(qPrintable(u"unknown 0x%1"_s.arg(syntax, 2, 16, QLatin1Char('0'))), SnmpValue::bytes(syntax, "x"),
                 kUntouched);
+        // in an agent's own encoding: text where every byte decodes, hex otherwise
+        const QString tokyo = u"東京ラック7"_s;
+        row("shift_jis", octets("\x93\x8c\x8b\x9e\x83\x89\x83\x62\x83\x4e\x37"_ba), tokyo, "Shift_JIS"_ba);
+        row("euc-jp", octets("\xc5\xec\xb5\xfe\xa5\xe9\xa5\xc3\xa5\xaf\x37"_ba), tokyo, "EUC-JP"_ba);
+        row("latin-1", octets("caf\xe9"_ba), u"café"_s, "ISO-8859-1"_ba);
+        row("utf-8 named", octets("caf\xc3\xa9"_ba), u"café"_s, "UTF-8"_ba);
+        row("shift_jis broken byte", octets("\x93"_ba), u"93 (hex)"_s, "Shift_JIS"_ba);
+        row("control character stays binary", octets("a\x01"_ba), u"61.01 (hex)"_s, "ISO-8859-1"_ba);
+        row("unknown encoding", octets("abc"_ba), u"61.62.63 (hex)"_s, "NO-SUCH-CODESET"_ba);
     }
 
     void render()
     {
         QFETCH(SnmpValue, value);
         QFETCH(QString, text);
+        QFETCH(QByteArray, encoding);
+        if (!encoding.isEmpty()) {
+            QString out;
+            QCOMPARE(ValueToText(value, out, encoding), 1);
+            QCOMPARE(out, text);
+            return;
+        }
         static const std::map<quint32, QString> labels{
             {0x02, u"(int,int32)"_s}, {0x03, u"(bits)"_s}, {0x04, u"(octets)"_s}, {0x05, u"(null)"_s},
             {0x06, u"(oid)"_s}, {0x40, u"(ipaddr)"_s}, {0x41, u"(cntr32)"_s}, {0x43, u"(timeticks)"_s},
@@ -400,30 +418,6 @@ private slots:
         QCOMPARE(RenderValue(value, label, out), 1);
         QCOMPARE(label, labels.count(value.syntax) ? labels.at(value.syntax) : QString());
         QCOMPARE(out, text);
-    }
-
-    // An agent's own encoding: text where every byte decodes, hex otherwise.
-    void renderInEncoding_data()
-    {
-        QTest::addColumn<QByteArray>("encoding");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        const QString tokyo = u"東京ラック7"_s;
-        row("shift_jis", "Shift_JIS"_ba, "\x93\x8c\x8b\x9e\x83\x89\x83\x62\x83\x4e\x37"_ba, tokyo);
-        row("euc-jp", "EUC-JP"_ba, "\xc5\xec\xb5\xfe\xa5\xe9\xa5\xc3\xa5\xaf\x37"_ba, tokyo);
-        row("latin-1", "ISO-8859-1"_ba, "caf\xe9"_ba, u"café"_s);
-        row("utf-8 named", "UTF-8"_ba, "caf\xc3\xa9"_ba, u"café"_s);
-        row("shift_jis broken byte", "Shift_JIS"_ba, "\x93"_ba, u"93 (hex)"_s);
-        row("control character stays binary", "ISO-8859-1"_ba, "a\x01"_ba, u"61.01 (hex)"_s);
-        row("unknown encoding", "NO-SUCH-CODESET"_ba, "abc"_ba, u"61.62.63 (hex)"_s);
-    }
-    void renderInEncoding()
-    {
-        QFETCH(QByteArray, encoding);
-        QFETCH(QByteArray, bytes);
-        QString text;
-        QCOMPARE(ValueToText(SnmpValue::bytes(SNMP_SYNTAX_OCTETS, bytes), text, encoding), 1);
-        QTEST(text, "text");
     }
 
     void errorText_data()
