@@ -98,6 +98,7 @@ void CMainFrame::createActions()
     m_actMibWalk = addCommand(nullptr, tr("MIB &Walk"), tr("Launch MIB walker"));
     m_actSnmpSet = addCommand(nullptr, tr("S&NMP SET"), tr("Send SNMP SET request"));
     m_actDevices = addCommand(nullptr, tr("&Devices..."), tr("Add, edit and test device profiles"));
+    m_actMibModules = addCommand(nullptr, tr("MIB M&odules..."), tr("List the MIB modules in use, add your own or remove them"));
     m_actShowMonitoring = addCommand(nullptr, tr("Show &monitoring data"), tr("Show all active object monitoring window"));
     m_actHideMonitoring = addCommand(nullptr, tr("&Hide monitoring data"), QString());
     m_actUserGuide = addCommand(nullptr, tr("&User Guide"), tr("View User Guide\nView User Guide"));
@@ -115,6 +116,7 @@ void CMainFrame::createActions()
     connect(m_actTrayMibWalk, &QAction::triggered, m_view, &COrvelleView::OnMibWalk);
     connect(m_actSnmpSet, &QAction::triggered, m_view, &COrvelleView::OnSnmpSet);
     connect(m_actDevices, &QAction::triggered, m_view, &COrvelleView::OnDevices);
+    connect(m_actMibModules, &QAction::triggered, m_view, &COrvelleView::onMibModules);
     connect(m_actShowMonitoring, &QAction::triggered, m_view, &COrvelleView::OnShowMonitoring);
     connect(m_actHideMonitoring, &QAction::triggered, m_view, &COrvelleView::OnHideMonitoring);
     connect(m_actExit, &QAction::triggered, this, &CMainFrame::exitApplication);
@@ -144,6 +146,7 @@ void CMainFrame::createMenus()
     tools->addAction(m_actMibWalk);
     tools->addAction(m_actSnmpSet);
     tools->addAction(m_actDevices);
+    tools->addAction(m_actMibModules);
     tools->addSeparator();
     tools->addAction(m_actShowMonitoring);
     tools->addAction(m_actHideMonitoring);

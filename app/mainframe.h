@@ -44,6 +44,7 @@ public:
 
     QAction *startStopAction() const { return m_actStartStop; }
     QAction *devicesAction() const { return m_actDevices; }
+    QAction *mibModulesAction() const { return m_actMibModules; }
     QAction *trayStartStopAction() const { return m_actTrayStartStop; }
     QMenu *trayMenu() const { return m_trayMenu; }
 
@@ -92,6 +93,7 @@ private:
     QAction *m_actMibWalk = nullptr;
     QAction *m_actSnmpSet = nullptr;
     QAction *m_actDevices = nullptr;
+    QAction *m_actMibModules = nullptr;
     QAction *m_actShowMonitoring = nullptr;
     QAction *m_actHideMonitoring = nullptr;
     QAction *m_actUserGuide = nullptr;

@@ -42,10 +42,27 @@ QString dataDir()
         return QDir::fromNativeSeparators(QDir(overrideDir).absolutePath());
     for (const QString &base : baseFolders()) {
         const QString candidate = base + QStringLiteral("/DATA");
-        if (QFileInfo(candidate).isDir())
+        if (QFileInfo(candidate + QStringLiteral("/Config.xml")).isFile())
             return QDir::fromNativeSeparators(candidate);
     }
     return {};
+}
+
+QString userFolder()
+{
+    // Named outright, not AppDataLocation: orvelle-mibc and the tests have
+    // other application names.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Halvorn/Orvelle");
+}
+
+QString userMibDatabase()
+{
+    return userFolder() + QStringLiteral("/DATA/MIBTable.xml");
+}
+
+QString userMibFolder()
+{
+    return userFolder() + QStringLiteral("/mibs");
 }
 
 QString userGuide(const QString &language)

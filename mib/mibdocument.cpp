@@ -315,6 +315,15 @@ bool MibDocument::loadFromData(const QByteArray &data, QString *reason, int *lin
         clear();
         return false;
     }
+    // Later formats may mean other things by the same elements: refused
+    // rather than misread. Additions that older readers can skip keep 1.
+    if (root.attribute("format").as_int(1) > kFormat) {
+        *reason = QCoreApplication::translate("MibDocument", "written by a newer version of Orvelle (format %1; this one reads %2)")
+                      .arg(root.attribute("format").as_int()).arg(kFormat);
+        *line = lineOf(data, root.offset_debug());
+        clear();
+        return false;
+    }
     Builder builder(*this, data);
     if (!builder.run(root, reason, line)) {
         clear();

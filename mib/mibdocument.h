@@ -36,6 +36,7 @@ inline constexpr char kMin[] = "min";
 inline constexpr char kMax[] = "max";
 inline constexpr char kIndex[] = "index";        // attribute implied="1" when IMPLIED
 inline constexpr char kAugments[] = "augments";
+inline constexpr char kRevision[] = "revision";  // a module identity's LAST-UPDATED
 inline constexpr char kObject[] = "object";      // notification varbinds
 inline constexpr char kSeverity[] = "severity";  // notifications: 1..3
 inline constexpr char kDescr[] = "descr";        // attribute lang
@@ -100,6 +101,9 @@ public:
         const Entry *entry = nullptr;
         size_t length = 0; // sub-identifiers covered by the entry's OID
     };
+
+    // The format this reader reads; a document of a higher one is refused.
+    static constexpr int kFormat = 1;
 
     MibDocument();
     ~MibDocument();

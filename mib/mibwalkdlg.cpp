@@ -559,6 +559,13 @@ void CMibWalkDlg::AddResultRows(const SnmpVarList &variables)
     TrimRows();
 }
 
+void CMibWalkDlg::mibDatabaseChanged()
+{
+    const QString typed = m_pOidField->currentText();
+    m_pOidField->CreateDropDown(0, kDropDownHeight, m_pReader ? m_pReader->getMIBTable() : nullptr);
+    m_pOidField->setEditText(typed);
+}
+
 void CMibWalkDlg::AddNoDataRow()
 {
     const QString text = tr("No data is available");

@@ -121,6 +121,8 @@ public:
     // Test and tuning hook: the pause between an answer and the next GET
     // NEXT (kNextRequestDelayMs unless changed).
     void setNextRequestDelay(int ms) { m_nextRequestDelayMs = ms; }
+    // The MIB database was loaded again: the OID tree is built anew.
+    void mibDatabaseChanged();
 
 public slots:
     void OnGetNext();

@@ -7,6 +7,7 @@
 #include "datafolder.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -323,7 +324,28 @@ bool CXMLRead::GetTrapDesciption(const QString &strEnterprise, int nSpecific, QS
     return false;
 }
 
-bool loadDataFiles(CXMLRead &reader, CAppSettings &settings, QString *failedFile, QString *reason)
+bool loadMibDatabase(CXMLRead &reader, QString *reason, QString *warning)
+{
+    if (warning)
+        warning->clear();
+    const QString bundled = DataFolder::dataDir() + QStringLiteral("/MIBTable.xml");
+    const QString user = DataFolder::userMibDatabase();
+    if (QFileInfo(user) != QFileInfo(bundled) && QFileInfo::exists(user)) {
+        if (reader.loadMIBTable(user))
+            return true;
+        if (warning)
+            *warning = CXMLRead::tr("Your MIB database %1 could not be read (%2); the bundled database is used "
+                                    "instead. Add your modules again in Tools > MIB Modules to rebuild it.")
+                           .arg(user, reader.errorString());
+    }
+    if (!reader.loadMIBTable(bundled)) {
+        *reason = reader.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool loadDataFiles(CXMLRead &reader, CAppSettings &settings, QString *failedFile, QString *reason, QString *warning)
 {
     const QString mibFile = QStringLiteral("DATA/MIBTable.xml");
     const QString configFile = QStringLiteral("DATA/Config.xml");
@@ -335,9 +357,8 @@ bool loadDataFiles(CXMLRead &reader, CAppSettings &settings, QString *failedFile
                       .arg(DataFolder::baseFolders().join(QStringLiteral(", ")));
         return false;
     }
-    if (!reader.loadMIBTable(dir + QStringLiteral("/MIBTable.xml"))) {
+    if (!loadMibDatabase(reader, reason, warning)) {
         *failedFile = mibFile;
-        *reason = reader.errorString();
         return false;
     }
     if (!reader.loadConfigData(dir + QStringLiteral("/Config.xml"))) {

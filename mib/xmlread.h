@@ -98,8 +98,16 @@ private:
 // Start-up: loads MIBTable.xml, then Config.xml, from DataFolder::dataDir()
 // and fills settings.config. On failure gives the file's relative name
 // ("DATA/MIBTable.xml" or "DATA/Config.xml") for the message box and the
-// full reason (path, line, what is wrong) for standard error.
-bool loadDataFiles(CXMLRead &reader, CAppSettings &settings, QString *failedFile, QString *reason);
+// full reason (path, line, what is wrong) for standard error. The user's
+// own database (DataFolder::userMibDatabase(), the bundled one with the
+// modules the user added) is loaded instead where it exists; when it does
+// not load, `warning` says why and the bundled one is used.
+bool loadDataFiles(CXMLRead &reader, CAppSettings &settings, QString *failedFile, QString *reason,
+                   QString *warning = nullptr);
+
+// Loads the database the program uses now: the user's own where it
+// exists and loads, else the bundled one. `warning` as above.
+bool loadMibDatabase(CXMLRead &reader, QString *reason, QString *warning);
 
 // The start-up failure message for a file: "XML database load error:FILE",
 // translated.

@@ -1,5 +1,8 @@
 #include "orvelleview.h"
 
+#include "datafolder.h"
+#include "mibmodulesdlg.h"
+
 #include "celltip.h"
 #include "deviceprofilestore.h"
 #include "devicesdialog.h"
@@ -17,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QTimer>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -124,8 +128,8 @@ bool COrvelleView::OnCreate()
 
 
     auto reader = std::make_unique<CXMLRead>();
-    QString failedFile, reason;
-    if (!loadDataFiles(*reader, m_settings, &failedFile, &reason)) {
+    QString failedFile, reason, warning;
+    if (!loadDataFiles(*reader, m_settings, &failedFile, &reason, &warning)) {
         std::fprintf(stderr, "orvelle: %s\n", qPrintable(reason));
         QMessageBox box(QMessageBox::Critical, tr("Orvelle"), dataLoadErrorMessage(failedFile), QMessageBox::Ok, this);
         box.exec();
@@ -133,6 +137,11 @@ bool COrvelleView::OnCreate()
     }
     m_pReader = std::move(reader);
     m_pTrapReceiver->setReader(m_pReader.get());
+    if (!warning.isEmpty()) {
+        std::fprintf(stderr, "orvelle: %s\n", qPrintable(warning));
+        // after start-up, so that the main window is there to hold it
+        QTimer::singleShot(0, this, [this, warning] { showMessage(warning); });
+    }
     setMaxRows(m_settings.config.nMaxRows);
 
     // Created once, hidden, and kept for the whole run; a top-level window
@@ -289,6 +298,30 @@ void COrvelleView::OnDevices()
     }
     DevicesDialog dialog(m_deviceProfiles, window());
     dialog.exec();
+}
+
+void COrvelleView::onMibModules()
+{
+    if (!m_pReader)
+        return;
+    MibModulesDialog dialog(m_pReader.get(), DataFolder::dataDir() + QStringLiteral("/MIBTable.xml"), window());
+    connect(&dialog, &MibModulesDialog::databaseChanged, this, &COrvelleView::reloadMibDatabase);
+    dialog.exec();
+}
+
+void COrvelleView::reloadMibDatabase()
+{
+    if (!m_pReader)
+        return;
+    QString reason, warning;
+    if (!loadMibDatabase(*m_pReader, &reason, &warning))
+        showMessage(reason);
+    else if (!warning.isEmpty())
+        showMessage(warning);
+    // whatever held the old document lets go of it now
+    m_pTrapReceiver->setReader(m_pReader.get());
+    if (m_pMibWalkDlg)
+        m_pMibWalkDlg->mibDatabaseChanged();
 }
 
 void COrvelleView::OnSaveAs()

@@ -90,6 +90,10 @@ public slots:
     void OnSnmpSet();
     // Devices...: the device profiles.
     void OnDevices();
+    void onMibModules();
+    // Loads the MIB database in use again (after the user's modules
+    // changed): trap descriptions, names, the OID trees.
+    void reloadMibDatabase();
     // Show/Hide monitoring data: forwarded to the walk dialog, which owns
     // the monitor windows.
     void OnShowMonitoring();

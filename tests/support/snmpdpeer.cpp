@@ -9,7 +9,7 @@
 
 namespace TestSupport {
 
-QString Snmpd::start(const QString &workDir, quint16 port, bool ipv6)
+QString Snmpd::start(const QString &workDir, quint16 port, bool ipv6, const QByteArray &extraConfig)
 {
     const QString snmpd = findProgram(QStringLiteral("snmpd"));
     if (snmpd.isEmpty())
@@ -46,6 +46,7 @@ QString Snmpd::start(const QString &workDir, quint16 port, bool ipv6)
     conf.write(QStringLiteral("createUser %1 MD5 \"%2\" DES \"%3\"\nrouser %1 priv\n")
                    .arg(QLatin1String(kV3DesUser), QLatin1String(kV3AuthPass), QLatin1String(kV3PrivPass))
                    .toLatin1());
+    conf.write(extraConfig);
     conf.close();
     QProcessEnvironment env = isolatedEnvironment(dir + QStringLiteral("/env"));
     env.insert(QStringLiteral("SNMP_PERSISTENT_DIR"), dir + QStringLiteral("/persist"));

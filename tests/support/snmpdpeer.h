@@ -26,7 +26,9 @@ class Snmpd
 public:
     ~Snmpd() { stop(); }
     // Empty text when it listens, else why not (for QSKIP or QFAIL).
-    QString start(const QString &workDir, quint16 port, bool ipv6 = false);
+    // `extraConfig` is added to its snmpd.conf (e.g. "override" lines that
+    // serve objects of a test module).
+    QString start(const QString &workDir, quint16 port, bool ipv6 = false, const QByteArray &extraConfig = {});
     void stop();
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     quint16 port() const { return m_port; }

@@ -31,6 +31,10 @@ void usage(QTextStream &out)
               "  --ja FILE              Japanese descriptions: lines \"NAME-or-OID TEXT\"\n"
               "  --default-severity N   severity of notifications without a --#SEVERITY\n"
               "                         hint (default: 2, minor)\n"
+              "  --base FILE            merge into this MIBTable.xml: the input modules replace\n"
+              "                         its definitions of the same modules; nothing is\n"
+              "                         written unless every module compiles cleanly\n"
+              "  --progress             print \"progress N/M MODULE\" before each module\n"
               "  --write-facts FILE     write the definitions of the input modules as facts\n"
               "                         (no descriptions) instead of MIBTable.xml\n"
               "  --builtin [MODULE]     list the built-in modules (used for imports that are\n"
@@ -112,6 +116,13 @@ int main(int argc, char *argv[])
                 out << builtin.moduleNames().join(u'\n') << '\n';
             }
             return 0;
+        } else if (a == QLatin1String("--base")) {
+            if (!value(&options.baseFile))
+                return 2;
+        } else if (a == QLatin1String("--progress")) {
+            options.progress = [&out](int done, int all, const QString &module) {
+                out << "progress " << done << '/' << all << ' ' << module << Qt::endl;
+            };
         } else if (a == QLatin1String("--write-facts")) {
             if (!value(&options.factsOutput))
                 return 2;

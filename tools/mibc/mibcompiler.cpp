@@ -1,6 +1,7 @@
 #include "mibcompiler.h"
 
 #include "builtinmodules.h"
+#include "datafolder.h"
 #include "factsreader.h"
 #include "smireader.h"
 
@@ -11,7 +12,6 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
-#include <QStandardPaths>
 
 namespace {
 
@@ -51,17 +51,62 @@ bool readOverlay(const QString &path, QList<OverlayLine> *out, QStringList *erro
     return true;
 }
 
-} // namespace
-
-QString userMibFolder()
+// The compiled modules replace the base's definitions of the same modules;
+// what they import is added where the base has nothing at that OID.
+void mergeIntoBase(MibcDatabase &base, const MibcDatabase &compiled, const QList<SmiModuleFile> &files, MibcResult *result)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Halvorn/Orvelle/mibs");
+    QHash<QString, const SmiModuleFile *> inputs;
+    for (const SmiModuleFile &f : files) {
+        if (const SmiModuleFile *other = inputs.value(f.module)) {
+            if (other->path != f.path)
+                result->errors << QCoreApplication::translate("MibCompiler", "%1 and %2 both define the module %3: add one of them")
+                                      .arg(other->path, f.path, f.module);
+            continue;
+        }
+        inputs.insert(f.module, &f);
+    }
+    QHash<QString, SnmpOid> baseNames; // "MODULE::name"
+    for (const auto &[oid, n] : base.nodes())
+        baseNames.insert(n.module + QLatin1String("::") + n.name, oid);
+    for (const auto &[oid, n] : compiled.nodes()) {
+        const SmiModuleFile *file = inputs.value(n.module);
+        if (!file)
+            continue;
+        const QString where = QStringLiteral("%1:%2").arg(file->path).arg(file->lines.value(n.name, 0));
+        const auto same = baseNames.constFind(n.module + QLatin1String("::") + n.name);
+        if (same != baseNames.cend() && *same != oid) {
+            result->errors << QCoreApplication::translate("MibCompiler", "%1: %2 redefines %3::%2, which is %4 in the database, as %5")
+                                  .arg(where, n.name, n.module, same->toString(), oid.toString());
+            continue;
+        }
+        const auto there = base.nodes().find(oid);
+        if (there != base.nodes().end() && there->second.name != n.name && !inputs.contains(there->second.module)) {
+            result->errors << QCoreApplication::translate("MibCompiler", "%1: %2 takes the OID %3, which is %4::%5 in the database")
+                                  .arg(where, n.name, oid.toString(), there->second.module, there->second.name);
+        }
+    }
+    if (!result->errors.isEmpty())
+        return;
+    for (auto it = base.nodes().begin(); it != base.nodes().end();) {
+        if (inputs.contains(it->second.module))
+            it = base.nodes().erase(it);
+        else
+            ++it;
+    }
+    for (const auto &[oid, n] : compiled.nodes()) {
+        if (inputs.contains(n.module))
+            base.nodes()[oid] = n;
+        else
+            base.nodes().emplace(oid, n);
+    }
 }
+
+} // namespace
 
 QStringList defaultMibSearchPath()
 {
     // snmp-mibs-downloader puts the IETF and IANA modules in /usr/share/mibs
-    const QStringList candidates{userMibFolder(),
+    const QStringList candidates{DataFolder::userMibFolder(),
                                  QDir::homePath() + QStringLiteral("/.snmp/mibs"),
                                  QStringLiteral("/usr/share/snmp/mibs"),
                                  QStringLiteral("/usr/share/snmp/mibs/iana"),
@@ -118,11 +163,28 @@ MibcResult runMibCompiler(const MibcOptions &options, MibcDatabase *database)
         }
     }
 
+    MibcDatabase base;
+    if (!options.baseFile.isEmpty()) {
+        QString why;
+        if (!base.readXml(options.baseFile, &why)) {
+            result.errors << why;
+            return result;
+        }
+    }
     if (!smiFiles.isEmpty()) {
         SmiReader smi;
+        smi.progress = options.progress;
         smi.compile(smiFiles, options.searchDirs, options.defaultSeverity, db);
         result.errors << smi.messages();
         result.failedModules << smi.failedModules();
+    }
+    if (!options.baseFile.isEmpty()) {
+        mergeIntoBase(base, db, smiFiles, &result);
+        if (!result.errors.isEmpty()) {
+            result.errors << QCoreApplication::translate("MibCompiler", "nothing was merged; %1 was not written").arg(options.output);
+            return result;
+        }
+        db = std::move(base);
     }
     if (!options.factsOutput.isEmpty()) {
         // A convention of the input's own, else of the module it names in

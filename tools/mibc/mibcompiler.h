@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct MibcOptions
 {
     QStringList inputs;     // module files, folders, *.facts files
@@ -19,6 +21,13 @@ struct MibcOptions
     // When set, the facts of the input modules are written here instead of
     // MIBTable.xml (how the compiler's built-in modules are made).
     QString factsOutput;
+    // A MIBTable.xml to merge into: the compiled modules replace its
+    // definitions of the same modules and add to the rest; a module that
+    // redefines one of its names or OIDs is refused, and nothing is
+    // written unless every module compiled cleanly.
+    QString baseFile;
+    // Told before each module is compiled: (done, all, module).
+    std::function<void(int, int, const QString &)> progress;
 };
 
 struct MibcResult
@@ -30,9 +39,6 @@ struct MibcResult
     int notifications = 0;
     bool written = false;
 };
-
-// The user's own MIB folder (~/.local/share/Halvorn/Orvelle/mibs).
-QString userMibFolder();
 
 // The usual MIB folders that exist on this machine, the user's own first.
 QStringList defaultMibSearchPath();

@@ -2,7 +2,11 @@
 
 #include "mibdocument.h"
 
+#include <QFile>
 #include <QRegularExpression>
+
+#include <cstring>
+#include <functional>
 
 int mibWriteSyntax(const QString &syntax, const QString &access)
 {
@@ -222,6 +226,7 @@ struct Writer
             out += "</index>\n";
         }
         element(out, d, MibXml::kAugments, n.augments);
+        element(out, d, MibXml::kRevision, n.revision);
         for (const QString &object : n.objects)
             element(out, d, MibXml::kObject, object);
         if (n.severity > 0)
@@ -267,6 +272,68 @@ struct Writer
 };
 
 } // namespace
+
+bool MibcDatabase::readXml(const QString &path, QString *error)
+{
+    pugi::xml_document doc;
+    const pugi::xml_parse_result parsed = doc.load_file(QFile::encodeName(path).constData());
+    if (!parsed) {
+        *error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(parsed.description()));
+        return false;
+    }
+    const pugi::xml_node root = doc.child(MibXml::kRoot);
+    if (!root) {
+        *error = QStringLiteral("%1: not a MIB database (no <%2>)").arg(path, QLatin1String(MibXml::kRoot));
+        return false;
+    }
+    std::function<bool(pugi::xml_node, const SnmpOid &)> visit = [&](pugi::xml_node parent, const SnmpOid &base) {
+        for (pugi::xml_node e = parent.child(MibXml::kOid); e; e = e.next_sibling(MibXml::kOid)) {
+            QString key = QString::fromUtf8(e.attribute(MibXml::kKey).value());
+            if (key.endsWith(u'.'))
+                key.chop(1);
+            const std::optional<SnmpOid> rest = SnmpOid::fromString(key);
+            if (!rest) {
+                *error = QStringLiteral("%1: the key \"%2\" is not a dotted number").arg(path, key);
+                return false;
+            }
+            SnmpOid oid = base;
+            oid.ids.insert(oid.ids.end(), rest->ids.begin(), rest->ids.end());
+            MibcNode n;
+            auto text = [&e](const char *tag) { return QString::fromUtf8(e.child_value(tag)); };
+            n.name = text(MibXml::kName);
+            n.kind = text(MibXml::kKind);
+            n.module = text(MibXml::kModule);
+            n.syntax = text(MibXml::kSyntax);
+            n.tc = text(MibXml::kTc);
+            n.access = text(MibXml::kAccess);
+            n.status = text(MibXml::kStatus);
+            n.units = text(MibXml::kUnits);
+            n.hint = text(MibXml::kHint);
+            n.augments = text(MibXml::kAugments);
+            n.revision = text(MibXml::kRevision);
+            n.severity = text(MibXml::kSeverity).toInt();
+            for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
+                const char *tag = c.name();
+                if (!std::strcmp(tag, MibXml::kEnum))
+                    n.enums.emplace_back(c.attribute(MibXml::kValue).as_llong(), QString::fromUtf8(c.child_value()));
+                else if (!std::strcmp(tag, MibXml::kRange))
+                    n.ranges.emplace_back(c.attribute(MibXml::kMin).as_llong(), c.attribute(MibXml::kMax).as_llong());
+                else if (!std::strcmp(tag, MibXml::kIndex))
+                    n.indexes.emplace_back(QString::fromUtf8(c.child_value()), c.attribute(MibXml::kImplied).as_bool());
+                else if (!std::strcmp(tag, MibXml::kObject))
+                    n.objects << QString::fromUtf8(c.child_value());
+                else if (!std::strcmp(tag, MibXml::kDescr))
+                    (std::strcmp(c.attribute(MibXml::kLang).value(), "ja") ? n.descrEn : n.descrJa) = QString::fromUtf8(c.child_value());
+            }
+            if (!n.name.isEmpty())
+                m_nodes[oid] = std::move(n);
+            if (!visit(e, oid))
+                return false;
+        }
+        return true;
+    };
+    return visit(root, SnmpOid());
+}
 
 QByteArray MibcDatabase::toXml() const
 {

@@ -52,6 +52,7 @@ struct MibcNode
     std::vector<std::pair<QString, bool>> indexes; // name, IMPLIED
     QStringList objects;                           // notification varbinds
     int severity = 0;                              // notifications: 1..3
+    QString revision;                              // module identities: LAST-UPDATED
     QString descrEn;
     QString descrJa;
     bool smiV2 = true;
@@ -84,6 +85,9 @@ public:
 
     // MIBTable.xml, byte for byte the same for the same content.
     QByteArray toXml() const;
+    // Reads a MIBTable.xml written by toXml() (or an older one) into an
+    // empty database; false with the reason when it does not parse.
+    bool readXml(const QString &path, QString *error);
 
 private:
     std::map<SnmpOid, MibcNode> m_nodes;

@@ -260,8 +260,9 @@ struct Walker
         oid.ids.push_back(static_cast<quint32>(node->subid));
         const QString label = QString::fromLatin1(node->label ? node->label : "");
         // The "enterprise#" node that net-snmp puts at enterprise.0 for SMIv1
-        // traps is its own invention; the traps below it are real.
-        if (!label.endsWith(u'#') && !label.isEmpty())
+        // traps and the "anonymous#n" nodes of numeric OIDs are its own
+        // inventions; the definitions below them are real.
+        if (!label.contains(u'#') && !label.isEmpty())
             db.add(oid, convert(node, label));
         for (const tree *c = node->child_list; c; c = c->next_peer)
             visit(c, oid);
@@ -345,6 +346,8 @@ struct Walker
                 n.kind = QStringLiteral("node");
             }
         }
+        if (n.kind == QLatin1String("module-identity") && file)
+            n.revision = file->revision;
         if (n.kind == QLatin1String("notification")) {
             n.severity = file ? file->severities.value(label, 0) : 0;
             if (!n.severity)
@@ -419,6 +422,19 @@ SmiModuleFile SmiReader::scanFile(const QString &path)
         result.tcs.removeIf([](const MibcTc &tc) { return tc.status.isEmpty(); });
     result.smiV2 = text.contains(QLatin1String("MODULE-IDENTITY")) || text.contains(QLatin1String("SNMPv2-SMI"));
 
+    // Where each definition starts, for messages that name a line.
+    static const QRegularExpression defined(QStringLiteral(
+        "^[ \\t]*([a-zA-Z][A-Za-z0-9-]*)[ \\t]+(?:OBJECT-TYPE|OBJECT[ \\t]+IDENTIFIER|MODULE-IDENTITY|NOTIFICATION-TYPE|TRAP-TYPE|"
+        "OBJECT-IDENTITY|OBJECT-GROUP|NOTIFICATION-GROUP|MODULE-COMPLIANCE|AGENT-CAPABILITIES)\\b"),
+        QRegularExpression::MultilineOption);
+    for (auto it = defined.globalMatch(text); it.hasNext();) {
+        const auto d = it.next();
+        if (!result.lines.contains(d.captured(1)))
+            result.lines.insert(d.captured(1), int(text.left(d.capturedStart()).count(u'\n')) + 1);
+    }
+    static const QRegularExpression lastUpdated(QStringLiteral("MODULE-IDENTITY\\s+LAST-UPDATED\\s+\"([0-9]{10,12}Z)\""));
+    result.revision = lastUpdated.match(text).captured(1);
+
     // --#SEVERITY hints belong to the TRAP-TYPE or NOTIFICATION-TYPE above.
     static const QRegularExpression definition(
         QStringLiteral("(?:^|\\s)([a-z][A-Za-z0-9-]*)\\s+(TRAP-TYPE|NOTIFICATION-TYPE)\\b|--#SEVERITY\\s+([A-Za-z]+)"));
@@ -492,7 +508,10 @@ void SmiReader::compile(const QList<SmiModuleFile> &files, const QStringList &se
             return a->smiV2;
         return a->module < b->module;
     });
+    int done = 0;
     for (const SmiModuleFile *f : order) {
+        if (progress)
+            progress(done++, int(order.size()), f->module);
         g_log.clear();
         g_partial.clear();
         read_module(f->module.toLatin1().constData());
@@ -519,7 +538,12 @@ void SmiReader::compile(const QList<SmiModuleFile> &files, const QStringList &se
             const QString failed = QStringLiteral("%1 (%2)").arg(owner->module, owner->path);
             if (!m_failed.contains(failed))
                 m_failed << failed;
-            m_messages << QStringLiteral("%1 (%2): %3").arg(owner->module, owner->path, line);
+            static const QRegularExpression missing(QStringLiteral("Cannot find module \\(([^)]+)\\)"));
+            QString text = line;
+            if (const auto m = missing.match(line); m.hasMatch())
+                text += QCoreApplication::translate("SmiReader", " (add the file of module %1 too, or name its folder with -M)")
+                            .arg(m.captured(1));
+            m_messages << QStringLiteral("%1 (%2): %3").arg(owner->module, owner->path, text);
         }
     }
     g_log.clear();

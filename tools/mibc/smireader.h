@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct SmiModuleFile
 {
     QString module; // name before DEFINITIONS ::= BEGIN
@@ -17,6 +19,8 @@ struct SmiModuleFile
     QHash<QString, int> severities; // --#SEVERITY hints by definition name
     QList<MibcTc> tcs;              // its textual conventions, in file order
     QHash<QString, QString> importedFrom; // imported name -> module
+    QHash<QString, int> lines;            // definition name -> line of the file
+    QString revision;                     // LAST-UPDATED of its MODULE-IDENTITY
 };
 
 class SmiReader
@@ -39,6 +43,9 @@ public:
     // module, file and line; failed modules are listed.
     void compile(const QList<SmiModuleFile> &files, const QStringList &searchDirs, int defaultSeverity,
                  MibcDatabase &db);
+
+    // Called before each module is read: (modules read so far, all, name).
+    std::function<void(int, int, const QString &)> progress;
 
     QStringList messages() const { return m_messages; }
     QStringList failedModules() const { return m_failed; }
