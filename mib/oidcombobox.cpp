@@ -1,9 +1,14 @@
 #include "oidcombobox.h"
 
+#include "mibnameindex.h"
+
 #include "mibdocument.h"
 #include "oidtreectrl.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCompleter>
+#include <QStandardItemModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -152,6 +157,43 @@ COidComboBox::COidComboBox(QWidget *parent) : QComboBox(parent)
     m_iconAction->setVisible(false);
     lineEdit()->addAction(m_iconAction, QLineEdit::LeadingPosition);
     connect(lineEdit(), &QLineEdit::textEdited, m_iconAction, [this] { m_iconAction->setVisible(false); });
+
+    m_matches = new QStandardItemModel(this);
+    m_finder = new QCompleter(m_matches, this);
+    // the index has chosen and ordered the matches already
+    m_finder->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    m_finder->setCompletionRole(Qt::UserRole);
+    m_finder->setWidget(lineEdit());
+    connect(lineEdit(), &QLineEdit::textEdited, this, &COidComboBox::offerMatches);
+    connect(m_finder, qOverload<const QModelIndex &>(&QCompleter::activated), this, [this](const QModelIndex &index) {
+        const QString oid = index.data(Qt::UserRole).toString();
+        if (!m_tree || !m_tree->selectOid(oid))
+            setEditText(oid);
+    });
+}
+
+void COidComboBox::offerMatches(const QString &typed)
+{
+    // a word of two letters, or a dotted OID, before anything is offered
+    if (!m_document || typed.trimmed().size() < 2) {
+        m_finder->popup()->hide();
+        return;
+    }
+    if (!m_names) {
+        m_names = std::make_unique<MibNameIndex>();
+        m_names->build(*m_document);
+    }
+    m_matches->clear();
+    for (const MibNameIndex::Match &m : m_names->find(typed, 50)) {
+        auto *item = new QStandardItem(QStringLiteral("%1 (%2)  %3").arg(m.name, m.module, m.oid));
+        item->setData(m.oid, Qt::UserRole);
+        m_matches->appendRow(item);
+    }
+    if (m_matches->rowCount() == 0) {
+        m_finder->popup()->hide();
+        return;
+    }
+    m_finder->complete();
 }
 
 COidComboBox::~COidComboBox()
@@ -164,6 +206,8 @@ COidComboBox::~COidComboBox()
 
 void COidComboBox::CreateDropDown(int width, int height, const MibDocument *document)
 {
+    m_document = document;
+    m_names.reset();
     CreateDropDown(width, height, document ? document->firstOid() : pugi::xml_node());
 }
 

@@ -16,10 +16,15 @@
 #include <QIcon>
 #include <QString>
 
+#include <memory>
+
 #include <pugixml.hpp>
 
 class COidTreeCtrl;
 class MibDocument;
+class MibNameIndex;
+class QCompleter;
+class QStandardItemModel;
 
 // One item of the tree: images of its kind (collapsed, expanded), the text
 // shown ("name(last sub-identifier)") and the full dotted OID.
@@ -62,6 +67,9 @@ public:
 
     // The drop-down tree (tests and the dialogs' layout).
     COidTreeCtrl *tree() const { return m_tree; }
+    // What typing part of a name or OID offers ("ifHCInOctets (IF-MIB)");
+    // picking one selects its object in the tree.
+    QCompleter *finder() const { return m_finder; }
     bool isDropDownVisible() const;
     void showDropDown();
     void hideDropDown();
@@ -96,4 +104,11 @@ private:
     // The current item's image at the edit's leading edge; hidden while the
     // user edits the text.
     QAction *m_iconAction = nullptr;
+    // Suggestions while typing: the database's names, indexed the first
+    // time they are asked for.
+    void offerMatches(const QString &typed);
+    const MibDocument *m_document = nullptr;
+    std::unique_ptr<MibNameIndex> m_names;
+    QCompleter *m_finder = nullptr;
+    QStandardItemModel *m_matches = nullptr;
 };

@@ -391,6 +391,20 @@ void COidTreeCtrl::pick(OidTreeModel::Node *item)
     notifySelection();
 }
 
+bool COidTreeCtrl::selectOid(const QString &oid)
+{
+    OidTreeModel::Node *item = m_model->FindDeepestItem(oid);
+    if (!item || item->strOid.compare(oid, Qt::CaseInsensitive) != 0)
+        return false;
+    for (OidTreeModel::Node *p = item->parent; p && p->parent; p = p->parent)
+        expand(m_model->indexOf(p));
+    m_hCurrentItem = item;
+    setCurrentIndex(m_model->indexOf(item));
+    scrollTo(currentIndex());
+    notifySelection();
+    return true;
+}
+
 bool COidTreeCtrl::overOwner(const QPoint &globalPos) const
 {
     return m_pCombo && m_pCombo->isVisible() && m_pCombo->rect().contains(m_pCombo->mapFromGlobal(globalPos));

@@ -131,6 +131,9 @@ public:
     bool SelectNextVisible(bool forward);
     // The item of a row as a record (null for an invalid index).
     static const OidTreeItem *itemAt(const QModelIndex &index);
+    // Makes the item of exactly this OID the current one, its branches
+    // opened, and reports it as a pick; false when the tree has no such item.
+    bool selectOid(const QString &oid);
 
 protected:
     bool event(QEvent *event) override;

@@ -1,10 +1,12 @@
 // MIB database figures: load time and memory of the bundled database, of one
 // compiled from the shared MIB corpus and of a generated 100,000-object one,
-// and OID translations per second. Prints key=value lines; the last line is
+// the time to compile the corpus's modules, a search of the OID field's
+// finder among 100,000 objects, and OID translations per second. Prints key=value lines; the last line is
 // a summary. No arguments; runs from anywhere.
 
 #include "benchmib.h"
 #include "mibcompiler.h"
+#include "mibnameindex.h"
 #include "xmlread.h"
 
 #include <QCoreApplication>
@@ -30,6 +32,9 @@ constexpr double kTargetSharedLoadMs = 100.0;
 constexpr double kTargetGeneratedLoadMs = 1000.0;
 constexpr double kTargetTranslationsPerSecond = 1e6;
 constexpr int kTranslationRounds = 2000000;
+constexpr double kTargetCorpusCompileMs = 2000.0;
+constexpr double kTargetFindMs = 20.0;
+constexpr int kCompileRuns = 3;
 
 size_t heapInUse()
 {
@@ -91,6 +96,32 @@ bool generate(const QString &path)
 {
     QFile out(path);
     return out.open(QIODevice::WriteOnly) && out.write(benchMibTables(kGeneratedObjects, false).toXml()) > 0;
+}
+
+// The median time of one search of the OID field's finder, over searches
+// of the kinds a user types: part of a name, its start, a numeric OID.
+double findMs(const MibDocument &doc, size_t *indexed, double *buildMs, size_t *firstHits)
+{
+    QElapsedTimer t;
+    t.start();
+    MibNameIndex index;
+    index.build(doc);
+    *buildMs = t.nsecsElapsed() / 1e6;
+    *indexed = index.size();
+    const QStringList queries{QStringLiteral("Column42"), QStringLiteral("bench77"), QStringLiteral("benchTable9"),
+                              QStringLiteral("entry5"), QStringLiteral("1.3.6.1.4.1.99999.500"), QStringLiteral("zzz")};
+    std::vector<double> times;
+    for (int round = 0; round < 5; ++round) {
+        for (const QString &q : queries) {
+            t.restart();
+            const auto hits = index.find(q);
+            times.push_back(t.nsecsElapsed() / 1e6);
+            if (round == 0 && q == queries.first())
+                *firstHits = hits.size();
+        }
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 // A mix of what the trap list and the walk translate: instances of table
@@ -193,6 +224,29 @@ int main(int argc, char *argv[])
         print("corpus_compile_ms", QString::number(t.elapsed()));
         print("corpus_compile_exit", QString::number(mibc.exitCode()));
         const LoadFigures c = measureLoad(out, &corpus);
+        // the corpus's own modules alone, as the MIB Modules dialog compiles a folder
+        std::vector<double> compiles;
+        int exitCode = -1;
+        for (int i = 0; i < kCompileRuns; ++i) {
+            QProcess alone;
+            t.restart();
+            alone.start(QStringLiteral(ORVELLE_MIBC_PATH),
+                        {QStringLiteral("-q"), QStringLiteral("-M"), mibs, QStringLiteral("-o"),
+                         tmp.filePath(QStringLiteral("alone.xml")), mibs});
+            alone.waitForFinished(120000);
+            compiles.push_back(double(t.elapsed()));
+            exitCode = alone.exitCode();
+        }
+        std::sort(compiles.begin(), compiles.end());
+        const double compileMs = compiles[compiles.size() / 2];
+        const int modules = int(QDir(mibs).entryList({QStringLiteral("*.txt")}).size());
+        print("shared_modules", QString::number(modules));
+        print("shared_compile_ms", QString::number(compileMs, 'f', 0));
+        print("shared_compile_exit", QString::number(exitCode));
+        const bool compileMet = exitCode == 0 && compileMs < kTargetCorpusCompileMs;
+        allMet = allMet && compileMet;
+        summary << QStringLiteral("compile %1 modules %2 ms (<%3: %4)").arg(modules).arg(compileMs, 0, 'f', 0)
+                       .arg(kTargetCorpusCompileMs).arg(compileMet ? QStringLiteral("ok") : QStringLiteral("MISSED"));
         report("corpus", c);
         judgeLoad("corpus", c, kTargetSharedLoadMs);
         if (corpus.getMIBTable())
@@ -212,6 +266,19 @@ int main(int argc, char *argv[])
         const LoadFigures f = measureLoad(generated, &big);
         report("generated", f);
         judgeLoad("generated", f, kTargetGeneratedLoadMs);
+        if (big.getMIBTable()) {
+            size_t indexed = 0, hits = 0;
+            double buildMs = 0;
+            const double ms = findMs(*big.getMIBTable(), &indexed, &buildMs, &hits);
+            print("find_objects", QString::number(indexed));
+            print("find_index_build_ms", QString::number(buildMs, 'f', 1));
+            print("find_median_ms", QString::number(ms, 'f', 2));
+            print("find_first_query_hits", QString::number(hits));
+            const bool met = ms < kTargetFindMs && hits > 0;
+            allMet = allMet && met;
+            summary << QStringLiteral("find among %1 %2 ms (<%3: %4)").arg(indexed).arg(ms, 0, 'f', 2).arg(kTargetFindMs)
+                           .arg(met ? QStringLiteral("ok") : QStringLiteral("MISSED"));
+        }
     } else {
         allMet = false;
         summary << QStringLiteral("generated: could not write %1").arg(generated);

@@ -6,6 +6,11 @@
 #include "mibdocument.h"
 #include "oidcombobox.h"
 #include "oidtreectrl.h"
+#include "testsupport.h"
+#include "userinput.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -177,6 +182,46 @@ private slots:
         QTest::newRow("down and back up") << "" << "DDUL" << QStringList{"mgmt(2)", "private(4)", "mgmt(2)", "internet(1)"};
         QTest::newRow("into a branch opened in the tree") << "mgmt(2)" << "DDD" << QStringList{"mgmt(2)", "mib-2(1)", "private(4)"};
         QTest::newRow("past the closed first item") << "internet(1)" << "DD" << QStringList{"ieee(8802)"};
+    }
+
+    // Part of a name, or of an OID, typed into the field offers the
+    // matching objects with their module; choosing one picks it in the tree.
+    void finder_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("offered"); // the first suggestion; empty: none
+        QTest::addColumn<QString>("picked");
+        QTest::newRow("start of a name") << "ifHCIn" << "ifHCInOctets (IF-MIB)  1.3.6.1.2.1.31.1.1.1.6" << "ifHCInOctets(6)";
+        QTest::newRow("inside a name, any case") << "hcoutoct" << "ifHCOutOctets (IF-MIB)  1.3.6.1.2.1.31.1.1.1.10"
+                                                 << "ifHCOutOctets(10)";
+        QTest::newRow("the whole name first") << "sysName" << "sysName (SNMPv2-MIB)  1.3.6.1.2.1.1.5" << "sysName(5)";
+        QTest::newRow("an OID") << "1.3.6.1.2.1.2.2.1.8" << "ifOperStatus (IF-MIB)  1.3.6.1.2.1.2.2.1.8" << "ifOperStatus(8)";
+        QTest::newRow("nothing like it") << "zzqx" << "" << "";
+    }
+    void finder()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, offered);
+        QFETCH(QString, picked);
+        Field field;
+        QVERIFY(field.create({}));
+        QString reason;
+        int line = 0;
+        QVERIFY(field.document.load(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"), &reason, &line));
+        field.combo->CreateDropDown(0, kDropHeight, &field.document);
+        TestSupport::typeInto(field.combo->lineEdit(), typed);
+        QAbstractItemView *popup = field.combo->finder()->popup();
+        if (offered.isEmpty()) {
+            QVERIFY(!popup->isVisible());
+            return;
+        }
+        QVERIFY(popup->isVisible());
+        QCOMPARE(popup->model()->index(0, 0).data().toString(), offered);
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+        QCOMPARE(field.picked, QStringList{picked});
+        QCOMPARE(field.combo->currentText(), offered.section(u' ', -1));
+        QCOMPARE(COidTreeCtrl::itemAt(field.tree()->currentIndex())->strText, picked);
     }
 
     void stepping()
