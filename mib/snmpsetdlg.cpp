@@ -278,6 +278,11 @@ std::optional<SnmpValue> CSnmpSetDlg::buildValue(int entry, const QString &text)
         if (object && object->enumCount && !object->bits) {
             if (const std::optional<qint32> number = ValueCheck::enumValue(*document, *object, text))
                 return SnmpValue::integer(*number);
+            if (!text.trimmed().isEmpty() && text.trimmed().front().isLetter()) {
+                showMessage(tr("\"%1\" is not a value of %2, which takes %3.")
+                                .arg(text.trimmed(), object->name, ValueCheck::enumsText(*document, *object)));
+                return std::nullopt;
+            }
         }
     }
     switch (entry) {

@@ -86,8 +86,10 @@ QString problem(const MibDocument &document, const MibDocument::Entry &object, c
         return QCoreApplication::translate("ValueCheck", "%1 is outside the range of %2 (%3).")
             .arg(number).arg(object.name, rangesText(ranges));
     if (value.syntax == SNMP_SYNTAX_OCTETS && isString(object) && !ranges.empty() && !within(ranges, value.octets.size()))
-        return QCoreApplication::translate("ValueCheck", "The value is %n octet(s) long; %1 takes %2 octets.", nullptr,
-                                           int(value.octets.size()))
+        return (value.octets.size() == 1
+                    ? QCoreApplication::translate("ValueCheck", "The value is 1 octet long; %1 takes %2 octets.")
+                    : QCoreApplication::translate("ValueCheck", "The value is %3 octets long; %1 takes %2 octets.")
+                          .arg(QStringLiteral("%1"), QStringLiteral("%2"), QString::number(value.octets.size())))
             .arg(object.name, rangesText(ranges));
     return {};
 }

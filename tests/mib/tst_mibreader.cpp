@@ -109,7 +109,7 @@ private slots:
         for (const char *lang : {"en", "ja", "de"}) {
             for (const QString &given : {oid, QString()}) {
                 tagMIBTran t{.pDocument = reader->getMIBTable(), .pOid = &o, .pValue = syntax ? &v : nullptr,
-                             .strOidName = given, .strValueText = valueText, .strObjectDescr = QStringLiteral("stale"),
+                             .strOidName = given, .strValueText = valueText, .strRawValue = {}, .strObjectDescr = QStringLiteral("stale"),
                              .strLang = QLatin1String(lang), .nWriteSyntax = -7};
                 QCOMPARE(SNMPOidToTranStr(&t, mode), name != oid ? 1 : 0);
                 QCOMPARE(t.strOidName, name);

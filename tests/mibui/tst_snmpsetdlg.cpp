@@ -56,6 +56,13 @@ const char kDatabase[] =
     "  <descr lang=\"en\">Where the system stands.</descr><descr lang=\"ja\">設置場所。</descr></oid>"
     " <oid key=\"99\"><name>sysGateway</name><syntax>IpAddress</syntax><access>read-write</access><write>5</write>"
     "  <descr lang=\"en\">A writable address.</descr></oid>"
+    // what the MIB allows: an enumeration, a range, a size
+    " <oid key=\"98\"><name>sysMode</name><syntax>INTEGER</syntax><access>read-write</access><write>1</write>"
+    "  <enum value=\"1\">up</enum><enum value=\"2\">down</enum></oid>"
+    " <oid key=\"7\"><name>sysServices</name><syntax>INTEGER</syntax><access>read-write</access><write>1</write>"
+    "  <range min=\"0\" max=\"127\"/></oid>"
+    " <oid key=\"97\"><name>sysTag</name><syntax>OCTET STRING</syntax><access>read-write</access><write>3</write>"
+    "  <range min=\"0\" max=\"4\"/></oid>"
     "</oid>"
     "</mib_table>";
 
@@ -283,6 +290,52 @@ private slots:
         sent->pdu.errorIndex = index;
         m_catcher.writeDatagram(SnmpEncodeMessage(*sent), request.senderAddress(), request.senderPort());
         QTRY_COMPARE(m_messages->texts, QStringList{message});
+    }
+
+    // The object's enumeration, ranges and sizes from the database, checked
+    // before anything is sent; an enumeration is offered and may be named.
+    void mibConstraints_data()
+    {
+        QTest::addColumn<QString>("oid");
+        QTest::addColumn<int>("syntax");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<SnmpValue>("value"); // null: refused
+        QTest::addColumn<QString>("message");
+        using TestSupport::row;
+        const int i32 = CSnmpSetDlg::SyntaxSigned, octets = CSnmpSetDlg::SyntaxOctets;
+        const SnmpValue refused;
+        row("enumeration by label", u"1.3.6.1.2.1.1.98.0"_s, i32, u"down"_s, SnmpValue::integer(2), QString());
+        row("enumeration as offered", u"1.3.6.1.2.1.1.98.0"_s, i32, u"up(1)"_s, SnmpValue::integer(1), QString());
+        row("not in the enumeration", u"1.3.6.1.2.1.1.98.0"_s, i32, u"3"_s, refused, u"3 is not a value of sysMode, which takes up(1), down(2)."_s);
+        row("no such label", u"1.3.6.1.2.1.1.98.0"_s, i32, u"sideways"_s, refused,
+            u"\"sideways\" is not a value of sysMode, which takes up(1), down(2)."_s);
+        row("inside the range", u"1.3.6.1.2.1.1.7.0"_s, i32, u"72"_s, SnmpValue::integer(72), QString());
+        row("outside the range", u"1.3.6.1.2.1.1.7.0"_s, i32, u"128"_s, refused, u"128 is outside the range of sysServices (0..127)."_s);
+        row("size that fits", u"1.3.6.1.2.1.1.97.0"_s, octets, u"abcd"_s, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "abcd"), QString());
+        row("too long", u"1.3.6.1.2.1.1.97.0"_s, octets, u"abcde"_s, refused, u"The value is 5 octets long; sysTag takes 0..4 octets."_s);
+    }
+    void mibConstraints()
+    {
+        QFETCH(QString, oid);
+        QFETCH(int, syntax);
+        QFETCH(QString, text);
+        QFETCH(SnmpValue, value);
+        QFETCH(QString, message);
+        submit(catcherDevice(), oid, syntax, text);
+        QCOMPARE(m_dlg->enumCombo()->isVisibleTo(m_dlg.get()), oid.startsWith(u"1.3.6.1.2.1.1.98"));
+        if (value == SnmpValue()) {
+            QTRY_COMPARE(m_messages->texts, QStringList{message});
+            // the next request's datagram is the first to arrive: the refused one never left
+            value = SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "mark");
+            oid = kSysLocation0;
+            submit(catcherDevice(), oid, CSnmpSetDlg::SyntaxOctets, u"mark"_s);
+        }
+        QVERIFY(m_catcher.hasPendingDatagrams() || QSignalSpy(&m_catcher, &QUdpSocket::readyRead).wait(10000));
+        const std::optional<SnmpMessage> sent = SnmpDecodeMessage(m_catcher.receiveDatagram().data());
+        QVERIFY(sent);
+        QCOMPARE(sent->pdu.varbinds, (SnmpVarList{{SnmpOid::fromString(oid).value(), value}}));
+        if (message.isEmpty())
+            QCOMPARE(m_messages->texts, QStringList());
     }
 
     void pick_data()
