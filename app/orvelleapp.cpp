@@ -17,7 +17,7 @@ COrvelleApp::COrvelleApp(int &argc, char **argv, bool serviceMode)
     setOrganizationName(QStringLiteral("Halvorn"));
     setApplicationName(QStringLiteral("Orvelle"));
     setApplicationVersion(QStringLiteral(ORVELLE_VERSION));
-    setDesktopFileName(QStringLiteral("orvelle"));
+    setDesktopFileName(QStringLiteral("com.halvorn.Orvelle"));
     // Dialogs opened from the tray while the main window is hidden must not
     // end the program when they close; only Exit and closing the main window
     // do.

@@ -4,6 +4,9 @@
 #   scripts/dev.sh test   install packages, build, run every test (plus the
 #                         engine once more under AddressSanitizer/UBSan)
 #   scripts/dev.sh build  build only
+#   scripts/dev.sh package  build the Debian package and check it
+#                         (scripts/package.sh; --chroot installs it into
+#                         a fresh Debian 12 root)
 # Both are idempotent: packages already installed are not asked for again,
 # and an unchanged tree rebuilds in seconds.
 set -euo pipefail
@@ -66,8 +69,14 @@ case "${1:-}" in
         install_packages
         build build
         ;;
+    package)
+        packages+=(lintian appstream desktop-file-utils dpkg-dev fakeroot)
+        [ "${2:-}" = --chroot ] && packages+=(debootstrap)
+        install_packages
+        exec bash scripts/package.sh "${@:2}"
+        ;;
     *)
-        echo "usage: $0 run|test|build" >&2
+        echo "usage: $0 run|test|build|package [--chroot]" >&2
         exit 2
         ;;
 esac
