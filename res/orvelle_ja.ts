@@ -346,6 +346,14 @@ View User Guide</source>
         <source>Add, edit and test device profiles</source>
         <translation>デバイスプロファイルの追加、編集、テスト</translation>
     </message>
+    <message>
+        <source>MIB M&amp;odules...</source>
+        <translation>MIB モジュール(&amp;O)...</translation>
+    </message>
+    <message>
+        <source>List the MIB modules in use, add your own or remove them</source>
+        <translation>使用中の MIB モジュールを一覧表示し、独自のモジュールを追加・削除します</translation>
+    </message>
 </context>
 <context>
     <name>CMibWalkDlg</name>
@@ -866,6 +874,14 @@ Use &quot;xxx.xxx.xxx.xxx&quot;<byte value="xd"/>
         <source>SNMPv3 user %1 (%2)</source>
         <translation>SNMPv3 ユーザー %1 (%2)</translation>
     </message>
+    <message>
+        <source>The values the MIB defines for this object</source>
+        <translation>MIB がこのオブジェクトに定義している値</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a value of %2, which takes %3.</source>
+        <translation>&quot;%1&quot; は %2 の値ではありません。%2 が取る値: %3。</translation>
+    </message>
 </context>
 <context>
     <name>CTrapActionRunner</name>
@@ -919,6 +935,10 @@ Use &quot;xxx.xxx.xxx.xxx&quot;<byte value="xd"/>
     <message>
         <source>XML database load error:%1</source>
         <translation>XML データベース読み込みエラー:%1</translation>
+    </message>
+    <message>
+        <source>Your MIB database %1 could not be read (%2); the bundled database is used instead. Add your modules again in Tools &gt; MIB Modules to rebuild it.</source>
+        <translation>MIB データベース %1 を読み込めませんでした (%2)。代わりに同梱のデータベースを使います。[ツール] &gt; [MIB モジュール] でモジュールを追加し直すと再作成されます。</translation>
     </message>
 </context>
 <context>
@@ -1049,10 +1069,6 @@ sysObjectID: %3</translation>
         <translation>不明なフィールド &quot;%1&quot; (en:、ja:、enum: のいずれか)</translation>
     </message>
     <message>
-        <source>write: module NAME</source>
-        <translation>書式: module NAME</translation>
-    </message>
-    <message>
         <source>write: tc NAME BASE-TYPE [hint=...]</source>
         <translation>書式: tc NAME BASE-TYPE [hint=...]</translation>
     </message>
@@ -1091,6 +1107,14 @@ sysObjectID: %3</translation>
     <message>
         <source>an object needs syntax=</source>
         <translation>オブジェクトには syntax= が必要です</translation>
+    </message>
+    <message>
+        <source>write: module NAME [smi=v1]</source>
+        <translation>書式: module NAME [smi=v1]</translation>
+    </message>
+    <message>
+        <source>ranges are written 1..3|5</source>
+        <translation>範囲は 1..3|5 のように書きます</translation>
     </message>
 </context>
 <context>
@@ -1158,6 +1182,22 @@ or File is not existing.</source>
         <source>%1: cannot write: %2</source>
         <translation>%1: 書き込めません: %2</translation>
     </message>
+    <message>
+        <source>%1 and %2 both define the module %3: add one of them</source>
+        <translation>%1 と %2 がどちらもモジュール %3 を定義しています。どちらか一方だけを追加してください</translation>
+    </message>
+    <message>
+        <source>%1: %2 redefines %3::%2, which is %4 in the database, as %5</source>
+        <translation>%1: %2 は、データベースで %4 である %3::%2 を %5 として定義し直しています</translation>
+    </message>
+    <message>
+        <source>%1: %2 takes the OID %3, which is %4::%5 in the database</source>
+        <translation>%1: %2 は OID %3 を使っていますが、データベースではこれは %4::%5 です</translation>
+    </message>
+    <message>
+        <source>nothing was merged; %1 was not written</source>
+        <translation>何もマージしていません。%1 は書き出していません</translation>
+    </message>
 </context>
 <context>
     <name>MibDocument</name>
@@ -1196,6 +1236,152 @@ or File is not existing.</source>
     <message>
         <source>the OIDs nest deeper than %1 sub-identifiers</source>
         <translation>OID の入れ子がサブ識別子 %1 個を超えています</translation>
+    </message>
+    <message>
+        <source>a &lt;range&gt; needs min and max, min not above max</source>
+        <translation>&lt;range&gt; には min と max が必要です (min は max 以下)</translation>
+    </message>
+    <message>
+        <source>written by a newer version of Orvelle (format %1; this one reads %2)</source>
+        <translation>新しいバージョンの Orvelle で書かれています (形式 %1。このバージョンが読めるのは %2)</translation>
+    </message>
+</context>
+<context>
+    <name>MibModuleStore</name>
+    <message>
+        <source>This file is not a MIB module: it has no &quot;NAME DEFINITIONS ::= BEGIN&quot;.</source>
+        <translation>このファイルは MIB モジュールではありません (&quot;NAME DEFINITIONS ::= BEGIN&quot; がありません)。</translation>
+    </message>
+    <message>
+        <source>No MIB module was found here.</source>
+        <translation>ここには MIB モジュールが見つかりませんでした。</translation>
+    </message>
+    <message>
+        <source>orvelle-mibc, the MIB compiler, was not found beside the program or on PATH.</source>
+        <translation>MIB コンパイラー orvelle-mibc がプログラムと同じ場所にも PATH 上にも見つかりません。</translation>
+    </message>
+    <message>
+        <source>The folder of your MIB database could not be created.</source>
+        <translation>MIB データベースのフォルダーを作成できませんでした。</translation>
+    </message>
+    <message>
+        <source>orvelle-mibc could not be started: %1</source>
+        <translation>orvelle-mibc を起動できませんでした: %1</translation>
+    </message>
+    <message>
+        <source>The module file could not be kept in your MIB folder.</source>
+        <translation>モジュールファイルを MIB フォルダーに保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>orvelle-mibc stopped unexpectedly.</source>
+        <translation>orvelle-mibc が異常終了しました。</translation>
+    </message>
+    <message>
+        <source>orvelle-mibc failed (exit status %1).</source>
+        <translation>orvelle-mibc が失敗しました (終了ステータス %1)。</translation>
+    </message>
+</context>
+<context>
+    <name>MibModulesDialog</name>
+    <message>
+        <source>MIB Modules</source>
+        <translation>MIB モジュール</translation>
+    </message>
+    <message>
+        <source>Module</source>
+        <translation>モジュール</translation>
+    </message>
+    <message>
+        <source>Last revision</source>
+        <translation>最終改訂</translation>
+    </message>
+    <message>
+        <source>Objects</source>
+        <translation>オブジェクト</translation>
+    </message>
+    <message>
+        <source>Notifications</source>
+        <translation>通知</translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation>入手元</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>行</translation>
+    </message>
+    <message>
+        <source>Problem</source>
+        <translation>問題</translation>
+    </message>
+    <message>
+        <source>&amp;Add...</source>
+        <translation>追加(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>Add &amp;Folder...</source>
+        <translation>フォルダーを追加(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>削除(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>user</source>
+        <translation>ユーザー</translation>
+    </message>
+    <message>
+        <source>bundled</source>
+        <translation>同梱</translation>
+    </message>
+    <message>
+        <source>Add MIB modules</source>
+        <translation>MIB モジュールの追加</translation>
+    </message>
+    <message>
+        <source>MIB modules (*.txt *.mib *.my *.smi);;All files (*)</source>
+        <translation>MIB モジュール (*.txt *.mib *.my *.smi);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>Add every MIB module of a folder</source>
+        <translation>フォルダー内の MIB モジュールをすべて追加</translation>
+    </message>
+    <message>
+        <source>Compiling...</source>
+        <translation>コンパイル中...</translation>
+    </message>
+    <message>
+        <source>Take the module %1 out of your MIB database?</source>
+        <translation>モジュール %1 を MIB データベースから削除しますか?</translation>
+    </message>
+    <message>
+        <source>Removing %1...</source>
+        <translation>%1 を削除中...</translation>
+    </message>
+    <message>
+        <source>Compiling %1 (%2 of %3)...</source>
+        <translation>%1 をコンパイル中 (%3 個中 %2 個目)...</translation>
+    </message>
+    <message>
+        <source>Your MIB database was updated; it is in use now.</source>
+        <translation>MIB データベースを更新しました。すでに使用中です。</translation>
+    </message>
+    <message>
+        <source>Your MIB database was updated, with the warnings below.</source>
+        <translation>MIB データベースを更新しました (下の警告があります)。</translation>
+    </message>
+    <message>
+        <source>Nothing was changed: see the problems below.</source>
+        <translation>何も変更していません。下の問題を確認してください。</translation>
     </message>
 </context>
 <context>
@@ -1331,8 +1517,8 @@ Communities and passphrases of device profiles are not saved. Orvelle asks for t
 <context>
     <name>SmiReader</name>
     <message>
-        <source>The base module %1 is not on the MIB search path (%2). Debian installs only net-snmp&apos;s own modules; the IETF base modules (SNMPv2-SMI, SNMPv2-TC, SNMPv2-CONF, RFC1155-SMI, RFC-1212, RFC-1215 ...) come with the package snmp-mibs-downloader (non-free: apt install snmp-mibs-downloader, then download-mibs) or with your vendor&apos;s MIB bundle. Name their folder with -M DIR.</source>
-        <translation>基本モジュール %1 が MIB 検索パス (%2) にありません。Debian がインストールするのは net-snmp 自身のモジュールだけです。IETF の基本モジュール (SNMPv2-SMI、SNMPv2-TC、SNMPv2-CONF、RFC1155-SMI、RFC-1212、RFC-1215 など) はパッケージ snmp-mibs-downloader (non-free: apt install snmp-mibs-downloader の後 download-mibs) またはベンダーの MIB 一式に含まれています。そのフォルダーを -M DIR で指定してください。</translation>
+        <source> (add the file of module %1 too, or name its folder with -M)</source>
+        <translation> (モジュール %1 のファイルも追加するか、そのフォルダーを -M で指定してください)</translation>
     </message>
 </context>
 <context>
@@ -1671,51 +1857,26 @@ oid &apos;%3&apos;</translation>
     </message>
 </context>
 <context>
-    <name>orvelle-mibc</name>
+    <name>ValueCheck</name>
     <message>
-        <source>Usage: orvelle-mibc [options] INPUT...
-Compiles MIB modules into the MIB database of Orvelle (MIBTable.xml).
-
-INPUT is a MIB module file (SMIv1 or SMIv2), a folder of module files, or a
-facts file (*.facts). Every module of a folder is compiled.
-
-Options:
-  -M DIR[:DIR...]        folders searched for imported modules (may repeat;
-                         default: %1)
-  -o FILE                output file (default: MIBTable.xml)
-  --severity FILE        severity overrides: lines &quot;NAME-or-OID SEVERITY&quot;
-                         (1 informational, 2 minor, 3 major)
-  --ja FILE              Japanese descriptions: lines &quot;NAME-or-OID TEXT&quot;
-  --default-severity N   severity of notifications without a --#SEVERITY
-                         hint (default: 2, minor)
-  -q                     print problems only, no summary
-  -h, --help             this text
-
-Exit status: 0 everything compiled, 1 something failed (the output still holds
-what could be parsed), 2 nothing was written.
-</source>
-        <translation>使い方: orvelle-mibc [オプション] INPUT...
-MIB モジュールを Orvelle の MIB データベース (MIBTable.xml) にコンパイルします。
-
-INPUT は MIB モジュールのファイル (SMIv1 または SMIv2)、モジュールのあるフォルダー、
-またはファクトファイル (*.facts) です。フォルダーのモジュールはすべてコンパイルします。
-
-オプション:
-  -M DIR[:DIR...]        インポートされるモジュールを探すフォルダー (複数回指定可。
-                         既定値: %1)
-  -o FILE                出力ファイル (既定値: MIBTable.xml)
-  --severity FILE        重要度の上書き: &quot;名前またはOID 重要度&quot; の行
-                         (1 informational、2 minor、3 major)
-  --ja FILE              日本語の説明: &quot;名前またはOID 説明文&quot; の行
-  --default-severity N   --#SEVERITY ヒントのない通知の重要度
-                         (既定値: 2、minor)
-  -q                     問題だけを表示し、集計行を表示しない
-  -h, --help             この説明
-
-終了ステータス: 0 すべてコンパイルできた、1 何かが失敗した (解析できたものは
-出力済み)、2 何も書き出さなかった。
-</translation>
+        <source>%1 is not a value of %2, which takes %3.</source>
+        <translation>%1 は %2 の値ではありません。%2 が取る値: %3。</translation>
     </message>
+    <message>
+        <source>%1 is outside the range of %2 (%3).</source>
+        <translation>%1 は %2 の範囲 (%3) の外です。</translation>
+    </message>
+    <message>
+        <source>The value is 1 octet long; %1 takes %2 octets.</source>
+        <translation>値の長さは 1 オクテットです。%1 が取る長さは %2 オクテットです。</translation>
+    </message>
+    <message>
+        <source>The value is %3 octets long; %1 takes %2 octets.</source>
+        <translation>値の長さは %3 オクテットです。%1 が取る長さは %2 オクテットです。</translation>
+    </message>
+</context>
+<context>
+    <name>orvelle-mibc</name>
     <message>
         <source>orvelle-mibc: %1 needs a value
 </source>
@@ -1745,6 +1906,72 @@ INPUT は MIB モジュールのファイル (SMIv1 または SMIv2)、モジュ
         <translation>
             <numerusform>orvelle-mibc: %n 個のモジュールを正しくコンパイルできませんでした:</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Usage: orvelle-mibc [options] INPUT...
+Compiles MIB modules into the MIB database of Orvelle (MIBTable.xml).
+
+INPUT is a MIB module file (SMIv1 or SMIv2), a folder of module files, or a
+facts file (*.facts). Every module of a folder is compiled.
+
+Options:
+  -M DIR[:DIR...]        folders searched for imported modules (may repeat;
+                         default: %1)
+  -o FILE                output file (default: MIBTable.xml)
+  --severity FILE        severity overrides: lines &quot;NAME-or-OID SEVERITY&quot;
+                         (1 informational, 2 minor, 3 major)
+  --ja FILE              Japanese descriptions: lines &quot;NAME-or-OID TEXT&quot;
+  --default-severity N   severity of notifications without a --#SEVERITY
+                         hint (default: 2, minor)
+  --base FILE            merge into this MIBTable.xml: the input modules replace
+                         its definitions of the same modules; nothing is
+                         written unless every module compiles cleanly
+  --progress             print &quot;progress N/M MODULE&quot; before each module
+  --write-facts FILE     write the definitions of the input modules as facts
+                         (no descriptions) instead of MIBTable.xml
+  --builtin [MODULE]     list the built-in modules (used for imports that are
+                         not on the search path), or print one as SMI text
+  -q                     print problems only, no summary
+  -h, --help             this text
+
+Exit status: 0 everything compiled, 1 something failed (the output still holds
+what could be parsed), 2 nothing was written.
+</source>
+        <translation>使い方: orvelle-mibc [オプション] INPUT...
+MIB モジュールを Orvelle の MIB データベース (MIBTable.xml) にコンパイルします。
+
+INPUT は MIB モジュールのファイル (SMIv1 または SMIv2)、モジュールのあるフォルダー、
+またはファクトファイル (*.facts) です。フォルダーのモジュールはすべてコンパイルします。
+
+オプション:
+  -M DIR[:DIR...]        インポートされるモジュールを探すフォルダー (複数回指定可。
+                         既定値: %1)
+  -o FILE                出力ファイル (既定値: MIBTable.xml)
+  --severity FILE        重要度の上書き: &quot;名前またはOID 重要度&quot; の行
+                         (1 informational、2 minor、3 major)
+  --ja FILE              日本語の説明: &quot;名前またはOID 説明文&quot; の行
+  --default-severity N   --#SEVERITY ヒントのない通知の重要度
+                         (既定値: 2、minor)
+  --base FILE            この MIBTable.xml にマージする: 入力モジュールは同じ
+                         モジュールの定義を置き換える。すべてのモジュールが
+                         問題なくコンパイルできたときだけ書き出す
+  --progress             各モジュールの前に &quot;progress N/M MODULE&quot; を表示する
+  --write-facts FILE     MIBTable.xml の代わりに、入力モジュールの定義を
+                         ファクト (説明なし) として書き出す
+  --builtin [MODULE]     組み込みモジュール (検索パスにないインポートに使う) を
+                         一覧表示する。モジュール名を指定すると SMI テキストで表示する
+  -q                     問題だけを表示し、集計行を表示しない
+  -h, --help             この説明
+
+終了ステータス: 0 すべてコンパイルできた、1 何かが失敗した (解析できたものは
+出力済み)、2 何も書き出さなかった。
+</translation>
+    </message>
+    <message>
+        <source>orvelle-mibc: %1 is not a built-in module
+</source>
+        <translation>orvelle-mibc: %1 は組み込みモジュールではありません
+</translation>
     </message>
 </context>
 </TS>
