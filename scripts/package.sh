@@ -78,9 +78,13 @@ if $chroot_test; then
     mount -t proc proc "$debian/proc"
     trap 'umount "$debian/proc" 2>/dev/null || true; rm -rf "$tree" "$debian"' EXIT
     chroot "$debian" sh -c "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /tmp/$(basename "$deb")"
-    smoke chroot "$debian" env QT_QPA_PLATFORM=offscreen HOME=/tmp XDG_RUNTIME_DIR=/tmp /usr/bin/orvelle
+    smoke chroot "$debian" env QT_QPA_PLATFORM=offscreen HOME=/root XDG_RUNTIME_DIR=/tmp /usr/bin/orvelle
+    # a module the user added stays when the package goes
+    mkdir -p "$debian/root/.local/share/Halvorn/Orvelle/mibs"
+    echo "USER-MIB DEFINITIONS ::= BEGIN END" > "$debian/root/.local/share/Halvorn/Orvelle/mibs/USER-MIB.txt"
     chroot "$debian" sh -c "DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq orvelle"
     [ ! -e "$debian/usr/bin/orvelle" ] || fail "removing the package left its program"
+    [ -e "$debian/root/.local/share/Halvorn/Orvelle/mibs/USER-MIB.txt" ] || fail "removing the package took the user's files"
 else
     echo "== start from the unpacked tree (no chroot: run with --chroot as root for the full install)"
     home=$(mktemp -d)
