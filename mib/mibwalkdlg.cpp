@@ -681,6 +681,7 @@ void CMibWalkDlg::OnObjectMonitoring()
 CMonitorWnd *CMibWalkDlg::StartMonitor(const MonitorSettings &settings)
 {
     auto *monitor = new CMonitorWnd(this);
+    monitor->setMibReader(m_pReader);
     connect(monitor, &CMonitorWnd::ownerNotify, this, &CMibWalkDlg::OnMonitorNotify, Qt::QueuedConnection);
     if (!monitor->Create(this, settings)) {
         delete monitor;

@@ -3,6 +3,7 @@
 #include "i18n.h"
 #include "snmprender.h"
 #include "snmpstack.h"
+#include "xmlread.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -313,13 +314,34 @@ QString CMonitorWnd::elapsedText(std::time_t seconds) const
     return tr("%1Day(s) %2H %3 %4sec.").arg(QString::number(qint64(days)), two(rest / 3600), two(rest / 60 % 60), two(rest % 60));
 }
 
+QString CMonitorWnd::conventionText(const QString &oidText, const MonitorValue &value, const QString &number) const
+{
+    const MibDocument *document = m_mibReader ? m_mibReader->getMIBTable() : nullptr;
+    const std::optional<SnmpOid> oid = SnmpOid::fromString(oidText);
+    if (!document || !oid)
+        return number;
+    const SnmpValue v = value.isSigned() ? SnmpValue::integer(qint32(qint64(value.bits)))
+                                         : SnmpValue::unsignedValue(value.syntax, quint32(value.bits));
+    if (value.syntax == SNMP_SYNTAX_CNTR64)
+        return number; // no convention renders a counter otherwise
+    tagMIBTran request;
+    request.pDocument = document;
+    request.pOid = &*oid;
+    request.pValue = &v;
+    request.strValueText = number;
+    SNMPOidToTranStr(&request, 0);
+    return request.strValueText;
+}
+
 QStringList CMonitorWnd::textLines() const
 {
     QStringList lines;
     lines << tr("Target Device: %1").arg(m_settings.device) << tr("Target OID(s): ");
     const std::vector<MonitorValue> &current = m_history.currentValues();
     for (qsizetype k = 0; k < m_oids.size(); ++k) {
-        const QString value = size_t(k) < current.size() ? current[size_t(k)].text() : QStringLiteral("0");
+        QString value = size_t(k) < current.size() ? current[size_t(k)].text() : QStringLiteral("0");
+        if (size_t(k) < current.size())
+            value = conventionText(m_oids[k], current[size_t(k)], value);
         lines << tr("%1 Current Value: %2").arg(m_oids[k], value);
     }
     const QString start = Orvelle::localTimeText(m_settings.startTime, tr("%m/%d/%Y %H:%M:%S"));

@@ -53,6 +53,8 @@
 class QMenu;
 class QPainter;
 
+class CXMLRead;
+
 class CMonitorWnd : public QWidget
 {
     Q_OBJECT
@@ -81,6 +83,9 @@ public:
     // (a failure is told and saving is switched off) and sets up the session.
     // False when the session cannot be set up; the caller then deletes it.
     bool Create(QWidget *owner, const MonitorSettings &settings);
+    // The MIB database the value lines name values by (an enumeration as
+    // up(1), a DISPLAY-HINT); null: values as numbers. Not owned.
+    void setMibReader(const CXMLRead *reader) { m_mibReader = reader; }
 
     // Takes one answer of the agent: a sample, or the end on an error status.
     void ProcessResponse(const SnmpPdu &pdu);
@@ -131,6 +136,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // A value line's value as the MIB shows it (the number where it says nothing).
+    QString conventionText(const QString &oidText, const MonitorValue &value, const QString &number) const;
     // One line on the screen. Shaping text is what painting costs most, so
     // each line is laid out once, when its text changes, and painted from
     // that layout.
@@ -167,6 +174,7 @@ private:
     Qt::Edges edgesAt(const QPoint &position) const;
 
     MonitorSettings m_settings;
+    const CXMLRead *m_mibReader = nullptr;
     QStringList m_oids;
     MonitorHistory m_history;
     CMonitorDataFile m_dataFile;

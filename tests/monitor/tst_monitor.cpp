@@ -9,6 +9,7 @@
 #include "monitorwnd.h"
 #include "v3credentials.h"
 #include "testsupport.h"
+#include "xmlread.h"
 #include "userinput.h"
 
 #include <QCheckBox>
@@ -72,6 +73,7 @@ class TestMonitor : public QObject
     QTemporaryDir m_dir;
     TestSupport::Snmpd m_agent;
     std::unique_ptr<CMibWalkDlg> m_walk;
+    CXMLRead m_reader; // the bundled database
 
     QString agent() const { return m_agent.address(); }
 
@@ -105,6 +107,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
+        QVERIFY(m_reader.loadMIBTable(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml")));
         const QString why = m_agent.start(m_dir.filePath(QStringLiteral("agent")), TestSupport::freeUdpPort());
         if (!why.isEmpty())
             QSKIP(qPrintable(why));
@@ -113,6 +116,7 @@ private slots:
     void init()
     {
         m_walk = std::make_unique<CMibWalkDlg>();
+        m_walk->m_pReader = &m_reader;
         m_walk->Create();
     }
 
@@ -313,10 +317,13 @@ private slots:
         QTest::addColumn<QStringList>("oids");
         QTest::addColumn<int>("fields");
         QTest::addColumn<bool>("v3"); // the SNMPv3 authPriv user as the target, else SNMPv1
-        QTest::newRow("two numbers") << QStringList{kIfInOctets1, kIfNumber} << 2 << false;
-        QTest::newRow("text first") << QStringList{"1.3.6.1.2.1.1.1.0", kIfNumber} << 1 << false; // sysDescr.0: text
+        QTest::addColumn<QString>("shown"); // the first value line's value, as the MIB names it; empty: a number
+        QTest::newRow("two numbers") << QStringList{kIfInOctets1, kIfNumber} << 2 << false << QString();
+        QTest::newRow("text first") << QStringList{"1.3.6.1.2.1.1.1.0", kIfNumber} << 1 << false << QString(); // sysDescr.0: text
         // ifHCInOctets of the loopback interface
-        QTest::newRow("Counter64 through SNMPv3") << QStringList{"1.3.6.1.2.1.31.1.1.1.6.1"} << 1 << true;
+        QTest::newRow("Counter64 through SNMPv3") << QStringList{"1.3.6.1.2.1.31.1.1.1.6.1"} << 1 << true << QString();
+        // ifAdminStatus of the loopback interface, named by its enumeration
+        QTest::newRow("an enumeration") << QStringList{"1.3.6.1.2.1.2.2.1.7.1"} << 1 << false << QStringLiteral("up(1)");
     }
 
     void polling()
@@ -358,6 +365,9 @@ private slots:
         QCOMPARE(w->history().seriesCount(), size_t(fields));
         // the number on the first value line is the first numeric object's
         QTRY_VERIFY(w->textLines().at(2).startsWith(oids[0] + QLatin1String(" Current Value: ")));
+        QFETCH(QString, shown);
+        if (!shown.isEmpty())
+            QCOMPARE(w->textLines().at(2), oids[0] + QLatin1String(" Current Value: ") + shown);
         const quint64 after = lastValue();
         const auto between = [&](quint64 v) { return v >= before && v <= after; };
         const MonitorValue current = w->history().currentValues().back();
