@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -163,6 +164,51 @@ private slots:
         } else {
             QVERIFY2(why.contains(expected), qPrintable(why));
             QCOMPARE(dataLoadErrorMessage(failed), QStringLiteral("XML database load error:") + failedFile);
+        }
+    }
+
+    // The user's own database (the bundled one with their modules) is used
+    // where it loads; one that does not is named and the bundled one used.
+    void userDatabase_data()
+    {
+        QTest::addColumn<QByteArray>("user"); // empty: no file
+        QTest::addColumn<QString>("object");  // a name only the database in use has
+        QTest::addColumn<QString>("warning"); // a part of it; empty: none
+        const QByteArray own = "<mib_table><oid key=\"1.3.6.1.4.1.99991\"><name>goodMIB</name></oid></mib_table>";
+        QTest::newRow("none") << QByteArray() << "internet" << "";
+        QTest::newRow("the user's") << own << "goodMIB" << "";
+        QTest::newRow("corrupt") << QByteArray("<mib_table><oid") << "internet" << "MIBTable.xml could not be read";
+        QTest::newRow("from a newer version")
+            << QByteArray("<mib_table format=\"7\"><oid key=\"1\"><name>iso</name></oid></mib_table>") << "internet"
+            << "newer version of Orvelle (format 7";
+    }
+    void userDatabase()
+    {
+        QFETCH(QByteArray, user);
+        QFETCH(QString, object);
+        QFETCH(QString, warning);
+        QTemporaryDir data;
+        QVERIFY(writeFile(data.filePath(QStringLiteral("MIBTable.xml")), kSmallMib));
+        QVERIFY(writeFile(data.filePath(QStringLiteral("Config.xml")), kGoodConfig));
+        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(data.path()));
+        QFile::remove(DataFolder::userMibDatabase());
+        if (!user.isEmpty()) {
+            QVERIFY(QDir().mkpath(QFileInfo(DataFolder::userMibDatabase()).absolutePath()));
+            QVERIFY(writeFile(DataFolder::userMibDatabase(), user));
+        }
+        CXMLRead reader;
+        CAppSettings settings;
+        QString failed, why, warned;
+        QVERIFY2(loadDataFiles(reader, settings, &failed, &why, &warned), qPrintable(why));
+        QFile::remove(DataFolder::userMibDatabase());
+        const MibDocument::Match match = reader.getMIBTable()->longest(
+            (object == u"goodMIB" ? SnmpOid{1, 3, 6, 1, 4, 1, 99991} : SnmpOid{1, 3, 6, 1}).ids);
+        QVERIFY(match.entry);
+        QCOMPARE(match.entry->name, object);
+        if (warning.isEmpty()) {
+            QCOMPARE(warned, QString());
+        } else {
+            QVERIFY2(warned.contains(DataFolder::userMibDatabase()) && warned.contains(warning), qPrintable(warned));
         }
     }
 
