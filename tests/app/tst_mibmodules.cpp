@@ -45,7 +45,7 @@ void pickInFileDialog(QPushButton *button, const QString &path)
         QVERIFY2(dialog, "no file dialog opened");
         auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         QVERIFY(name);
-        // Qt's own dialog: its folder set, the file name typed
+        // Qt's own dialog: the folder above set, the file's (or folder's) name typed
         dialog->setDirectory(QFileInfo(path).absolutePath());
         TestSupport::typeInto(name, QFileInfo(path).fileName());
         // the path completer's popup would take a Return
@@ -195,6 +195,28 @@ private slots:
         QVERIFY(!QFile::exists(DataFolder::userMibDatabase()));
         QCOMPARE(trapDescription(view), QStringLiteral("1.3.6.1.4.1.99991.0.1"));
         QVERIFY(!holds(walk->oidField()->tree()->model(), QStringLiteral("goodMIB")));
+    }
+
+    // Closing the dialog while a compile runs stops it: nothing is kept.
+    void closingCancels()
+    {
+        if (TestSupport::sharedDir().isEmpty())
+            QSKIP(qPrintable(TestSupport::sharedDirMissingReason()));
+        CMainFrame frame;
+        QVERIFY(frame.create());
+        bool wasBusy = false;
+        QTimer::singleShot(0, &frame, [&] {
+            auto *dialog = qobject_cast<MibModulesDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            pickInFileDialog(dialog->addFolderButton(), TestSupport::sharedDir() + QStringLiteral("/mibs"));
+            wasBusy = dialog->store()->isBusy() && dialog->progressBar()->isVisible();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        frame.mibModulesAction()->trigger();
+        QVERIFY(wasBusy);
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(DataFolder::userMibDatabase()));
+        QVERIFY(QDir(DataFolder::userMibFolder()).entryList(QDir::Files).isEmpty());
     }
 
 private:
