@@ -145,13 +145,19 @@ Run toolWalk(const QString &program, QStringList args, const QString &work)
     return run;
 }
 
-// The OIDs without the running processes (hrSWRunTable, hrSWRunPerfTable):
-// the tool's own process is among them while the tool walks.
+// The OIDs without what changes from one walk to the next on a machine in
+// use: the running processes (hrSWRunTable, hrSWRunPerfTable; the tool's
+// own process is among them while the tool walks) and the sockets of TCP
+// and UDP (tcpConnTable, tcpConnectionTable, tcpListenerTable, udpTable,
+// udpEndpointTable; each walker's own socket is among them).
 QStringList stable(const QStringList &oids)
 {
+    static const QStringList volatilePrefixes{"1.3.6.1.2.1.25.4.", "1.3.6.1.2.1.25.5.", "1.3.6.1.2.1.6.13.",
+                                              "1.3.6.1.2.1.6.19.", "1.3.6.1.2.1.6.20.", "1.3.6.1.2.1.7.5.",
+                                              "1.3.6.1.2.1.7.7."};
     QStringList kept;
     for (const QString &oid : oids)
-        if (!oid.startsWith(QLatin1String("1.3.6.1.2.1.25.4.")) && !oid.startsWith(QLatin1String("1.3.6.1.2.1.25.5.")))
+        if (std::none_of(volatilePrefixes.begin(), volatilePrefixes.end(), [&](const QString &p) { return oid.startsWith(p); }))
             kept << oid;
     return kept;
 }
