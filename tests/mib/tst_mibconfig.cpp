@@ -30,6 +30,13 @@ const QByteArray kGoodConfig = "<config><max_rows>250</max_rows><enterprise_filt
 const QString kGoodConfigRead = QStringLiteral("rows=250 port=162 filter=9;311 program= args=");
 const QString kDefaults = QStringLiteral("rows=10000 port=162 filter= program= args=");
 
+// `dir` as the data folder, holding these two files.
+bool useDataFolder(const QTemporaryDir &dir, const QByteArray &mib, const QByteArray &config)
+{
+    qputenv("ORVELLE_DATA_DIR", QFile::encodeName(dir.path()));
+    return writeFile(dir.filePath(QStringLiteral("MIBTable.xml")), mib) && writeFile(dir.filePath(QStringLiteral("Config.xml")), config);
+}
+
 } // namespace
 
 class TestMibConfig : public QObject
@@ -144,9 +151,7 @@ private slots:
         QFETCH(QString, failedFile);
         QFETCH(QString, expected);
         QTemporaryDir data;
-        QVERIFY(writeFile(data.filePath(QStringLiteral("MIBTable.xml")), mib));
-        QVERIFY(writeFile(data.filePath(QStringLiteral("Config.xml")), config));
-        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(data.path()));
+        QVERIFY(useDataFolder(data, mib, config));
 
         CXMLRead reader;
         CAppSettings settings;
@@ -188,9 +193,7 @@ private slots:
         QFETCH(QString, object);
         QFETCH(QString, warning);
         QTemporaryDir data;
-        QVERIFY(writeFile(data.filePath(QStringLiteral("MIBTable.xml")), kSmallMib));
-        QVERIFY(writeFile(data.filePath(QStringLiteral("Config.xml")), kGoodConfig));
-        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(data.path()));
+        QVERIFY(useDataFolder(data, kSmallMib, kGoodConfig));
         QFile::remove(DataFolder::userMibDatabase());
         if (!user.isEmpty()) {
             QVERIFY(QDir().mkpath(QFileInfo(DataFolder::userMibDatabase()).absolutePath()));
