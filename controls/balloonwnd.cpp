@@ -34,7 +34,9 @@ constexpr int kOuterFrameWidth = 3;
 
 // Ampersands underline the next character ("&&" is a literal one); lines
 // break only at line breaks, whichever convention they come in.
-constexpr int kTextFlags = Qt::TextShowMnemonic | Qt::AlignLeft | Qt::AlignTop;
+// Lines longer than the screen is wide wrap, anywhere if they must: a tip
+// never grows past the screen.
+constexpr int kTextFlags = Qt::TextShowMnemonic | Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
 
 QString withLineBreaks(QString text)
 {
@@ -167,10 +169,16 @@ QSize CBalloonWnd::ComputeShape(QRegion *region) const
     const QString title = withLineBreaks(m_strTitle);
     const QString body = withLineBreaks(m_strBody);
     const QString text = title.isEmpty() ? body : title + QLatin1Char('\n') + body;
-    QSize textSize = QFontMetrics(m_font).size(kTextFlags, text);
+    QScreen *screen = QGuiApplication::screenAt(m_ptAnchor);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const int iconWidth = m_icon.isNull() ? 0 : m_nIconWidth + kIconGap;
+    const int maxText = std::max(80, (screen ? screen->geometry().width() : 1024) - 2 * kMarginX - iconWidth - 2 * kScreenEdgeGap);
+    const QRect bound(0, 0, maxText, 1 << 20);
+    QSize textSize = QFontMetrics(m_font).boundingRect(bound, kTextFlags, text).size();
     // The title is drawn bold, which is wider than the body font measures it.
     if (!title.isEmpty())
-        textSize.setWidth(std::max(textSize.width(), QFontMetrics(titleFont()).size(kTextFlags, title).width()));
+        textSize.setWidth(std::max(textSize.width(), QFontMetrics(titleFont()).boundingRect(bound, kTextFlags, title).width()));
 
     int width = textSize.width() + 2 * kMarginX;
     int height = textSize.height() + 2 * kMarginY;

@@ -164,6 +164,14 @@ SnmpNotifyCode sentCodeFor(quint32 type)
     }
 }
 
+// The text ends at the first NUL, as the community buffer always did: the
+// list, the export and a trap action's argument all see the same text.
+QString communityText(const QByteArray &community)
+{
+    const qsizetype nul = community.indexOf('\0');
+    return QString::fromLocal8Bit(nul < 0 ? community : community.left(nul));
+}
+
 } // namespace
 
 // The C callbacks of net-snmp, forwarded to the session they belong to.
@@ -180,7 +188,7 @@ struct SnmpSessionBridge
                                                        pdu->transport_data_length);
         received->strDestination = self->m_localAddress;
         received->community = message.community;
-        received->strCommunity = QString::fromLocal8Bit(message.community);
+        received->strCommunity = communityText(message.community);
         received->pdu = std::move(message.pdu);
         self->m_parsed = std::move(received);
         self->m_parsedFor = pdu;
@@ -867,7 +875,7 @@ bool CSnmpSession::decodeTrapDatagram(const SnmpTrapPort::Datagram &d, tagSNMPRE
     }
     if (message.community != m_lastCommunity) {
         m_lastCommunity = message.community;
-        m_lastCommunityText = QString::fromLocal8Bit(message.community);
+        m_lastCommunityText = communityText(message.community);
     }
     r.strAgent = m_lastSourceText;
     r.strDestination = d.destination;

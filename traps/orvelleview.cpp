@@ -406,8 +406,8 @@ bool COrvelleView::eventFilter(QObject *watched, QEvent *event)
 
 void COrvelleView::updateCellTip(QMouseEvent *event, QWidget *source)
 {
-    const QPoint inViewport = viewport()->mapFrom(source == viewport() ? viewport() : source,
-                                                  event->position().toPoint());
+    // through the screen: the header is the viewport's sibling, not its parent
+    const QPoint inViewport = viewport()->mapFromGlobal(source->mapToGlobal(event->position().toPoint()));
     // Over the header there is no row: the tip goes.
     const int row = source == viewport() ? rowAt(inViewport.y()) : -1;
     const int column = row >= 0 ? CellTipColumnAt(this, inViewport.x()) : -1;

@@ -55,14 +55,23 @@ QString TrapListModel::cellText(int row, int column) const
     }
 }
 
+QString TrapListModel::shownText(int row, int column) const
+{
+    QString text = cellText(row, column);
+    // A repaint measures the whole text: 60,000 characters took a second.
+    if (text.size() > kMaxShownChars)
+        text = text.left(kMaxShownChars) + tr("\u2026 (%n characters)", nullptr, int(cellText(row, column).size()));
+    return text;
+}
+
 QString TrapListModel::cellTip(int row, int column) const
 {
-    const QString text = cellText(row, column);
+    const QString text = shownText(row, column);
     if (column != ColValueDescription || text.isEmpty())
         return text;
     const Row &r = m_rows[static_cast<size_t>(row)];
     if (!r.header && !r.raw.isEmpty())
-        return QStringLiteral("%1 (%2)").arg(text, r.raw);
+        return QStringLiteral("%1 (%2)").arg(text, r.raw.left(kMaxShownChars));
     bool ok = false;
     const quint64 value = r.third.toULongLong(&ok);
     if (r.header || r.code != SNMP_SYNTAX_CNTR64 || !ok)
@@ -76,7 +85,7 @@ QVariant TrapListModel::data(const QModelIndex &index, int role) const
         return {};
     // the view's balloon shows a cell's full text, not Qt's own tooltip
     if (role == Qt::DisplayRole)
-        return cellText(index.row(), index.column());
+        return shownText(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};

@@ -61,6 +61,10 @@ public:
 
     // Text of a cell exactly as the list shows it (export and cell tips use it).
     QString cellText(int row, int column) const;
+    // What a cell shows: its text, a very long value cut to kMaxShownChars
+    // with its full length said (the export and the action keep it whole).
+    QString shownText(int row, int column) const;
+    static constexpr qsizetype kMaxShownChars = 2047;
     // What the cell tip shows: the cell's text, and for a Counter64 value
     // its hex form too.
     QString cellTip(int row, int column) const;

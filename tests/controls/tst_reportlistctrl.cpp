@@ -193,6 +193,15 @@ private slots:
         QCOMPARE(list.InsertItem(0, QStringLiteral("again")), 0);
     }
 
+    // A tip of one very long line wraps: it is never wider than the screen.
+    void tipNoWiderThanTheScreen()
+    {
+        Balloon balloon;
+        balloon.ScheduleShow(QString(4000, u'w'), QString(), QPoint(10, 10));
+        QTRY_VERIFY(balloon.isVisible());
+        QVERIFY2(balloon.width() <= QGuiApplication::primaryScreen()->geometry().width(), qPrintable(QString::number(balloon.width())));
+    }
+
     void destroyedHostForgotten()
     {
         // A new view is built where a destroyed registered one was, so that a

@@ -10,6 +10,7 @@
 #include "messagecatcher.h"
 #include "orvelleview.h"
 #include "snmpdpeer.h"
+#include "snmpstack.h"
 #include "testsupport.h"
 #include "trapaction.h"
 #include "traplistmodel.h"
@@ -23,7 +24,9 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QMouseEvent>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <memory>
 
@@ -229,6 +232,58 @@ private slots:
                                    "1.3.6.1.6.3.1.1.5", "3", "3"};
         QCOMPARE(args, expected);
         QVERIFY2(!QFile::exists(pwned), "a trap's text ran a command");
+    }
+
+    // A NUL in the community ends its text, in the list and in the action's
+    // argument, and what the template has after it stays. No tool puts a
+    // NUL into a community: the datagram is made here.
+    void nulInCommunity()
+    {
+        const QString out = m_dir.path() + QStringLiteral("/nul-out");
+        Config config;
+        config.program = TestSupport::writeArgumentRecorder(m_dir.path(), out);
+        config.args = QStringLiteral("-c %CONTEXT% -z after");
+        CMainFrame *frame = startFrame(config);
+        QVERIFY(frame);
+        SnmpMessage trap;
+        trap.version = SNMP_VERSION_V2C;
+        trap.community = QByteArray("ab\0cd", 5);
+        trap.pdu.type = SNMP_PDU_TRAP;
+        trap.pdu.requestId = 7;
+        trap.pdu.varbinds = {{SnmpOids::sysUpTime0(), SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, 1)},
+                             {SnmpOids::snmpTrapOid0(), SnmpValue::objectId({1, 3, 6, 1, 6, 3, 1, 1, 5, 3})}};
+        QUdpSocket sender;
+        QVERIFY(sender.writeDatagram(SnmpEncodeMessage(trap), QHostAddress::LocalHost, m_port) > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::recordedCalls(out).size(), 1, 10000);
+        QCOMPARE(TestSupport::recordedCalls(out).first().mid(1), (QStringList{"-c", "ab", "-z", "after"}));
+        QCOMPARE(rows().first()[3], QStringLiteral("ab"));
+    }
+
+    // A huge value: the cell and its tip show 2,047 characters and the full
+    // length; the export keeps it whole. Pointing at the header, where no
+    // row is, hides the tip (that path once crashed).
+    void hugeValueAndHeaderTip()
+    {
+        COrvelleView view;
+        tagTRAPRECORD record = makeTrap(0, 1);
+        record.lstVarbinds.front().strValue = QString(60000, u'v');
+        view.OnTrapRecord(std::make_shared<tagTRAPRECORD>(record));
+        TrapListModel *model = view.trapModel();
+        model->flush();
+        const QString shown = model->data(model->index(1, TrapListModel::ColValueDescription), Qt::DisplayRole).toString();
+        QCOMPARE(shown, QString(TrapListModel::kMaxShownChars, u'v') + QStringLiteral("\u2026 (60000 characters)"));
+        QCOMPARE(model->cellTip(1, TrapListModel::ColValueDescription), shown);
+        QCOMPARE(model->cellText(1, TrapListModel::ColValueDescription).size(), 60000);
+        view.resize(640, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // sent to the header itself, where the list watches it
+        for (QWidget *target : {static_cast<QWidget *>(view.horizontalHeader()), view.viewport(),
+                                static_cast<QWidget *>(view.horizontalHeader())}) {
+            const QPointF at(20, 5);
+            QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &move);
+        }
     }
 
     // The export's bytes, and the file it cannot open or fill said so.
