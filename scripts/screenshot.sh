@@ -16,18 +16,31 @@
 #   devices  Tools > Devices...: the profile dialog filled in for an SNMPv3
 #            authPriv profile of the private agent (images/profile.png), then
 #            a walk of the system group through that profile (images/v3-walk.png)
+#   mibmodules
+#            Tools > MIB Modules... after the vendor modules CISCO-SMI and
+#            CISCO-ENVMON-MIB of the shared MIB corpus (../shared/mibs, or
+#            $SHARED_MIBS) were added through Add... and Qt's file dialog
+#            (images/mib-modules.png)
 # Needs xvfb, xdotool, imagemagick (import, convert) and the packages snmp
 # and snmpd.
-#   scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|all]
+#   scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|devices|mibmodules|all]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build}
 what=${2:-all}
 case $what in
-    main|dialogs|monitor|devices|all) ;;
-    *) echo "usage: scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|devices|all]" >&2; exit 2 ;;
+    main|dialogs|monitor|devices|mibmodules|all) ;;
+    *) echo "usage: scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|devices|mibmodules|all]" >&2; exit 2 ;;
 esac
+shared_mibs=${SHARED_MIBS:-$root/../shared/mibs}
+if [ "$what" = mibmodules ] || [ "$what" = all ]; then
+    for module in CISCO-SMI CISCO-ENVMON-MIB; do
+        [ -f "$shared_mibs/$module.txt" ] ||
+            { echo "screenshot.sh: $shared_mibs/$module.txt not found (set SHARED_MIBS to the MIB corpus)" >&2; exit 1; }
+    done
+    shared_mibs=$(cd "$shared_mibs" && pwd)
+fi
 work=$(mktemp -d)
 agent_pid=''
 agent_port=''
@@ -56,32 +69,36 @@ snmptrap -v 2c -c public "\$to" '' 1.3.6.1.6.3.1.1.5.4 \\
     1.3.6.1.2.1.2.2.1.1.2 i 2 1.3.6.1.2.1.2.2.1.2.2 s "uplink to core switch"
 TRAPS
 
-# Runs SCRIPT under xvfb-run for one language, with its own runtime, config
-# and home folders (the current folder is that home) and the DATA copy; the
-# script finds the program in $ORVELLE, the agent's port in $AGENT_PORT and
-# leaves its pictures in $SHOTS.
+# Runs SCRIPT under xvfb-run for one language, with its own runtime, config,
+# data and home folders (the current folder is that home; the user's MIB
+# database and modules go below its .local/share) and the DATA copy; the
+# script finds the program in $ORVELLE, the agent's port in $AGENT_PORT, the
+# shared MIB corpus in $SHARED_MIBS and leaves its pictures in $SHOTS.
 #   run_orvelle LANG SCRIPT
 run_orvelle() {
     local lang=$1 script=$2
     local dir
     dir="$work/$lang-$(basename "$script" .sh)"
-    mkdir -p "$dir/runtime" "$dir/config" "$dir/home"
+    mkdir -p "$dir/runtime" "$dir/config" "$dir/home/.local/share"
     chmod 700 "$dir/runtime"
     (cd "$dir/home" &&
         env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG="$lang" ORVELLE_DATA_DIR="$work/DATA" \
             ORVELLE_TRAP_ADDRESSES=127.0.0.1 ORVELLE="$root/$build/app/orvelle" \
+            ORVELLE_MIBC="$root/$build/tools/mibc/orvelle-mibc" SHARED_MIBS="$shared_mibs" \
             SHOTS="$work" AGENT_PORT="$agent_port" TRAFFIC="$work/traffic.sh" \
-            XDG_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/config" HOME="$dir/home" \
+            XDG_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/config" \
+            XDG_DATA_HOME="$dir/home/.local/share" HOME="$dir/home" \
             xvfb-run -a -s "-screen 0 1100x680x24" bash "$script")
 }
 
 shoot() { # LANG OUTPUT
     local lang=$1 out=$2
-    mkdir -p "$work/$lang/runtime" "$work/$lang/config" "$work/$lang/home"
+    mkdir -p "$work/$lang/runtime" "$work/$lang/config" "$work/$lang/home/.local/share"
     chmod 700 "$work/$lang/runtime"
     env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG="$lang" ORVELLE_DATA_DIR="$work/DATA" \
         ORVELLE_TRAP_ADDRESSES=127.0.0.1 \
-        XDG_RUNTIME_DIR="$work/$lang/runtime" XDG_CONFIG_HOME="$work/$lang/config" HOME="$work/$lang/home" \
+        XDG_RUNTIME_DIR="$work/$lang/runtime" XDG_CONFIG_HOME="$work/$lang/config" \
+        XDG_DATA_HOME="$work/$lang/home/.local/share" HOME="$work/$lang/home" \
         xvfb-run -a -s "-screen 0 1100x680x24" bash -c "
             '$root/$build/app/orvelle' & pid=\$!
             sleep 3
@@ -152,6 +169,9 @@ CONF
 #                    main window w
 #   newest BEFORE    the visible window that is not in the list BEFORE
 #                    (window titles are translated)
+#   type_oid OID     types OID into the OID field that has the focus; the
+#                    list of matching objects it offers goes again, the
+#                    text stays
 #   walk COMMUNITY OID
 #                    starts Orvelle (pid, main window w), opens Tools > MIB
 #                    Walk (window d) and walks the agent's subtree OID with
@@ -173,6 +193,17 @@ start() {
 newest() {
     comm -13 <(echo "$1") <(xdotool search --onlyvisible --name '' | sort) | head -1
 }
+type_oid() {
+    local before
+    before=$(xdotool search --onlyvisible --name '' | sort)
+    xdotool type "$1"
+    sleep 0.5
+    # Esc with no list open would hide the dialog
+    if [ -n "$(newest "$before")" ]; then
+        xdotool key Escape
+        sleep 0.2
+    fi
+}
 walk() {
     start
     tools w
@@ -184,7 +215,7 @@ walk() {
     xdotool key alt+m ctrl+a
     xdotool type "$1"
     xdotool key alt+o ctrl+a
-    xdotool type "$2"
+    type_oid "$2"
     xdotool key alt+n
     sleep 2
 }
@@ -372,7 +403,7 @@ xdotool windowfocus --sync "$d"
 xdotool key ctrl+a
 xdotool type "core-switch-3"
 xdotool key alt+o ctrl+a
-xdotool type "1.3.6.1.2.1.1"
+type_oid 1.3.6.1.2.1.1
 xdotool key alt+n
 sleep 3
 import -window root "$SHOTS/v3-walk.png"
@@ -391,6 +422,66 @@ shoot_devices() { # LANG DOCS_DIR
     . "$work/v3-walk.geometry"
     convert "$work/v3-walk.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$docs/images/v3-walk.png"
     echo "wrote $docs/images/v3-walk.png"
+}
+
+# Inside the virtual display: Tools > MIB Modules..., Add..., and in Qt's
+# file dialog the folder of the shared MIB corpus and the two Cisco modules
+# typed by name; waits until the compile has kept both module files in the
+# user's MIB folder and the list shows them, selects the first row
+# (CISCO-ENVMON-MIB) and leaves the dialog as modules.png in $SHOTS, and
+# the user's database as user-MIBTable.xml.
+cat > "$work/mibmodules.sh" <<'MIBMODULES'
+. "$SHOTS/walk.sh"
+user="$XDG_DATA_HOME/Halvorn/Orvelle"
+start
+before=$(xdotool search --onlyvisible --name '' | sort)
+tools o
+m=$(newest "$before")
+[ -n "$m" ] || { echo "mibmodules.sh: no MIB Modules dialog" >&2; kill "$pid"; exit 1; }
+xdotool windowfocus --sync "$m"
+before=$(xdotool search --onlyvisible --name '' | sort)
+xdotool key alt+a
+sleep 1.5
+f=$(newest "$before")
+[ -n "$f" ] || { echo "mibmodules.sh: no file dialog" >&2; kill "$pid"; exit 1; }
+xdotool windowfocus --sync "$f"
+# the file name field has the focus: a folder and Return go there, then
+# both modules at once, each in quotes
+xdotool type "$SHARED_MIBS/"
+xdotool key Return
+sleep 1
+xdotool type '"CISCO-SMI.txt" "CISCO-ENVMON-MIB.txt"'
+xdotool key Return
+for _ in $(seq 100); do
+    [ -f "$user/mibs/CISCO-SMI.txt" ] && [ -f "$user/mibs/CISCO-ENVMON-MIB.txt" ] && break
+    sleep 0.2
+done
+[ -f "$user/mibs/CISCO-ENVMON-MIB.txt" ] || { echo "mibmodules.sh: the modules were not added" >&2; kill "$pid"; exit 1; }
+sleep 1.5
+cp "$user/DATA/MIBTable.xml" "$SHOTS/user-MIBTable.xml"
+xdotool windowfocus --sync "$m"
+# a click in the list (rows are as high as the language's font), then the
+# first row
+xdotool mousemove --window "$m" 120 48 click 1
+xdotool key Home
+xdotool mousemove 1090 670
+sleep 0.5
+import -window "$m" "$SHOTS/modules.png"
+kill "$pid"; wait "$pid" 2>/dev/null || true
+MIBMODULES
+
+shoot_mibmodules() { # LANG DOCS_DIR
+    local lang=$1 docs=$2
+    rm -f "$work/modules.png" "$work/user-MIBTable.xml"
+    run_orvelle "$lang" "$work/mibmodules.sh"
+    # the user's database holds the vendor modules; the bundled copy does not
+    if ! grep -q '<module>CISCO-ENVMON-MIB</module>' "$work/user-MIBTable.xml" ||
+        grep -q '<module>CISCO-' "$work/DATA/MIBTable.xml"; then
+        echo "screenshot.sh: the user's MIB database does not hold CISCO-ENVMON-MIB" >&2
+        exit 1
+    fi
+    cp "$work/modules.png" "$docs/images/mib-modules.png"
+    echo "wrote $docs/images/mib-modules.png"
 }
 
 shoot_monitor() { # LANG DOCS_DIR
@@ -423,7 +514,7 @@ if [ "$what" = main ] || [ "$what" = all ]; then
     shoot C.UTF-8 docs_en/images/main-window.png
     shoot ja_JP.UTF-8 docs_ja/images/main-window.png
 fi
-if [ "$what" != main ]; then
+if [ "$what" != main ] && [ "$what" != mibmodules ]; then
     start_agent
 fi
 if [ "$what" = dialogs ] || [ "$what" = all ]; then
@@ -437,4 +528,8 @@ fi
 if [ "$what" = monitor ] || [ "$what" = all ]; then
     shoot_monitor C.UTF-8 docs_en
     shoot_monitor ja_JP.UTF-8 docs_ja
+fi
+if [ "$what" = mibmodules ] || [ "$what" = all ]; then
+    shoot_mibmodules C.UTF-8 docs_en
+    shoot_mibmodules ja_JP.UTF-8 docs_ja
 fi
