@@ -5,6 +5,8 @@
 #include <netinet/in.h>
 
 #include <cstring>
+#include <functional>
+#include <string_view>
 
 namespace {
 
@@ -34,18 +36,18 @@ using SnmpBer::Byte;
 using SnmpBer::Element;
 using SnmpBer::Reader;
 
-// An INTEGER of at most 32 bits in its shortest form.
+// An INTEGER as net-snmp reads one (into a long: one to eight bytes, padded
+// or not); the low 32 bits are the value. The answer echoes the element's
+// own bytes, so nothing is lost for a sender that padded.
 bool readInteger32(const Element &e, qint32 &value)
 {
-    if (e.tag != kTagInteger || e.length < 1 || e.length > 4)
+    if (e.tag != kTagInteger || e.length < 1 || e.length > 8)
         return false;
     const Byte *c = e.content;
-    if (e.length > 1 && ((c[0] == 0x00 && !(c[1] & 0x80)) || (c[0] == 0xFF && (c[1] & 0x80))))
-        return false;
-    quint32 v = (c[0] & 0x80) ? 0xFFFFFFFFu : 0u;
+    quint64 v = (c[0] & 0x80) ? ~0ULL : 0ULL;
     for (size_t i = 0; i < e.length; ++i)
         v = (v << 8) | c[i];
-    value = static_cast<qint32>(v);
+    value = static_cast<qint32>(static_cast<quint32>(v));
     return true;
 }
 
@@ -107,13 +109,15 @@ bool isWellFormedValue(const Element &e)
 {
     const Byte *c = e.content;
     switch (e.tag) {
+    // net-snmp reads these into a long or an unsigned long (what does not
+    // fit 32 bits is then shown as it came, by the list)
     case kTagInteger:
-        return e.length >= 1 && e.length <= 4;
+        return e.length >= 1 && e.length <= 8;
     case kTagCounter32:
     case kTagGauge32:
     case kTagTimeTicks:
     case kTagUnsigned32:
-        return e.length >= 1 && (e.length < 5 || (e.length == 5 && c[0] == 0));
+        return e.length >= 1 && (e.length < 9 || (e.length == 9 && c[0] == 0));
     case kTagCounter64:
         return e.length >= 1 && (e.length < 9 || (e.length == 9 && c[0] == 0));
     case kTagIpAddress:
@@ -212,10 +216,16 @@ std::optional<SnmpInformAck> SnmpAcknowledgeInform(const QByteArray &datagram)
     body.append(element(kTagOctetString, bytesOf(community.content, community.end())));
     body.append(element(kTagResponse, response));
     ack.response = element(kTagSequence, body);
+    ack.content = SnmpInformMemory::contentOf(datagram);
     return ack;
 }
 
-std::string SnmpInformMemory::key(const sockaddr_storage &source, socklen_t length, qint32 requestId)
+quint64 SnmpInformMemory::contentOf(const QByteArray &datagram)
+{
+    return std::hash<std::string_view>{}(std::string_view(datagram.constData(), static_cast<size_t>(datagram.size())));
+}
+
+std::string SnmpInformMemory::key(const sockaddr_storage &source, socklen_t length, qint32 requestId, quint64 content)
 {
     // family, port, address, request id: all a retransmission has in common
     std::string k;
@@ -233,6 +243,9 @@ std::string SnmpInformMemory::key(const sockaddr_storage &source, socklen_t leng
         k.append(reinterpret_cast<const char *>(&source), qMin<size_t>(length, sizeof(source)));
     }
     k.append(reinterpret_cast<const char *>(&requestId), sizeof(requestId));
+    // An agent that restarts with a fixed port and request ids from 1 sends
+    // new informs under old keys: a retransmission is the same bytes.
+    k.append(reinterpret_cast<const char *>(&content), sizeof(content));
     return k;
 }
 
@@ -244,18 +257,18 @@ void SnmpInformMemory::expire(Clock::time_point now)
     }
 }
 
-bool SnmpInformMemory::contains(const sockaddr_storage &source, socklen_t length, qint32 requestId,
+bool SnmpInformMemory::contains(const sockaddr_storage &source, socklen_t length, qint32 requestId, quint64 content,
                                 Clock::time_point now)
 {
     expire(now);
-    return m_keys.count(key(source, length, requestId)) != 0;
+    return m_keys.count(key(source, length, requestId, content)) != 0;
 }
 
-void SnmpInformMemory::remember(const sockaddr_storage &source, socklen_t length, qint32 requestId,
+void SnmpInformMemory::remember(const sockaddr_storage &source, socklen_t length, qint32 requestId, quint64 content,
                                 Clock::time_point now)
 {
     expire(now);
-    std::string k = key(source, length, requestId);
+    std::string k = key(source, length, requestId, content);
     if (m_keys.count(k))
         return;
     while (m_order.size() >= kMaxEntries) {

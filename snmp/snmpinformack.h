@@ -10,9 +10,10 @@
 // layer's own instead: pure functions, no state, safe on any thread.
 //
 // The reader is strict: definite lengths only, every length checked against
-// the bytes present, nothing read past the datagram, minimal INTEGERs, one
-// message that fills the datagram exactly. Whatever it refuses gets no
-// answer here and goes to the GUI thread like any other datagram.
+// the bytes present, nothing read past the datagram, one message that fills
+// the datagram exactly; INTEGERs in every form net-snmp reads. What it
+// refuses goes to the GUI thread like any other datagram, which answers it
+// from net-snmp's decoding where that takes it.
 
 #include <QByteArray>
 
@@ -28,6 +29,7 @@ struct SnmpInformAck
 {
     qint32 requestId = 0;
     QByteArray response; // the whole Response message, ready to send back
+    quint64 content = 0; // SnmpInformMemory::contentOf(the inform)
 };
 
 // When `datagram` is a well-formed SNMPv2c InformRequest: its request id and
@@ -37,8 +39,8 @@ struct SnmpInformAck
 std::optional<SnmpInformAck> SnmpAcknowledgeInform(const QByteArray &datagram);
 
 // The informs answered lately, so that a retransmission (same sender address
-// and port, same request id) is answered again but listed only once. Used by
-// one thread only.
+// and port, same request id, same bytes) is answered again but listed only
+// once. Used by one thread only.
 class SnmpInformMemory
 {
 public:
@@ -55,14 +57,18 @@ public:
 
     // True when this inform was remembered within kWindow before `now`.
     // Forgets what has grown older than that.
-    bool contains(const sockaddr_storage &source, socklen_t length, qint32 requestId, Clock::time_point now);
+    bool contains(const sockaddr_storage &source, socklen_t length, qint32 requestId, quint64 content,
+                  Clock::time_point now);
     // Remembers an inform just delivered (call only when contains() said no).
-    void remember(const sockaddr_storage &source, socklen_t length, qint32 requestId, Clock::time_point now);
+    void remember(const sockaddr_storage &source, socklen_t length, qint32 requestId, quint64 content,
+                  Clock::time_point now);
+    // What stands for a datagram's bytes in the key.
+    static quint64 contentOf(const QByteArray &datagram);
     size_t size() const { return m_keys.size(); }
     void clear();
 
 private:
-    static std::string key(const sockaddr_storage &source, socklen_t length, qint32 requestId);
+    static std::string key(const sockaddr_storage &source, socklen_t length, qint32 requestId, quint64 content);
     void expire(Clock::time_point now);
 
     struct Entry

@@ -795,9 +795,10 @@ SnmpTrapStatistics CSnmpSession::trapStatistics() const
     if (m_trap) {
         stats.datagrams = m_trap->datagramsRead();
         stats.queueDrops = m_trap->queueDrops();
-        stats.informsAcknowledged = m_trap->informsAcknowledged();
+        // the reader thread's answers and those given here
+        stats.informsAcknowledged += m_trap->informsAcknowledged();
         stats.acknowledgeFailures += m_trap->acknowledgeFailures();
-        stats.informDuplicates = m_trap->informDuplicates();
+        stats.informDuplicates += m_trap->informDuplicates();
         stats.kernelDrops = m_trap->kernelDrops();
         stats.receiveBufferBytes = m_trap->receiveBufferBytes();
     }
@@ -832,6 +833,28 @@ void CSnmpSession::processTrapDatagrams()
         QMetaObject::invokeMethod(this, &CSnmpSession::processTrapDatagrams, Qt::QueuedConnection);
 }
 
+bool CSnmpSession::answerInform(const SnmpTrapPort::Datagram &d, const SnmpMessage &inform)
+{
+    SnmpMessage response;
+    response.version = inform.version;
+    response.community = inform.community;
+    response.pdu.type = SNMP_PDU_RESPONSE;
+    response.pdu.requestId = inform.pdu.requestId;
+    response.pdu.varbinds = inform.pdu.varbinds;
+    const QByteArray bytes = SnmpEncodeMessage(response);
+    const bool sent = !bytes.isEmpty() && m_trap->reply(d, bytes);
+    ++(sent ? m_trapStats.informsAcknowledged : m_trapStats.acknowledgeFailures);
+    const auto now = SnmpInformMemory::Clock::now();
+    const quint64 content = SnmpInformMemory::contentOf(d.data);
+    const auto requestId = static_cast<qint32>(inform.pdu.requestId);
+    if (m_answeredHere.contains(d.source, d.sourceLength, requestId, content, now)) {
+        ++m_trapStats.informDuplicates;
+        return false;
+    }
+    m_answeredHere.remember(d.source, d.sourceLength, requestId, content, now);
+    return true;
+}
+
 bool CSnmpSession::decodeTrapDatagram(const SnmpTrapPort::Datagram &d, tagSNMPRECEIVED &r)
 {
     auto *pdu = static_cast<netsnmp_pdu *>(calloc(1, sizeof(netsnmp_pdu)));
@@ -853,11 +876,11 @@ bool CSnmpSession::decodeTrapDatagram(const SnmpTrapPort::Datagram &d, tagSNMPRE
         r.pdu = std::move(message.pdu);
         break;
     case SNMP_PDU_INFORM:
-        // The reader thread has answered it already, unless its own
-        // stricter reader refused it: then the sender waits in vain,
-        // and that is counted, but the inform is still listed.
-        if (!d.informAnswered)
-            ++m_trapStats.acknowledgeFailures;
+        // The reader thread has answered it already, unless its stricter
+        // reader refused what net-snmp took: then it is answered here, from
+        // the decoded message, and a retransmission of it is listed once.
+        if (!d.informAnswered && !answerInform(d, message))
+            return false;
         r.pdu = std::move(message.pdu);
         r.pdu.type = SNMP_PDU_TRAP;
         r.pdu.inform = true;

@@ -206,6 +206,9 @@ private:
     void armTimer();
     void processTrapDatagrams();
     bool decodeTrapDatagram(const SnmpTrapPort::Datagram &datagram, tagSNMPRECEIVED &received);
+    // Answers an inform that only net-snmp could read; false for a
+    // retransmission of one answered before (answered again, not listed).
+    bool answerInform(const SnmpTrapPort::Datagram &datagram, const SnmpMessage &inform);
 
     quint16 m_trapPort;
     QStringList m_trapAddresses;
@@ -252,6 +255,7 @@ private:
     QByteArray m_lastCommunity;
     QString m_lastCommunityText;
     SnmpTrapStatistics m_trapStats;
+    SnmpInformMemory m_answeredHere; // informs answered by answerInform()
     QString m_trapFailureText;
 };
 

@@ -249,7 +249,7 @@ void SnmpTrapPort::drain(int index)
             for (size_t i = 0; i < batch.size(); ++i) {
                 Datagram &d = batch[i];
                 const std::optional<SnmpInformAck> &ack = acks[i];
-                if (ack && m_informs.contains(d.source, d.sourceLength, ack->requestId, now)) {
+                if (ack && m_informs.contains(d.source, d.sourceLength, ack->requestId, ack->content, now)) {
                     // its sender missed our first answer: answer again, list once
                     ++m_informDuplicates;
                     answer[i] = true;
@@ -261,7 +261,7 @@ void SnmpTrapPort::drain(int index)
                     continue;
                 }
                 if (ack) {
-                    m_informs.remember(d.source, d.sourceLength, ack->requestId, now);
+                    m_informs.remember(d.source, d.sourceLength, ack->requestId, ack->content, now);
                     answer[i] = true;
                 }
                 m_queuedBytes += cost;

@@ -135,7 +135,9 @@ void CTrapReceiver::SplitTrapOid(const SnmpOid &trapOid, QString *enterprise, qi
 void CTrapReceiver::DecodeTrap(const tagSNMPRECEIVED &received)
 {
     const SnmpPdu &pdu = received.pdu;
-    if (pdu.errorStatus != 0 || pdu.type != SNMP_PDU_TRAP)
+    // An inform's error fields mean nothing to a receiver, and it has been
+    // acknowledged: it is listed. A trap with an error status is dropped.
+    if ((pdu.errorStatus != 0 && !pdu.inform) || pdu.type != SNMP_PDU_TRAP)
         return;
 
     auto record = std::make_shared<tagTRAPRECORD>();

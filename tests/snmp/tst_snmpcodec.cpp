@@ -227,8 +227,12 @@ private slots:
         row("indefinite length", "\x30\x80"_ba + build({}).mid(2) + "\0\0"_ba, false, false);
         row("length beyond datagram", "\x30\x84\x7f\xff\xff\xff\x02\x01\x01"_ba, false, false);
         row("community longer than message", build({.community = "\x04\x7fpublic"}), false, false);
-        row("version not minimal", build({.version = tlv(0x02, "\x00\x01"_ba)}), true, false);
-        row("5-byte request id", build({.requestId = tlv(0x02, "\x01\x00\x00\x00\x00"_ba)}), true, false);
+        // INTEGERs in every form net-snmp reads
+        row("version not minimal", build({.version = tlv(0x02, "\x00\x01"_ba)}), true, true);
+        row("request id padded", build({.requestId = tlv(0x02, "\x00\x00\x00\x08"_ba)}), true, true);
+        row("5-byte request id", build({.requestId = tlv(0x02, "\x01\x00\x00\x00\x00"_ba)}), true, true);
+        row("8-byte INTEGER value", withValue(tlv(0x02, "\xff\xff\xff\xff\xff\xff\xff\xff"_ba)), true, true);
+        row("5-byte Counter32 value", withValue(tlv(0x41, "\x01\x00\x00\x00\x05"_ba)), true, true);
         row("error index missing", build({.errorFields = tlv(0x02, "\x00"_ba)}), false, false);
         row("element after the list", build({.afterList = tlv(0x05, {})}), true, false);
         row("varbind not a sequence", build({.varbinds = tlv(0x04, "xy")}), false, false);
@@ -277,19 +281,21 @@ private slots:
         reinterpret_cast<sockaddr_in *>(&b)->sin_port = htons(40001);
         const auto t0 = SnmpInformMemory::Clock::time_point() + 1h;
         const socklen_t n = sizeof(sockaddr_in);
-        QVERIFY(!memory.contains(a, n, 7, t0));
-        memory.remember(a, n, 7, t0);
-        QVERIFY(memory.contains(a, n, 7, t0 + 149s));
-        QVERIFY(!memory.contains(a, n, 8, t0 + 1s)); // another request id
-        QVERIFY(!memory.contains(b, n, 7, t0 + 1s)); // another port of the same host
-        QVERIFY(!memory.contains(a, n, 7, t0 + 150s)); // too old: a new inform
+        const quint64 x = 11, y = 12; // contents
+        QVERIFY(!memory.contains(a, n, 7, x, t0));
+        memory.remember(a, n, 7, x, t0);
+        QVERIFY(memory.contains(a, n, 7, x, t0 + 149s));
+        QVERIFY(!memory.contains(a, n, 8, x, t0 + 1s)); // another request id
+        QVERIFY(!memory.contains(b, n, 7, x, t0 + 1s)); // another port of the same host
+        QVERIFY(!memory.contains(a, n, 7, y, t0 + 1s)); // other bytes: an agent restarted with ids from 1
+        QVERIFY(!memory.contains(a, n, 7, x, t0 + 150s)); // too old: a new inform
         QCOMPARE(memory.size(), size_t(0));
         // a flood of distinct informs stays within the cap, the oldest forgotten
         for (qint32 id = 0; id < qint32(SnmpInformMemory::kMaxEntries) + 10; ++id)
-            memory.remember(a, n, id, t0 + 200s);
+            memory.remember(a, n, id, x, t0 + 200s);
         QCOMPARE(memory.size(), SnmpInformMemory::kMaxEntries);
-        QVERIFY(!memory.contains(a, n, 9, t0 + 200s));
-        QVERIFY(memory.contains(a, n, 10, t0 + 200s));
+        QVERIFY(!memory.contains(a, n, 9, x, t0 + 200s));
+        QVERIFY(memory.contains(a, n, 10, x, t0 + 200s));
     }
 
     void strToOid_data()

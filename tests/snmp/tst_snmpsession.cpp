@@ -11,6 +11,7 @@
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTranslator>
 #include <QNetworkDatagram>
@@ -122,8 +123,16 @@ public:
         return sent;
     }
     // Waits for one datagram (the trap port's answer); empty if none came.
-    QByteArray receive(int timeoutMs)
+    // `withEvents`: the event loop runs meanwhile, for answers that the GUI
+    // thread gives.
+    QByteArray receive(int timeoutMs, bool withEvents = false)
     {
+        if (withEvents) {
+            QElapsedTimer clock;
+            clock.start();
+            while (!m_socket.hasPendingDatagrams() && clock.elapsed() < timeoutMs)
+                QTest::qWait(5);
+        }
         if (!m_socket.hasPendingDatagrams() && !m_socket.waitForReadyRead(timeoutMs))
             return {};
         return m_socket.receiveDatagram().data();
@@ -360,6 +369,37 @@ private slots:
         QCOMPARE(after.informDuplicates - before.informDuplicates, 1ULL);
         QCOMPARE(after.delivered - before.delivered, 2ULL);
         QCOMPARE(after.acknowledgeFailures, before.acknowledgeFailures);
+    }
+
+    // An inform that net-snmp reads but the reader thread does not (a byte
+    // after the message) is answered once per datagram all the same, from
+    // the GUI thread, and listed once; one with an error status set is
+    // answered and delivered like any other.
+    void informOnlyNetSnmpReadsIsAnswered()
+    {
+        const SnmpTrapStatistics before = m_trapSession->trapStatistics();
+        const size_t receivedBefore = m_traps->entries.size();
+        const QByteArray odd = validTrap(6001, SNMP_PDU_INFORM) + "x";
+        SnmpMessage withError = *SnmpDecodeMessage(validTrap(6002, SNMP_PDU_INFORM));
+        withError.pdu.errorStatus = 5;
+        withError.pdu.errorIndex = 1;
+        Peer peer(m_trapPort);
+        for (const QByteArray &d : {odd, odd, SnmpEncodeMessage(withError)}) {
+            QCOMPARE(peer.send({d}), 1);
+            const auto response = SnmpDecodeMessage(peer.receive(kWaitMs, true));
+            QVERIFY(response);
+            QCOMPARE(response->pdu.type, quint32(SNMP_PDU_RESPONSE));
+            QCOMPARE(response->pdu.requestId, SnmpDecodeMessage(d)->pdu.requestId);
+            QCOMPARE(response->pdu.errorStatus, 0);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(m_traps->entries.size(), receivedBefore + 2, kWaitMs);
+        QTRY_VERIFY(allHandled());
+        QTRY_COMPARE(m_trapSession->trapStatistics().informsAcknowledged - before.informsAcknowledged, 3ULL);
+        const SnmpTrapStatistics after = m_trapSession->trapStatistics();
+        QCOMPARE(after.informDuplicates - before.informDuplicates, 1ULL);
+        QCOMPARE(after.acknowledgeFailures, before.acknowledgeFailures);
+        QCOMPARE(findValue(m_traps->entries[receivedBefore].payload.received.pdu, kSeq0)->number, 6001u);
+        QCOMPARE(m_traps->entries[receivedBefore + 1].payload.received.pdu.errorStatus, 5);
     }
 
     void hostileDatagramsAreDroppedAndValidTrapStillArrives()
