@@ -16,6 +16,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -193,6 +194,9 @@ void COidComboBox::offerMatches(const QString &typed)
         m_finder->popup()->hide();
         return;
     }
+    // wide enough for name, module and OID, even beside a narrow field
+    QAbstractItemView *popup = m_finder->popup();
+    popup->setMinimumWidth(std::max(width(), popup->sizeHintForColumn(0) + 24));
     m_finder->complete();
 }
 

@@ -334,9 +334,10 @@ bool loadMibDatabase(CXMLRead &reader, QString *reason, QString *warning)
         if (reader.loadMIBTable(user))
             return true;
         if (warning)
-            *warning = CXMLRead::tr("Your MIB database %1 could not be read (%2); the bundled database is used "
+            // the reason names the file
+            *warning = CXMLRead::tr("Your MIB database could not be read: %1. The bundled database is used "
                                     "instead. Add your modules again in Tools > MIB Modules to rebuild it.")
-                           .arg(user, reader.errorString());
+                           .arg(reader.errorString());
     }
     if (!reader.loadMIBTable(bundled)) {
         *reason = reader.errorString();

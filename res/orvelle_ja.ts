@@ -937,8 +937,8 @@ Use &quot;xxx.xxx.xxx.xxx&quot;<byte value="xd"/>
         <translation>XML データベース読み込みエラー:%1</translation>
     </message>
     <message>
-        <source>Your MIB database %1 could not be read (%2); the bundled database is used instead. Add your modules again in Tools &gt; MIB Modules to rebuild it.</source>
-        <translation>MIB データベース %1 を読み込めませんでした (%2)。代わりに同梱のデータベースを使います。[ツール] &gt; [MIB モジュール] でモジュールを追加し直すと再作成されます。</translation>
+        <source>Your MIB database could not be read: %1. The bundled database is used instead. Add your modules again in Tools &gt; MIB Modules to rebuild it.</source>
+        <translation>MIB データベースを読み込めませんでした: %1。代わりに同梱のデータベースを使います。[ツール] &gt; [MIB モジュール] でモジュールを追加し直すと再作成されます。</translation>
     </message>
 </context>
 <context>
@@ -1279,6 +1279,14 @@ or File is not existing.</source>
     <message>
         <source>orvelle-mibc failed (exit status %1).</source>
         <translation>orvelle-mibc が失敗しました (終了ステータス %1)。</translation>
+    </message>
+    <message>
+        <source>The module file could not be moved out of your MIB folder.</source>
+        <translation>モジュールファイルを MIB フォルダーから移動できませんでした。</translation>
+    </message>
+    <message>
+        <source>Your MIB database could not be kept aside before adding modules to it.</source>
+        <translation>モジュールを追加する前に MIB データベースを退避できませんでした。</translation>
     </message>
 </context>
 <context>
@@ -1854,6 +1862,12 @@ oid &apos;%3&apos;</translation>
     <message>
         <source>Value/Description</source>
         <translation>値/説明</translation>
+    </message>
+    <message numerus="yes">
+        <source>… (%n characters)</source>
+        <translation>
+            <numerusform>… (%n 文字)</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -197,6 +197,44 @@ private slots:
         QVERIFY(!holds(walk->oidField()->tree()->model(), QStringLiteral("goodMIB")));
     }
 
+    // A module that another kept module imports cannot be removed: the
+    // compile without it fails and names it, and its file stays. Where the
+    // user's own data folder is the data folder, its database is theirs:
+    // removing the last module brings it back byte for byte.
+    void removalKeepsWhatOthersNeed()
+    {
+        QDir(DataFolder::userFolder()).removeRecursively();
+        const QString own = DataFolder::userFolder() + QStringLiteral("/DATA");
+        QVERIFY(QDir().mkpath(own));
+        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("DATA/MIBTable.xml")), own + QStringLiteral("/MIBTable.xml")));
+        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("DATA/Config.xml")), own + QStringLiteral("/Config.xml")));
+        const QByteArray ownBytes = TestSupport::readFile(own + QStringLiteral("/MIBTable.xml"));
+        const QString importer = m_dir.filePath(QStringLiteral("modules/USER-MIB.txt"));
+        QVERIFY(TestSupport::writeFile(importer, "USER-MIB DEFINITIONS ::= BEGIN\nIMPORTS goodMIB FROM GOOD-MIB;\n"
+                                                 "userNode OBJECT IDENTIFIER ::= { goodMIB 9 }\nEND\n"));
+        MibModuleStore store(own + QStringLiteral("/MIBTable.xml"));
+        QSignalSpy finished(&store, &MibModuleStore::finished);
+        QVERIFY(store.add({m_dir.filePath(QStringLiteral("modules/GOOD-MIB.txt")), importer}));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QVERIFY(finished.last().first().toBool());
+        QCOMPARE(store.userModuleFiles().size(), 2);
+
+        QVERIFY(store.remove(QStringLiteral("GOOD-MIB")));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 60000);
+        QVERIFY(!finished.last().first().toBool());
+        const auto problems = finished.last().last().value<QList<MibModuleStore::Problem>>();
+        QVERIFY(!problems.isEmpty() && problems.first().text.contains(QLatin1String("GOOD-MIB")));
+        QVERIFY(store.userModuleFiles().contains(QStringLiteral("GOOD-MIB")));
+
+        for (const char *module : {"USER-MIB", "GOOD-MIB"}) {
+            QVERIFY(store.remove(QLatin1String(module)));
+            QTRY_COMPARE_WITH_TIMEOUT(finished.size(), module[0] == 'U' ? 3 : 4, 60000);
+            QVERIFY(finished.last().first().toBool());
+        }
+        QCOMPARE(TestSupport::readFile(own + QStringLiteral("/MIBTable.xml")), ownBytes);
+        QDir(DataFolder::userFolder()).removeRecursively();
+    }
+
     // Closing the dialog while a compile runs stops it: nothing is kept.
     void closingCancels()
     {

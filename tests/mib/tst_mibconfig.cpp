@@ -182,7 +182,7 @@ private slots:
         const QByteArray own = "<mib_table><oid key=\"1.3.6.1.4.1.99991\"><name>goodMIB</name></oid></mib_table>";
         QTest::newRow("none") << QByteArray() << "internet" << "";
         QTest::newRow("the user's") << own << "goodMIB" << "";
-        QTest::newRow("corrupt") << QByteArray("<mib_table><oid") << "internet" << "MIBTable.xml could not be read";
+        QTest::newRow("corrupt") << QByteArray("<mib_table><oid") << "internet" << "Error parsing";
         QTest::newRow("from a newer version")
             << QByteArray("<mib_table format=\"7\"><oid key=\"1\"><name>iso</name></oid></mib_table>") << "internet"
             << "newer version of Orvelle (format 7";

@@ -153,7 +153,7 @@ int main(int argc, char *argv[])
         for (const QString &m : result.failedModules)
             err << "  " << m << '\n';
     }
-    if (!quiet && result.written)
+    if (!quiet && result.written && options.factsOutput.isEmpty())
         out << QCoreApplication::translate("orvelle-mibc", "%1: %2 objects, %3 notifications from %4 modules\n")
                    .arg(QDir::toNativeSeparators(options.output))
                    .arg(result.objects).arg(result.notifications).arg(result.modules);

@@ -148,20 +148,58 @@ bool MibModuleStore::remove(const QString &module)
     if (!kept.contains(module))
         return false;
     m_filesToKeep.clear();
-    m_filesToDelete = {kept.value(module)};
+    m_filesToDelete.clear();
     QStringList inputs;
     for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
         if (it.key() != module)
             inputs << it.value();
     }
+    const QString user = DataFolder::userMibDatabase();
+    const QString before = user + QStringLiteral(".before-modules");
     if (inputs.isEmpty()) {
-        // the last one: the bundled database is all there is again
-        QFile::remove(m_filesToDelete.first());
-        QFile::remove(DataFolder::userMibDatabase());
+        // the last one: the database is what it was before the first module
+        QFile::remove(kept.value(module));
+        QFile::remove(user);
+        if (QFile::exists(before))
+            QFile::rename(before, user);
         QMetaObject::invokeMethod(this, [this] { emit finished(true, {}); }, Qt::QueuedConnection);
         return true;
     }
-    return startCompile(inputs, {});
+    m_parked = std::make_unique<QTemporaryDir>();
+    m_parkedFrom = kept.value(module);
+    if (!m_parked->isValid() || !QFile::rename(m_parkedFrom, m_parked->filePath(QStringLiteral("module")))) {
+        m_parked.reset();
+        m_problems << Problem{m_parkedFrom, 0, tr("The module file could not be moved out of your MIB folder.")};
+        return false;
+    }
+    if (!startCompile(inputs, {})) {
+        unpark();
+        return false;
+    }
+    return true;
+}
+
+void MibModuleStore::unpark()
+{
+    if (m_parked)
+        QFile::rename(m_parked->filePath(QStringLiteral("module")), m_parkedFrom);
+    m_parked.reset();
+}
+
+QString MibModuleStore::baseDatabase()
+{
+    const QString user = DataFolder::userMibDatabase();
+    const QString before = user + QStringLiteral(".before-modules");
+    if (QFileInfo::exists(before))
+        return before;
+    if (QFileInfo(m_bundled) != QFileInfo(user))
+        return m_bundled;
+    // the user's own data folder: its database is theirs, kept as it is
+    if (!QFile::copy(user, before)) {
+        m_problems << Problem{user, 0, tr("Your MIB database could not be kept aside before adding modules to it.")};
+        return {};
+    }
+    return before;
 }
 
 bool MibModuleStore::startCompile(const QStringList &inputs, const QStringList &searchDirs)
@@ -175,6 +213,9 @@ bool MibModuleStore::startCompile(const QStringList &inputs, const QStringList &
         m_problems << Problem{DataFolder::userMibDatabase(), 0, tr("The folder of your MIB database could not be created.")};
         return false;
     }
+    const QString base = baseDatabase();
+    if (base.isEmpty())
+        return false;
     QStringList dirs{DataFolder::userMibFolder()};
     dirs << searchDirs << defaultMibSearchPath();
     dirs.removeDuplicates();
@@ -182,7 +223,7 @@ bool MibModuleStore::startCompile(const QStringList &inputs, const QStringList &
     m_process = std::make_unique<QProcess>();
     connect(m_process.get(), &QProcess::readyReadStandardOutput, this, &MibModuleStore::readProgress);
     connect(m_process.get(), &QProcess::finished, this, &MibModuleStore::onFinished);
-    m_process->start(compiler, QStringList{QStringLiteral("-q"), QStringLiteral("--progress"), QStringLiteral("--base"), m_bundled,
+    m_process->start(compiler, QStringList{QStringLiteral("-q"), QStringLiteral("--progress"), QStringLiteral("--base"), base,
                                            QStringLiteral("-M"), dirs.join(u':'), QStringLiteral("-o"),
                                            DataFolder::userMibDatabase()}
                                    + inputs);
@@ -241,6 +282,10 @@ void MibModuleStore::onFinished(int exitCode, QProcess::ExitStatus status)
         m_problems << parseProblem(line);
     }
     const bool changed = status == QProcess::NormalExit && exitCode == 0;
+    if (changed)
+        m_parked.reset(); // the removed module's file goes with it
+    else
+        unpark();
     if (changed) {
         QDir().mkpath(DataFolder::userMibFolder());
         for (const QString &path : std::as_const(m_filesToDelete))
@@ -272,6 +317,7 @@ void MibModuleStore::cancel()
     m_process->kill();
     m_process->waitForFinished(3000);
     m_process.reset();
+    unpark();
     m_filesToKeep.clear();
     m_filesToDelete.clear();
     m_problems.clear();

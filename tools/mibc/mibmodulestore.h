@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -37,7 +38,10 @@ public:
         QString text;
     };
 
-    // `bundledDatabase` is the data folder's MIBTable.xml.
+    // `bundledDatabase` is the data folder's MIBTable.xml. Where the user's
+    // own data folder is the data folder, its database is kept aside as it
+    // was before the first module came (MIBTable.xml.before-modules) and
+    // serves as the base instead, so nothing of it is lost.
     explicit MibModuleStore(const QString &bundledDatabase, QObject *parent = nullptr);
     ~MibModuleStore() override;
 
@@ -68,6 +72,13 @@ signals:
 
 private:
     bool startCompile(const QStringList &inputs, const QStringList &searchDirs);
+    // The database the user's modules are compiled into; empty (with a
+    // problem noted) when it cannot be had.
+    QString baseDatabase();
+    // A removed module's file waits here until the compile without it has
+    // succeeded: left in the user's folder, the compile would find it for
+    // the modules that import it.
+    void unpark();
     void onFinished(int exitCode, QProcess::ExitStatus status);
     void readProgress();
     static Problem parseProblem(const QString &line);
@@ -79,4 +90,6 @@ private:
     // applied when the compile succeeds
     QStringList m_filesToKeep;   // new files to copy into the user's folder
     QStringList m_filesToDelete; // kept files replaced or removed
+    std::unique_ptr<QTemporaryDir> m_parked;
+    QString m_parkedFrom;
 };
