@@ -162,6 +162,16 @@ void SnmpTrapPort::close()
     m_receiveBufferBytes = 0;
 }
 
+qint64 SnmpTrapPort::queuedCost(const Datagram &d)
+{
+    // What a queued datagram holds on the heap: the record in the queue,
+    // the bytes and the address text with their headers and the
+    // allocator's own bookkeeping, not the payload alone.
+    constexpr qint64 kPerAllocation = 48;
+    return static_cast<qint64>(sizeof(Datagram)) + d.data.capacity() + kPerAllocation
+        + (d.destination.isEmpty() ? 0 : d.destination.capacity() * qint64(sizeof(QChar)) + kPerAllocation);
+}
+
 void SnmpTrapPort::run()
 {
     std::vector<pollfd> fds;
@@ -177,16 +187,26 @@ void SnmpTrapPort::run()
         }
         if (fds.back().revents)
             return;
-        for (size_t i = 0; i + 1 < fds.size(); ++i)
-            if (fds[i].revents & (POLLIN | POLLERR))
-                drain(static_cast<int>(i));
+        // One batch per socket, then the wake-up is looked at: under a flood
+        // on one socket the other is still read, and Stop is seen within a
+        // batch.
+        bool full = false;
+        for (size_t i = 0; i + 1 < fds.size(); ++i) {
+            if (!(fds[i].revents & (POLLIN | POLLERR)))
+                continue;
+            full = drain(static_cast<int>(i)) || full;
+            pollfd wake{m_wakeFd, POLLIN, 0};
+            if (::poll(&wake, 1, 0) > 0)
+                return;
+        }
+        // while batches come back full, read on at once
         pollfd wake{m_wakeFd, POLLIN, 0};
-        if (::poll(&wake, 1, kCoalesceMs) > 0)
+        if (::poll(&wake, 1, full ? 0 : kCoalesceMs) > 0)
             return;
     }
 }
 
-void SnmpTrapPort::drain(int index)
+bool SnmpTrapPort::drain(int index)
 {
     const Socket &socket = m_sockets[static_cast<size_t>(index)];
     // Thread-local buffers: allocated once, reused for every batch.
@@ -195,7 +215,7 @@ void SnmpTrapPort::drain(int index)
     mmsghdr messages[kBatch];
     iovec vectors[kBatch];
     sockaddr_storage sources[kBatch];
-    for (;;) {
+    {
         for (int i = 0; i < kBatch; ++i) {
             vectors[i] = {buffer.data() + i * kMaxDatagram, kMaxDatagram};
             messages[i].msg_hdr = {};
@@ -209,7 +229,7 @@ void SnmpTrapPort::drain(int index)
         }
         const int got = ::recvmmsg(socket.fd, messages, kBatch, MSG_DONTWAIT, nullptr);
         if (got <= 0)
-            return; // EAGAIN: drained; other errors (ICMP reports) are not data
+            return false; // EAGAIN: drained; other errors (ICMP reports) are not data
         std::vector<Datagram> batch;
         batch.reserve(static_cast<size_t>(got));
         std::vector<std::optional<SnmpInformAck>> acks(static_cast<size_t>(got));
@@ -255,7 +275,7 @@ void SnmpTrapPort::drain(int index)
                     answer[i] = true;
                     continue;
                 }
-                const qint64 cost = d.data.size() + static_cast<qint64>(sizeof(Datagram));
+                const qint64 cost = queuedCost(d);
                 if (m_queuedBytes + cost > kMaxQueuedBytes) {
                     ++m_queueDrops; // an inform dropped here goes unanswered: it is sent again
                     continue;
@@ -282,8 +302,7 @@ void SnmpTrapPort::drain(int index)
             const bool sent = sendTo(index, sources[i], messages[i].msg_hdr.msg_namelen, acks[i]->response);
             ++(sent ? m_informsAcknowledged : m_acknowledgeFailures);
         }
-        if (got < kBatch)
-            return;
+        return got == kBatch;
     }
 }
 
@@ -294,7 +313,7 @@ std::vector<SnmpTrapPort::Datagram> SnmpTrapPort::take(size_t max, bool *more)
     const size_t n = std::min(max, m_queue.size());
     out.reserve(n);
     for (size_t i = 0; i < n; ++i) {
-        m_queuedBytes -= m_queue.front().data.size() + static_cast<qint64>(sizeof(Datagram));
+        m_queuedBytes -= queuedCost(m_queue.front());
         out.push_back(std::move(m_queue.front()));
         m_queue.pop_front();
     }

@@ -96,7 +96,10 @@ signals:
 
 private:
     void run();
-    void drain(int index);
+    // Reads one batch from the socket; true when it came back full (more
+    // may be waiting).
+    bool drain(int index);
+    static qint64 queuedCost(const Datagram &d);
     bool sendTo(int socketIndex, const sockaddr_storage &to, socklen_t length, const QByteArray &payload);
 
     struct Socket

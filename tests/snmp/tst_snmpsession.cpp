@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QScopeGuard>
 #include <QTranslator>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -22,6 +23,14 @@ using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(SnmpOid)
 Q_DECLARE_METATYPE(SnmpVarList)
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -400,6 +409,56 @@ private slots:
         QCOMPARE(after.acknowledgeFailures, before.acknowledgeFailures);
         QCOMPARE(findValue(m_traps->entries[receivedBefore].payload.received.pdu, kSeq0)->number, 6001u);
         QCOMPARE(m_traps->entries[receivedBefore + 1].payload.received.pdu.errorStatus, 5);
+    }
+
+    // Junk flooding the IPv4 socket leaves the IPv6 one read, and Stop is
+    // seen at once rather than after the flood.
+    void floodOnOneSocketLeavesTheOtherRead()
+    {
+        if (!m_ipv6)
+            QSKIP("no IPv6 loopback on this host");
+        const size_t receivedBefore = m_traps->entries.size();
+        std::atomic<bool> stop{false};
+        const quint16 port = m_trapPort;
+        // three senders on two cores: the socket stays full while the
+        // reader waits for a core
+        const auto blast = [&stop, port] {
+            const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+            int big = 4 * 1024 * 1024;
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &big, sizeof(big));
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_port = htons(port);
+            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            const char junk[32] = "not an SNMP message at all";
+            while (!stop)
+                ::sendto(fd, junk, sizeof(junk), MSG_DONTWAIT, reinterpret_cast<const sockaddr *>(&to), sizeof(to));
+            ::close(fd);
+        };
+        std::vector<std::thread> flood;
+        for (int i = 0; i < 3; ++i)
+            flood.emplace_back(blast);
+        const auto endFlood = qScopeGuard([&] {
+            stop = true;
+            for (std::thread &t : flood)
+                t.join();
+        });
+        QTest::qWait(200);
+        QUdpSocket v6;
+        QVERIFY(v6.writeDatagram(validTrap(7001), QHostAddress::LocalHostIPv6, m_trapPort) > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(m_traps->entries.begin() + qsizetype(receivedBefore), m_traps->entries.end(),
+                                             [](const auto &e) {
+                                                 const SnmpValue *seq = findValue(e.payload.received.pdu, kSeq0);
+                                                 return seq && seq->number == 7001u;
+                                             }),
+                                 5000);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(m_trapSession->UnregisterTraps(), 1);
+        const qint64 stopMs = clock.elapsed();
+        stop = true;
+        QVERIFY2(stopMs < 1000, qPrintable(QString::number(stopMs)));
+        QVERIFY(m_trapSession->RegisterTraps() == 1);
     }
 
     void hostileDatagramsAreDroppedAndValidTrapStillArrives()
