@@ -54,6 +54,8 @@ namespace {
 // form is all there is.
 std::optional<QString> conventionText(const MibDocument &document, const MibDocument::Entry &entry, const SnmpValue &value)
 {
+    if (SnmpIsOverlong(value))
+        return std::nullopt; // its bytes, as they came
     switch (value.syntax) {
     case SNMP_SYNTAX_INT32:
         return *entry.hint ? ValueDisplay::integerByHint(value.int32(), QString::fromUtf8(entry.hint)) : std::nullopt;
@@ -153,7 +155,7 @@ int SNMPOidToTranStr(tagMIBTran *request, int mode)
         bool haveNumber = false;
         qint32 number = 0;
         if (request->pValue) {
-            if (request->pValue->syntax == SNMP_SYNTAX_INT32) {
+            if (request->pValue->syntax == SNMP_SYNTAX_INT32 && !SnmpIsOverlong(*request->pValue)) {
                 number = request->pValue->int32();
                 haveNumber = true;
             }

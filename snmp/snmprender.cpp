@@ -141,6 +141,11 @@ int ValueToText(const SnmpValue &value, QString &text, const QByteArray &encodin
 
 int ValueToText(const SnmpValue &value, QString &text)
 {
+    // a number encoded in more bytes than its syntax holds: never another number
+    if (SnmpIsOverlong(value)) {
+        text = hexBytes(value.octets) + QLatin1String(" (bad length)");
+        return 1;
+    }
     switch (value.syntax) {
     case SNMP_SYNTAX_INT32:
         text = QString::number(value.int32());

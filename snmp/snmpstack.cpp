@@ -145,6 +145,25 @@ std::vector<oid> oidTo(const SnmpOid &o)
     return std::vector<oid>(o.ids.begin(), o.ids.end());
 }
 
+// An INTEGER, Counter32, Gauge32, TimeTicks or UInteger32 whose bytes hold
+// a number that 32 bits cannot: signed for an INTEGER, unsigned for the rest.
+bool overlong(const Tlv &raw)
+{
+    if (raw.length <= 4)
+        return false;
+    const bool isSigned = raw.tag == ASN_INTEGER;
+    const u_char pad = isSigned && (raw.content[0] & 0x80) ? 0xFF : 0x00;
+    // leading bytes beyond four must be padding only (and, for a signed
+    // value, carry the sign of the fifth byte from the end)
+    const size_t extra = raw.length - 4;
+    for (size_t i = 0; i < extra; ++i)
+        if (raw.content[i] != pad)
+            return true;
+    if (isSigned)
+        return ((raw.content[extra] & 0x80) != 0) != (pad == 0xFF);
+    return false;
+}
+
 // The value of a parsed variable; `raw` is its value element in the
 // datagram, used where net-snmp's decoded form is not the one we keep.
 SnmpValue valueFrom(const netsnmp_variable_list *var, const Tlv *raw)
@@ -153,13 +172,15 @@ SnmpValue valueFrom(const netsnmp_variable_list *var, const Tlv *raw)
     v.syntax = var->type;
     switch (var->type) {
     case ASN_INTEGER:
-        v.number = static_cast<quint32>(var->val.integer ? *var->val.integer : 0);
-        break;
     case ASN_COUNTER:
     case ASN_GAUGE:
     case ASN_TIMETICKS:
     case ASN_UINTEGER:
         v.number = static_cast<quint32>(var->val.integer ? *var->val.integer : 0);
+        // net-snmp reads up to eight bytes and keeps the low 32 bits of what
+        // does not fit: such a value keeps its bytes, shown for what they are
+        if (raw && raw->tag == var->type && overlong(*raw))
+            v.octets = QByteArray(reinterpret_cast<const char *>(raw->content), static_cast<qsizetype>(raw->length));
         break;
     case ASN_COUNTER64:
         if (var->val.counter64)

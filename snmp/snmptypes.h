@@ -86,6 +86,22 @@ struct SnmpValue
     friend bool operator==(const SnmpValue &, const SnmpValue &) = default;
 };
 
+// A number that came in more bytes than its syntax holds (net-snmp keeps
+// its low 32 bits in `number`); its own bytes are in `octets`.
+inline bool SnmpIsOverlong(const SnmpValue &v)
+{
+    switch (v.syntax) {
+    case SNMP_SYNTAX_INT32:
+    case SNMP_SYNTAX_CNTR32:
+    case SNMP_SYNTAX_GAUGE32:
+    case SNMP_SYNTAX_TIMETICKS:
+    case SNMP_SYNTAX_UINT32:
+        return !v.octets.isEmpty();
+    default:
+        return false;
+    }
+}
+
 struct SnmpVarBind
 {
     SnmpOid oid;

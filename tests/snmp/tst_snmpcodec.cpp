@@ -268,6 +268,27 @@ private slots:
         QCOMPARE(response->pdu.varbinds, inform->pdu.varbinds);
     }
 
+    // A number in more bytes than its syntax holds is shown as its bytes,
+    // never as the low 32 bits net-snmp keeps; padding alone is no fault.
+    void overlongNumbers_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // the value element
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Counter32 of 4294967301") << tlv(0x41, "\x01\x00\x00\x00\x05"_ba) << "01.00.00.00.05 (hex) (bad length)";
+        QTest::newRow("8-byte INTEGER") << tlv(0x02, "\x00\x00\x00\x01\xff\xff\xff\xff"_ba)
+                                        << "00.00.00.01.ff.ff.ff.ff (hex) (bad length)";
+        QTest::newRow("INTEGER -1 padded to 8 bytes") << tlv(0x02, "\xff\xff\xff\xff\xff\xff\xff\xff"_ba) << "-1";
+        QTest::newRow("INTEGER 2^31 in 5 bytes") << tlv(0x02, "\x00\x80\x00\x00\x00"_ba) << "00.80.00.00.00 (hex) (bad length)";
+        QTest::newRow("Gauge32 padded") << tlv(0x42, "\x00\xff\xff\xff\xff"_ba) << "4294967295";
+    }
+    void overlongNumbers()
+    {
+        QFETCH(QByteArray, value);
+        const auto message = SnmpDecodeMessage(withValue(value));
+        QVERIFY(message);
+        QTEST(ValueToText(message->pdu.varbinds.back().value), "text");
+    }
+
     void informMemory()
     {
         using namespace std::chrono_literals;
