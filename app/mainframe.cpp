@@ -16,6 +16,11 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(app);
+}
+
 namespace {
 constexpr int kNoTrayNoticeMs = 15000;
 const char *const kGeometryKey = "MainFrame/geometry";
@@ -23,6 +28,10 @@ const char *const kStateKey = "MainFrame/maximized";
 
 QIcon iconFamily(const QString &name, std::initializer_list<int> sizes)
 {
+    // The icons are a resource of this static library: the linker keeps its
+    // object only when something refers to it (without this every icon was
+    // empty, the tray's too).
+    initAppResources();
     QIcon icon;
     for (int size : sizes)
         icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size), QSize(size, size));

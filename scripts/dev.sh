@@ -18,7 +18,7 @@ packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-qpa-plugins
           libx11-dev libsnmp-dev libpugixml-dev qtkeychain-qt6-dev
           snmp snmpd snmptrapd
-          xvfb xauth fonts-ipafont-gothic util-linux)
+          xvfb xauth fonts-ipafont-gothic util-linux trayer imagemagick)
 
 install_packages() {
     local missing=()
