@@ -16,24 +16,20 @@
 #include "testsupport.h"
 #include "traplistmodel.h"
 #include "userinput.h"
+#include "datafolder.h"
 
-#include <QAbstractItemModel>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 #include <QTreeWidget>
-
-#include "datafolder.h"
 
 namespace {
 
@@ -99,9 +95,8 @@ private slots:
         QVERIFY(TestSupport::writeFile(m_dir.filePath(QStringLiteral("DATA/Config.xml")),
                                        QStringLiteral("<config><trap_port>%1</trap_port></config>").arg(m_port).toUtf8()));
         qputenv("ORVELLE_DATA_DIR", QFile::encodeName(m_dir.filePath(QStringLiteral("DATA"))));
-        for (const char *module : {"GOOD-MIB.txt", "BROKEN-MIB.txt"})
-            QVERIFY(QFile::copy(TestSupport::sourceDir() + QStringLiteral("/tests/mibc/data/") + QLatin1String(module),
-                                m_dir.filePath(QStringLiteral("modules/")) + QLatin1String(module)));
+        for (const QString module : {"GOOD-MIB.txt", "BROKEN-MIB.txt"})
+            QVERIFY(QFile::copy(TestSupport::sourceDir() + "/tests/mibc/data/" + module, m_dir.filePath("modules/" + module)));
         // an agent that serves GOOD-MIB's two scalars
         const QString why = m_agent.start(m_dir.path(), TestSupport::freeUdpPort(), false,
                                           "override .1.3.6.1.4.1.99991.1.0 integer 2\n"
@@ -173,10 +168,9 @@ private slots:
         QTimer::singleShot(0, &frame, [&] {
             auto *dialog = qobject_cast<MibModulesDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
-            const QStringList names = column(dialog->moduleList(), 0);
-            QTreeWidgetItem *item = dialog->moduleList()->topLevelItem(int(names.indexOf(QStringLiteral("GOOD-MIB"))));
-            QVERIFY(item);
             QTreeWidget *list = dialog->moduleList();
+            QTreeWidgetItem *item = list->topLevelItem(int(column(list, 0).indexOf(QStringLiteral("GOOD-MIB"))));
+            QVERIFY(item);
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
             QVERIFY(dialog->removeButton()->isEnabled());
             QSignalSpy finished(dialog->store(), &MibModuleStore::finished);
@@ -233,28 +227,6 @@ private slots:
         }
         QCOMPARE(TestSupport::readFile(own + QStringLiteral("/MIBTable.xml")), ownBytes);
         QDir(DataFolder::userFolder()).removeRecursively();
-    }
-
-    // Closing the dialog while a compile runs stops it: nothing is kept.
-    void closingCancels()
-    {
-        if (TestSupport::sharedDir().isEmpty())
-            QSKIP(qPrintable(TestSupport::sharedDirMissingReason()));
-        CMainFrame frame;
-        QVERIFY(frame.create());
-        bool wasBusy = false;
-        QTimer::singleShot(0, &frame, [&] {
-            auto *dialog = qobject_cast<MibModulesDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            pickInFileDialog(dialog->addFolderButton(), TestSupport::sharedDir() + QStringLiteral("/mibs"));
-            wasBusy = dialog->store()->isBusy() && dialog->progressBar()->isVisible();
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        });
-        frame.mibModulesAction()->trigger();
-        QVERIFY(wasBusy);
-        QTest::qWait(200);
-        QVERIFY(!QFile::exists(DataFolder::userMibDatabase()));
-        QVERIFY(QDir(DataFolder::userMibFolder()).entryList(QDir::Files).isEmpty());
     }
 
 private:

@@ -5,14 +5,12 @@
 
 #include "testsupport.h"
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
 
 namespace {
 
@@ -42,28 +40,15 @@ private slots:
         m_env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(m_display));
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         m_env.insert(QStringLiteral("ORVELLE_DATA_DIR"), TestSupport::sourceDir() + QStringLiteral("/DATA"));
-        m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(m_display), QStringLiteral("-screen"), QStringLiteral("0"),
-                                              QStringLiteral("%1x%2x24").arg(kWidth).arg(kHeight), QStringLiteral("-nolisten"),
-                                              QStringLiteral("tcp")});
-        QVERIFY(m_xvfb.waitForStarted());
+        m_xvfb.start(QStringLiteral("Xvfb"), QStringLiteral(":%1 -screen 0 %2x%3x24 -nolisten tcp").arg(m_display).arg(kWidth).arg(kHeight).split(u' '));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(m_display)), 10000);
         m_tray.setProcessEnvironment(m_env);
-        m_tray.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                                                QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
-                                                QStringLiteral("--width"), QString::number(kTrayWidth), QStringLiteral("--height"),
-                                                QString::number(kTrayHeight)});
+        m_tray.start(QStringLiteral("trayer"), QStringLiteral("--edge top --align right --widthtype pixel --width %1 --height %2")
+                                                   .arg(kTrayWidth).arg(kTrayHeight).split(u' '));
         QVERIFY(m_tray.waitForStarted());
         QTest::qWait(1000);
         m_empty = trayCorner();
         QVERIFY(!m_empty.isNull());
-    }
-
-    void cleanupTestCase()
-    {
-        for (QProcess *p : {&m_tray, &m_xvfb}) {
-            p->terminate();
-            p->waitForFinished(5000);
-        }
     }
 
     // Stopped and, with -service, running: drawn, and not the same picture.
@@ -93,9 +78,8 @@ private:
     {
         QProcess import;
         import.setProcessEnvironment(m_env);
-        import.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")});
-        if (!import.waitForFinished(15000))
-            return {};
+        import.start(QStringLiteral("import"), QStringList{"-window", "root", "png:-"});
+        import.waitForFinished(15000);
         const QImage screen = QImage::fromData(import.readAllStandardOutput(), "PNG");
         return screen.isNull() ? screen : screen.copy(kWidth - kTrayWidth, 0, kTrayWidth, kTrayHeight).convertToFormat(QImage::Format_RGB32);
     }

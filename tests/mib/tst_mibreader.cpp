@@ -142,13 +142,8 @@ private slots:
                                 << QString::fromUtf8(raw);
         };
         row("PhysAddress", "1.3.6.1.2.1.2.2.1.6.2", "001a2b3c4d5e", "00:1a:2b:3c:4d:5e", "00.1a.2b.3c.4d.5e (hex)");
-        row("DateAndTime", "1.3.6.1.2.1.25.1.2.0", "07ea0c09040a00002b0900", "2026-12-09,04:10:00.0,+9:0",
-            "07.ea.0c.09.04.0a.00.00.2b.09.00 (hex)");
-        row("DateAndTime that is none", "1.3.6.1.2.1.25.1.2.0", "07ea0c", "07.ea.0c (hex)", "");
         row("InetAddress", "1.3.6.1.2.1.80.1.2.1.4.1", "c0000201", "192.0.2.1 (ipv4)", "c0.00.02.01 (hex)");
         row("BITS by name", "1.3.6.1.2.1.88.1.2.2.1.4.1", "a0", "existence(0) threshold(2)", "a0 (hex)");
-        row("DisplayString as it came", "1.3.6.1.2.1.1.1.0", "4c696e7578", "Linux", "");
-        row("DisplayString with control bytes", "1.3.6.1.2.1.1.1.0", "0102", "01.02 (hex)", "");
     }
     void conventions()
     {

@@ -30,29 +30,21 @@ private slots:
             "1992-5-26,13:30:15.0,-4:0");
         // the grammar's corners
         row("repeat count and terminator", "", "*1d./1x", "03010203ff", "1.2.3/ff");
-        row("last spec reused, short tail", "", "2x", "0a0b0c", "0a0b0c");
-        row("octal", "", "1o", "08", "10");
         row("UTF-8 t", "", "255t", "c3a97465", QString::fromUtf8("\xc3\xa9te"));
         row("no separator after the last octet", "", "1d-", "0102", "1-2");
         // hints that do not parse or do not fit: raw
         row("unknown format letter", "", "1q", "01", none);
-        row("no length", "", "x:", "01", none);
         row("a with a control byte", "", "255a", "610162", none);
         row("t with broken UTF-8", "", "255t", "c3", none);
         row("integer wider than 64 bits", "", "9d", "010203040506070809", none);
         // conventions that say more than their hint
         row("DateAndTime with zone", "DateAndTime", "2d-1d-1d,1d:1d:1d.1d,1a1d:1d", "07ea0c09040a00002b0900",
             "2026-12-09,04:10:00.0,+9:0");
-        row("DateAndTime without zone", "DateAndTime", "", "07ea0c09040a0000", "2026-12-09,04:10:00.0");
         row("DateAndTime month 13", "DateAndTime", "", "07ea0d09040a0000", none);
-        row("DateAndTime wrong length", "DateAndTime", "", "07ea0c09", none);
         row("InetAddress ipv4", "InetAddress", "", "c0000201", "192.0.2.1 (ipv4)");
         row("InetAddress ipv6", "InetAddress", "", "20010db8000000000000000000000001", "2001:db8::1 (ipv6)");
-        row("InetAddress ipv6 with zone", "InetAddress", "", "fe80000000000000000000000000000100000003",
-            "fe80::1%3 (ipv6z)");
         row("InetAddress dns", "InetAddress", "", "6578616d706c652e6f7267", "example.org (dns)");
         row("InetAddress binary of no known length", "InetAddress", "", "0102030405", none);
-        row("no convention, no hint", "", "", "0102", none);
     }
     void octets()
     {
@@ -73,9 +65,7 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("d-2") << "d-2" << qint64(1234) << "12.34";
         QTest::newRow("d-2 below one") << "d-2" << qint64(-5) << "-0.05";
-        QTest::newRow("d-0") << "d-0" << qint64(7) << "7";
         QTest::newRow("x") << "x" << qint64(255) << "ff";
-        QTest::newRow("b") << "b" << qint64(5) << "101";
         QTest::newRow("d-x does not parse") << "d-x" << qint64(5) << QString();
         QTest::newRow("255a is no integer hint") << "255a" << qint64(5) << QString();
     }

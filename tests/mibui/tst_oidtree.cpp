@@ -192,8 +192,6 @@ private slots:
         QTest::addColumn<QString>("offered"); // the first suggestion; empty: none
         QTest::addColumn<QString>("picked");
         QTest::newRow("start of a name") << "ifHCIn" << "ifHCInOctets (IF-MIB)  1.3.6.1.2.1.31.1.1.1.6" << "ifHCInOctets(6)";
-        QTest::newRow("inside a name, any case") << "hcoutoct" << "ifHCOutOctets (IF-MIB)  1.3.6.1.2.1.31.1.1.1.10"
-                                                 << "ifHCOutOctets(10)";
         QTest::newRow("the whole name first") << "sysName" << "sysName (SNMPv2-MIB)  1.3.6.1.2.1.1.5" << "sysName(5)";
         QTest::newRow("an OID") << "1.3.6.1.2.1.2.2.1.8" << "ifOperStatus (IF-MIB)  1.3.6.1.2.1.2.2.1.8" << "ifOperStatus(8)";
         QTest::newRow("nothing like it") << "zzqx" << "" << "";
