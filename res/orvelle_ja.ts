@@ -1840,10 +1840,6 @@ oid &apos;%3&apos;</translation>
         <translation>不明</translation>
     </message>
     <message>
-        <source>%y-%d-%b %H:%M:%S %A</source>
-        <translation>%Y/%m/%d %H:%M:%S %A</translation>
-    </message>
-    <message>
         <source>Date/Time</source>
         <translation>日時</translation>
     </message>

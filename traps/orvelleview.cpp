@@ -19,6 +19,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QTimer>
 #include <QHeaderView>
@@ -65,6 +66,13 @@ COrvelleView::COrvelleView(QWidget *parent)
         const int heading = horizontalHeader()->sectionSizeHint(column);
         setColumnWidth(column, qMax(wanted, heading));
     }
+    // the whole time stamp fits at the default width (a wide one: two-digit
+    // day, month and hour)
+    const QString widest = TrapListModel::timeText(QDateTime(QDate(2026, 12, 28), QTime(23, 58, 58)).toSecsSinceEpoch());
+    QFont bold = font();
+    bold.setBold(true);
+    setColumnWidth(TrapListModel::ColDateTime,
+                   qMax(columnWidth(TrapListModel::ColDateTime), QFontMetrics(bold).horizontalAdvance(widest) + 16));
     m_nColumns = TrapListModel::ColumnCount;
 
     //: Font family of the empty-list hint

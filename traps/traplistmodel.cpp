@@ -4,7 +4,13 @@
 
 #include "snmprender.h"
 
+#include <QBrush>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFont>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -37,7 +43,29 @@ QString TrapListModel::severityText(quint32 severity)
 
 QString TrapListModel::timeText(std::time_t time)
 {
-    return Orvelle::localTimeText(time, tr("%y-%d-%b %H:%M:%S %A"));
+    // the whole time stamp, seconds included, as the user's locale writes it
+    const QLocale locale;
+    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(zone);
+    return locale.toString(QDateTime::fromSecsSinceEpoch(time), locale.dateFormat(QLocale::ShortFormat) + u' ' + timeFormat);
+}
+
+QColor TrapListModel::severityBackground(quint32 severity, const QPalette &palette)
+{
+    // A tint of the severity's hue over the list's own background: in a
+    // light and in a dark theme the text keeps its contrast.
+    QColor hue;
+    switch (severity) {
+    case 1: hue = QColor(0x2e, 0x8b, 0x57); break; // informational: green
+    case 2: hue = QColor(0xe0, 0xa0, 0x00); break; // minor: amber
+    case 3: hue = QColor(0xd0, 0x30, 0x30); break; // major: red
+    default: hue = QColor(0x80, 0x80, 0x80); break; // unknown: grey
+    }
+    const QColor base = palette.color(QPalette::Base);
+    constexpr qreal kTint = 0.22;
+    return QColor::fromRgbF(base.redF() + (hue.redF() - base.redF()) * kTint, base.greenF() + (hue.greenF() - base.greenF()) * kTint,
+                            base.blueF() + (hue.blueF() - base.blueF()) * kTint);
 }
 
 QString TrapListModel::cellText(int row, int column) const
@@ -88,6 +116,17 @@ QVariant TrapListModel::data(const QModelIndex &index, int role) const
         return shownText(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    // a trap's header row stands apart from its variable rows
+    const Row &r = m_rows[static_cast<size_t>(index.row())];
+    if (!r.header)
+        return {};
+    if (role == Qt::FontRole) {
+        QFont bold = QGuiApplication::font();
+        bold.setBold(true);
+        return bold;
+    }
+    if (role == Qt::BackgroundRole)
+        return QBrush(severityBackground(r.code, QGuiApplication::palette()));
     return {};
 }
 

@@ -3,6 +3,8 @@
 #include "traprecord.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QPalette>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -71,6 +73,8 @@ public:
 
     static QString severityText(quint32 severity);
     static QString timeText(std::time_t time);
+    // A header row's background for a severity, over `palette`'s base.
+    static QColor severityBackground(quint32 severity, const QPalette &palette);
 
 signals:
     // After a flush added rows; the view scrolls once per flush.
