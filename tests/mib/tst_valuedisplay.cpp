@@ -30,8 +30,6 @@ private slots:
             "1992-5-26,13:30:15.0,-4:0");
         // the grammar's corners
         row("repeat count and terminator", "", "*1d./1x", "03010203ff", "1.2.3/ff");
-        row("UTF-8 t", "", "255t", "c3a97465", QString::fromUtf8("\xc3\xa9te"));
-        row("no separator after the last octet", "", "1d-", "0102", "1-2");
         // hints that do not parse or do not fit: raw
         row("unknown format letter", "", "1q", "01", none);
         row("a with a control byte", "", "255a", "610162", none);
