@@ -247,8 +247,7 @@ void CSnmpSetDlg::OnOK()
 void CSnmpSetDlg::showEnumerationFor(const QString &oidText)
 {
     const MibDocument *document = m_pReader ? m_pReader->getMIBTable() : nullptr;
-    const std::optional<SnmpOid> oid = SnmpOid::fromString(oidText.trimmed());
-    const MibDocument::Entry *object = oid ? ValueCheck::objectOf(document, *oid) : nullptr;
+    const MibDocument::Entry *object = ValueCheck::objectOf(document, oidText);
     m_ui->enumValues->clear();
     if (!object || !object->enumCount || object->bits) {
         m_ui->enumValues->hide();
@@ -263,8 +262,7 @@ void CSnmpSetDlg::showEnumerationFor(const QString &oidText)
 QString CSnmpSetDlg::valueProblem(const QString &oidText, const SnmpValue &value) const
 {
     const MibDocument *document = m_pReader ? m_pReader->getMIBTable() : nullptr;
-    const std::optional<SnmpOid> oid = SnmpOid::fromString(oidText.trimmed());
-    const MibDocument::Entry *object = oid ? ValueCheck::objectOf(document, *oid) : nullptr;
+    const MibDocument::Entry *object = ValueCheck::objectOf(document, oidText);
     return object ? ValueCheck::problem(*document, *object, value) : QString();
 }
 
@@ -273,8 +271,7 @@ std::optional<SnmpValue> CSnmpSetDlg::buildValue(int entry, const QString &text)
     // an enumeration may be given by its label: "up", "up(1)"
     if (entry == SyntaxSigned) {
         const MibDocument *document = m_pReader ? m_pReader->getMIBTable() : nullptr;
-        const std::optional<SnmpOid> oid = SnmpOid::fromString(m_ui->oid->currentText().trimmed());
-        const MibDocument::Entry *object = oid ? ValueCheck::objectOf(document, *oid) : nullptr;
+        const MibDocument::Entry *object = ValueCheck::objectOf(document, m_ui->oid->currentText());
         if (object && object->enumCount && !object->bits) {
             if (const std::optional<qint32> number = ValueCheck::enumValue(*document, *object, text))
                 return SnmpValue::integer(*number);

@@ -31,6 +31,12 @@ const MibDocument::Entry *objectOf(const MibDocument *document, const SnmpOid &o
     return match.entry && match.entry->object ? match.entry : nullptr;
 }
 
+const MibDocument::Entry *objectOf(const MibDocument *document, const QString &oidText)
+{
+    const std::optional<SnmpOid> oid = SnmpOid::fromString(oidText.trimmed());
+    return oid ? objectOf(document, *oid) : nullptr;
+}
+
 QString enumsText(const MibDocument &document, const MibDocument::Entry &object)
 {
     QStringList parts;

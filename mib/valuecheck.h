@@ -17,6 +17,9 @@ namespace ValueCheck {
 // The object `oid` names (itself or an instance of it), or null when the
 // database does not define one.
 const MibDocument::Entry *objectOf(const MibDocument *document, const SnmpOid &oid);
+// The same for an OID as typed (blanks around it ignored); null when the
+// text is no OID.
+const MibDocument::Entry *objectOf(const MibDocument *document, const QString &oidText);
 
 // Empty when `value` fits the object, else a sentence that names the
 // object, the value and the constraint it breaks.

@@ -69,6 +69,21 @@ QString entryTypeName(const QString &entry)
     return entry.isEmpty() ? entry : entry.at(0).toUpper() + entry.mid(1);
 }
 
+// A convention by name: the module's own, else the first of that name.
+const MibcTc *findTc(const QList<MibcTc> &tcs, const QString &name, const QString &module)
+{
+    const MibcTc *found = nullptr;
+    for (const MibcTc &tc : tcs) {
+        if (tc.name != name)
+            continue;
+        if (tc.module == module)
+            return &tc;
+        if (!found)
+            found = &tc;
+    }
+    return found;
+}
+
 } // namespace
 
 const BuiltinMibModules &BuiltinMibModules::instance()
@@ -93,20 +108,6 @@ BuiltinMibModules::BuiltinMibModules()
     m_tcs = reader.textualConventions();
     m_modules = reader.modules();
     m_smiV1 = reader.smiV1Modules();
-}
-
-const MibcTc *BuiltinMibModules::findTc(const QString &name, const QString &module) const
-{
-    const MibcTc *found = nullptr;
-    for (const MibcTc &tc : m_tcs) {
-        if (tc.name != name)
-            continue;
-        if (tc.module == module)
-            return &tc;
-        if (!found)
-            found = &tc;
-    }
-    return found;
 }
 
 QString BuiltinMibModules::moduleOfName(const QString &name, const QString &preferred) const
@@ -239,7 +240,7 @@ QByteArray BuiltinMibModules::moduleText(const QString &module) const
                 }
                 body.prepend(QStringLiteral("%1 ::= SEQUENCE { %2 }\n\n").arg(syntax, columns.join(QLatin1String(", "))));
             } else {
-                const MibcTc *tc = n.tc.isEmpty() ? nullptr : findTc(n.tc, module);
+                const MibcTc *tc = n.tc.isEmpty() ? nullptr : findTc(m_tcs, n.tc, module);
                 if (tc) {
                     import(tc->name, tc->module);
                     // only what the object narrows is written; the rest comes with the convention
@@ -308,16 +309,6 @@ QByteArray mibFactsText(const MibcDatabase &db, const QList<MibcTc> &tcs, const 
     QHash<QString, int> nameCount;
     for (const auto &[oid, node] : db.nodes())
         ++nameCount[node.name];
-    auto tcOf = [&](const MibcNode &n) -> const MibcTc * {
-        const MibcTc *found = nullptr;
-        for (const MibcTc &tc : tcs) {
-            if (tc.name == n.tc && tc.module == n.module)
-                return &tc;
-            if (tc.name == n.tc && !found)
-                found = &tc;
-        }
-        return found;
-    };
     for (const QString &module : modules) {
         out += QStringLiteral("module %1%2\n").arg(module, smiV1Modules.contains(module) ? QStringLiteral(" smi=v1") : QString());
         for (const MibcTc &tc : tcs) {
@@ -350,7 +341,7 @@ QByteArray mibFactsText(const MibcDatabase &db, const QList<MibcTc> &tcs, const 
                 ? QStringLiteral("%1.%2").arg(p->second.name).arg(oid.ids.back())
                 : oid.toString();
             out += QStringLiteral("%1 %2 %3").arg(keyword, n.name, oidText);
-            const MibcTc *tc = n.tc.isEmpty() ? nullptr : tcOf(n);
+            const MibcTc *tc = n.tc.isEmpty() ? nullptr : findTc(tcs, n.tc, n.module);
             if (keyword == QLatin1String("object")) {
                 if (tc) {
                     out += QStringLiteral(" syntax=") + (tc->module == module ? tc->name : tc->module + QStringLiteral("::") + tc->name);

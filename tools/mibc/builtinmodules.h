@@ -34,7 +34,6 @@ public:
 private:
     BuiltinMibModules();
     QString moduleOfName(const QString &name, const QString &preferred) const;
-    const MibcTc *findTc(const QString &name, const QString &module) const;
 
     // One database per module: RFC1213-MIB and IF-MIB define the same
     // OIDs, and each module's text needs its own definitions.

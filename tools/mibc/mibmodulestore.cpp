@@ -155,7 +155,7 @@ bool MibModuleStore::remove(const QString &module)
             inputs << it.value();
     }
     const QString user = DataFolder::userMibDatabase();
-    const QString before = user + QStringLiteral(".before-modules");
+    const QString before = keptAside();
     if (inputs.isEmpty()) {
         // the last one: the database is what it was before the first module
         QFile::remove(kept.value(module));
@@ -186,10 +186,15 @@ void MibModuleStore::unpark()
     m_parked.reset();
 }
 
+QString MibModuleStore::keptAside()
+{
+    return DataFolder::userMibDatabase() + QStringLiteral(".before-modules");
+}
+
 QString MibModuleStore::baseDatabase()
 {
     const QString user = DataFolder::userMibDatabase();
-    const QString before = user + QStringLiteral(".before-modules");
+    const QString before = keptAside();
     if (QFileInfo::exists(before))
         return before;
     if (QFileInfo(m_bundled) != QFileInfo(user))

@@ -75,6 +75,8 @@ private:
     // The database the user's modules are compiled into; empty (with a
     // problem noted) when it cannot be had.
     QString baseDatabase();
+    // The user's own database as it was before the first module.
+    static QString keptAside();
     // A removed module's file waits here until the compile without it has
     // succeeded: left in the user's folder, the compile would find it for
     // the modules that import it.
