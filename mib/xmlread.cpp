@@ -222,6 +222,57 @@ bool CXMLRead::loadConfigData(const QString &path)
         return fail(tr("the document element is not <config>"), root ? lineOf(root.offset_debug()) : 0);
 
     tagGLOBALCONFIG config;
+    auto number = [&](const QString &setting, const QString &text, qint64 low, qint64 high, int line, qint64 *out) {
+        if (parseConfigNumber(text, out) && *out >= low && *out <= high)
+            return true;
+        return fail(tr("%1 is \"%2\"; it must be a whole number from %3 to %4")
+                        .arg(setting, text.trimmed()).arg(low).arg(high),
+                    line);
+    };
+    // <journal> and <forward> hold settings of their own, one level down.
+    auto readSection = [&](pugi::xml_node section, bool journal) {
+        const QString sectionName = QString::fromUtf8(section.name());
+        for (pugi::xml_node n = section.first_child(); n; n = n.next_sibling()) {
+            if (n.type() != pugi::node_element)
+                continue;
+            const QString name = QString::fromUtf8(n.name());
+            const QString setting = sectionName + u'/' + name;
+            const QString text = QString::fromUtf8(n.child_value()).trimmed();
+            const int line = lineOf(n.offset_debug());
+            qint64 value = 0;
+            if (journal && name == QLatin1String("enabled")) {
+                if (!number(setting, text, 0, 1, line, &value))
+                    return false;
+                config.journal.enabled = value != 0;
+            } else if (journal && name == QLatin1String("file")) {
+                config.journal.path = text;
+            } else if (journal && name == QLatin1String("retention_days")) {
+                if (!number(setting, text, 0, ConfigLimits::kMaxRetentionDays, line, &value))
+                    return false;
+                config.journal.retentionDays = static_cast<quint32>(value);
+            } else if (journal && name == QLatin1String("max_size_mb")) {
+                if (!number(setting, text, 0, ConfigLimits::kMaxJournalMiB, line, &value))
+                    return false;
+                config.journal.maxSizeMiB = static_cast<quint32>(value);
+            } else if (!journal && name == QLatin1String("host")) {
+                config.forward.host = text;
+            } else if (!journal && name == QLatin1String("port")) {
+                if (!number(setting, text, ConfigLimits::kMinPort, ConfigLimits::kMaxPort, line, &value))
+                    return false;
+                config.forward.port = static_cast<quint16>(value);
+            } else if (!journal && name == QLatin1String("protocol")) {
+                if (text.compare(QLatin1String("udp"), Qt::CaseInsensitive) == 0)
+                    config.forward.protocol = ForwardConfig::Udp;
+                else if (text.compare(QLatin1String("tcp"), Qt::CaseInsensitive) == 0)
+                    config.forward.protocol = ForwardConfig::Tcp;
+                else
+                    return fail(tr("%1 is \"%2\"; it must be udp or tcp").arg(setting, text), line);
+            } else {
+                return fail(tr("unknown setting <%1>").arg(setting), line);
+            }
+        }
+        return true;
+    };
     config.nMaxRows = ConfigLimits::kDefaultRows;
     config.nTrapPort = ConfigLimits::kDefaultTrapPort;
     for (pugi::xml_node n = root.first_child(); n; n = n.next_sibling()) {
@@ -249,6 +300,9 @@ bool CXMLRead::loadConfigData(const QString &path)
             config.strActionArgs = text;
         } else if (name == QLatin1String("enterprise_filter")) {
             config.strEnterpriseFilter = text.trimmed();
+        } else if (name == QLatin1String("journal") || name == QLatin1String("forward")) {
+            if (!readSection(n, name == QLatin1String("journal")))
+                return false;
         } else {
             // A misspelt setting would otherwise fall back to its default
             // without a word.

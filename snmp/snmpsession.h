@@ -48,6 +48,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -86,6 +87,26 @@ struct SnmpNotifyPayload
 // What the trap session has seen since RegisterTraps. Every datagram read
 // ends in exactly one of delivered, informDuplicates, malformed, ignored and
 // queueDrops.
+// Why a datagram on the trap port was not listed.
+enum class SnmpDropReason {
+    NotSnmp,               // not an SNMP message at all
+    BadBer,                // an SNMP message whose encoding is broken
+    UnsupportedVersion,
+    UnknownUser,           // SNMPv3: no such USM user (or unknown engine)
+    AuthenticationFailure, // SNMPv3: wrong digest
+    DecryptionFailure,     // SNMPv3
+    NotInTimeWindow,       // SNMPv3: outside the time window, or a replay
+    KernelOverflow,        // the socket buffer was full
+    QueueOverflow,         // the queue for the GUI thread was full
+    Count
+};
+
+struct SnmpDropCount
+{
+    quint64 count = 0;
+    QString lastSender; // "address:port"; empty where none is known
+};
+
 struct SnmpTrapStatistics
 {
     quint64 datagrams = 0;            // read from the trap sockets
@@ -98,6 +119,8 @@ struct SnmpTrapStatistics
     quint64 queueDrops = 0;           // dropped because the layer's queue was full (informs unanswered)
     quint64 kernelDrops = 0;          // dropped by the kernel (socket buffer full)
     int receiveBufferBytes = 0;       // as granted by the kernel
+    // By reason; kernel and queue overflows also appear in the counts above.
+    std::array<SnmpDropCount, static_cast<size_t>(SnmpDropReason::Count)> drops{};
 };
 
 class CSnmpSession : public QObject
