@@ -4,6 +4,7 @@
 #include "helplauncher.h"
 #include "lockkeys.h"
 #include "orvelleview.h"
+#include "trapfilterbar.h"
 #include "trayicon.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QVBoxLayout>
 
 static void initAppResources()
 {
@@ -44,7 +46,14 @@ CMainFrame::CMainFrame(QWidget *parent)
 {
     setWindowIcon(iconFamily(QStringLiteral("orvelle"), {16, 22, 32, 48, 64, 128, 256}));
     m_view = new COrvelleView(this);
-    setCentralWidget(m_view);
+    // the filter bar sits above the list it filters
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_view->filterBar());
+    layout->addWidget(m_view, 1);
+    setCentralWidget(central);
 
     createActions();
     createMenus();
@@ -103,6 +112,9 @@ void CMainFrame::createActions()
     m_actSaveAs = addCommand(nullptr, tr("Save &As..."), tr("Save the active document with a new name\nSave As"));
     m_actExit = addCommand(nullptr, tr("E&xit"), tr("Quit the application; prompts to save documents\nExit"));
     m_actShowHide = addCommand(nullptr, tr("Hide or Show main Window"), tr("Show or Hide main Window\nShow/Hide"));
+    m_actFind = addCommand(nullptr, tr("&Find Traps..."),
+                           tr("Filter the trap list by text, severity, agent and time; searches the trap journal"));
+    m_actFind->setShortcut(QKeySequence::Find);
     m_actStartStop = addCommand(nullptr, tr("&Start"), tr("Start or Stop SNMP Trap Receive service"));
     m_actMibWalk = addCommand(nullptr, tr("MIB &Walk"), tr("Launch MIB walker"));
     m_actSnmpSet = addCommand(nullptr, tr("S&NMP SET"), tr("Send SNMP SET request"));
@@ -131,6 +143,7 @@ void CMainFrame::createActions()
     connect(m_actExit, &QAction::triggered, this, &CMainFrame::exitApplication);
     connect(m_actTrayExit, &QAction::triggered, this, &CMainFrame::exitApplication);
     connect(m_actShowHide, &QAction::triggered, m_view, &COrvelleView::OnShowHideMain);
+    connect(m_actFind, &QAction::triggered, m_view, &COrvelleView::onFind);
     connect(m_actTrayMain, &QAction::triggered, m_view, &COrvelleView::OnShowHideMain);
     connect(m_actStartStop, &QAction::triggered, m_view, &COrvelleView::OnStartStop);
     connect(m_actTrayStartStop, &QAction::triggered, m_view, &COrvelleView::OnStartStop);
@@ -148,6 +161,7 @@ void CMainFrame::createMenus()
     file->addAction(m_actExit);
 
     QMenu *view = menuBar()->addMenu(tr("&View"));
+    view->addAction(m_actFind);
     view->addAction(m_actShowHide);
 
     QMenu *tools = menuBar()->addMenu(tr("&Tools"));

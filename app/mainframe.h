@@ -88,6 +88,7 @@ private:
     QAction *m_actNew = nullptr;
     QAction *m_actSaveAs = nullptr;
     QAction *m_actExit = nullptr;
+    QAction *m_actFind = nullptr;
     QAction *m_actShowHide = nullptr;
     QAction *m_actStartStop = nullptr;
     QAction *m_actMibWalk = nullptr;

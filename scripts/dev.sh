@@ -16,8 +16,8 @@ root=$PWD
 
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-qpa-plugins
-          libx11-dev libsnmp-dev libpugixml-dev qtkeychain-qt6-dev
-          snmp snmpd snmptrapd
+          libx11-dev libsnmp-dev libpugixml-dev qtkeychain-qt6-dev libsqlite3-dev
+          snmp snmpd snmptrapd rsyslog
           xvfb xauth fonts-ipafont-gothic util-linux trayer imagemagick)
 
 install_packages() {

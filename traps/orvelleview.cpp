@@ -14,6 +14,7 @@
 #include "snmpsetdlg.h"
 #include "trapaction.h"
 #include "trapfilter.h"
+#include "trapfilterbar.h"
 #include "trapreceiver.h"
 #include "xmlread.h"
 
@@ -41,6 +42,10 @@ COrvelleView::COrvelleView(QWidget *parent)
     , m_model(new TrapListModel(this))
     , m_pActions(new CTrapActionRunner(this))
 {
+    m_filterModel = new TrapListModel(this);
+    m_filterBar = new TrapFilterBar(this);
+    connect(m_filterBar, &TrapFilterBar::queryChanged, this, &COrvelleView::applyQuery);
+    connect(m_filterBar, &TrapFilterBar::closed, this, &COrvelleView::showEveryTrap);
     setModel(m_model);
     setShowGrid(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -86,11 +91,13 @@ COrvelleView::COrvelleView(QWidget *parent)
     horizontalHeader()->setMouseTracking(true);
     horizontalHeader()->installEventFilter(this);
 
-    connect(m_model, &TrapListModel::rowsFlushed, this, &COrvelleView::scrollToNewRows);
-    // The hint disappears with the first row and comes back with New.
-    connect(m_model, &QAbstractItemModel::rowsInserted, viewport(), qOverload<>(&QWidget::update));
-    connect(m_model, &QAbstractItemModel::modelReset, viewport(), qOverload<>(&QWidget::update));
-    connect(m_model, &QAbstractItemModel::rowsRemoved, viewport(), qOverload<>(&QWidget::update));
+    for (TrapListModel *model : {m_model, m_filterModel}) {
+        connect(model, &TrapListModel::rowsFlushed, this, &COrvelleView::scrollToNewRows);
+        // The hint disappears with the first row and comes back with New.
+        connect(model, &QAbstractItemModel::rowsInserted, viewport(), qOverload<>(&QWidget::update));
+        connect(model, &QAbstractItemModel::modelReset, viewport(), qOverload<>(&QWidget::update));
+        connect(model, &QAbstractItemModel::rowsRemoved, viewport(), qOverload<>(&QWidget::update));
+    }
     connect(m_pActions, &CTrapActionRunner::statusChanged, this, &COrvelleView::actionStatusChanged);
 
     m_statisticsTimer.setInterval(kStatisticsIntervalMs);
@@ -111,6 +118,9 @@ COrvelleView::~COrvelleView()
     m_pMibWalkDlg = nullptr;
     delete m_pTrapReceiver;
     m_pTrapReceiver = nullptr;
+    // what is queued for the journal is committed before the program ends
+    delete m_journal;
+    m_journal = nullptr;
     m_balloon.HideTip();
 }
 
@@ -151,6 +161,7 @@ bool COrvelleView::OnCreate()
         QTimer::singleShot(0, this, [this, warning] { showMessage(warning); });
     }
     setMaxRows(m_settings.config.nMaxRows);
+    openJournal();
 
     // Created once, hidden, and kept for the whole run; a top-level window
     // of its own, as the walk runs beside the trap list.
@@ -168,6 +179,40 @@ void COrvelleView::setMaxRows(quint32 maxRows)
 {
     m_nMaxRows = maxRows;
     m_model->setMaxRows(maxRows);
+    m_filterModel->setMaxRows(maxRows);
+}
+
+void COrvelleView::openJournal()
+{
+    const JournalConfig &config = m_settings.config.journal;
+    if (!config.enabled)
+        return;
+    TrapJournal::Options options;
+    options.path = config.path.isEmpty() ? TrapJournal::defaultPath() : QDir::cleanPath(config.path);
+    options.retentionDays = config.retentionDays;
+    options.maxBytes = quint64(config.maxSizeMiB) * 1024 * 1024;
+    auto *journal = new TrapJournal(this);
+    QString error;
+    if (!journal->open(options, &error)) {
+        delete journal;
+        std::fprintf(stderr, "orvelle: %s\n", qPrintable(error));
+        // The list works without it; after start-up, so that the main
+        // window is there to hold the message.
+        const QString text = tr("%1\n\nTraps are listed but not kept after the program ends, and the filter bar "
+                                "searches only the list.").arg(error);
+        QTimer::singleShot(0, this, [this, text] { showMessage(text); });
+        return;
+    }
+    m_journal = journal;
+    connect(m_journal, &TrapJournal::searchFinished, this, &COrvelleView::onSearchFinished, Qt::QueuedConnection);
+    connect(m_journal, &TrapJournal::failed, this, [this](const QString &message) {
+        std::fprintf(stderr, "orvelle: %s\n", qPrintable(message));
+        showMessage(message);
+    }, Qt::QueuedConnection);
+    // The list starts where the last run ended.
+    for (const tagTRAPRECORD &record : m_journal->newest(m_nMaxRows))
+        m_model->appendTrap(record);
+    m_model->flush();
 }
 
 void COrvelleView::OnInitialUpdate(bool serviceMode)
@@ -223,7 +268,9 @@ void COrvelleView::publishStatistics()
 
 void COrvelleView::OnNew()
 {
+    // The journal keeps what New takes off the list.
     m_model->clear();
+    m_filterModel->clear();
     m_nTipItem = m_nTipColumn = -1;
     m_balloon.HideTip(); // its row is gone
     viewport()->update();
@@ -254,6 +301,78 @@ void COrvelleView::OnTrapRecord(std::shared_ptr<tagTRAPRECORD> record)
     // before any row, while the record still holds all its variables
     RunTrapAction(*record);
     m_model->appendTrap(*record);
+    if (m_filtering && m_query.matches(*record))
+        m_filterModel->appendTrap(*record);
+    if (m_journal)
+        m_journal->append(std::move(record));
+}
+
+void COrvelleView::onFind()
+{
+    m_filterBar->open();
+}
+
+void COrvelleView::applyQuery(const TrapQuery &query)
+{
+    if (query.isEmpty()) {
+        showEveryTrap();
+        return;
+    }
+    m_query = query;
+    if (m_journal) {
+        m_searchTicket = m_journal->search(query, m_nMaxRows);
+        m_filterBar->setStatus(tr("Searching\u2026"));
+        return;
+    }
+    // Without a journal the list itself is searched.
+    auto matches = std::make_shared<TrapRecords>();
+    m_model->flush();
+    for (tagTRAPRECORD &record : m_model->records()) {
+        if (query.matches(record))
+            matches->push_back(std::move(record));
+    }
+    m_searchTicket = 0;
+    onSearchFinished(0, std::move(matches), false);
+}
+
+void COrvelleView::onSearchFinished(quint64 ticket, std::shared_ptr<const TrapRecords> matches, bool truncated)
+{
+    if (ticket != m_searchTicket || !m_filterBar->isVisible() || !matches)
+        return;
+    m_filterModel->clear();
+    for (const tagTRAPRECORD &record : *matches)
+        m_filterModel->appendTrap(record);
+    m_filterModel->flush();
+    const int count = int(matches->size());
+    m_filterBar->setStatus(count == 0 ? tr("No trap matches")
+                           : truncated ? tr("The newest %n matching traps", nullptr, count)
+                                       : tr("%n matching traps", nullptr, count));
+    m_filtering = true;
+    showModel(m_filterModel);
+}
+
+void COrvelleView::showEveryTrap()
+{
+    m_filtering = false;
+    m_query = {};
+    ++m_searchTicket; // a search still running is of no use now
+    m_filterBar->setStatus(QString());
+    showModel(m_model);
+    m_filterModel->clear();
+}
+
+void COrvelleView::showModel(TrapListModel *model)
+{
+    if (this->model() == model)
+        return;
+    // the user's column widths stay as they are
+    const QByteArray columns = horizontalHeader()->saveState();
+    setModel(model);
+    horizontalHeader()->restoreState(columns);
+    m_nTipItem = m_nTipColumn = -1;
+    m_balloon.HideTip();
+    scrollToBottom();
+    viewport()->update();
 }
 
 void COrvelleView::scrollToNewRows()
@@ -261,7 +380,7 @@ void COrvelleView::scrollToNewRows()
     // Follow the newest trap only while the user is looking at the end of
     // the list; someone reading older rows keeps their place.
     QScrollBar *bar = verticalScrollBar();
-    if (bar->value() >= bar->maximum() - 1 || m_model->rowCount() <= 1)
+    if (bar->value() >= bar->maximum() - 1 || shownModel()->rowCount() <= 1)
         scrollToBottom();
 }
 
@@ -364,7 +483,9 @@ QString COrvelleView::csvLine(const QStringList &cells)
 
 bool COrvelleView::ExportListToCsv(const QString &path)
 {
-    m_model->flush();
+    // what is shown: with the filter bar in use, its matches
+    TrapListModel *shown = shownModel();
+    shown->flush();
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         showMessage(tr("File Open error!"));
@@ -372,10 +493,10 @@ bool COrvelleView::ExportListToCsv(const QString &path)
     }
     bool ok = true;
     QStringList cells;
-    for (int row = 0; row < m_model->rowCount() && ok; ++row) {
+    for (int row = 0; row < shown->rowCount() && ok; ++row) {
         cells.clear();
         for (int column = 0; column < m_nColumns; ++column)
-            cells << m_model->cellText(row, column);
+            cells << shown->cellText(row, column);
         const QByteArray bytes = LocaleCodec::fromUnicode(csvLine(cells) + QLatin1String("\r\n"));
         ok = file.write(bytes) == bytes.size();
     }
@@ -425,7 +546,7 @@ void COrvelleView::updateCellTip(QMouseEvent *event, QWidget *source)
         return;
     }
     if (row != m_nTipItem || column != m_nTipColumn) {
-        const QString text = m_model->cellTip(row, column);
+        const QString text = shownModel()->cellTip(row, column);
         // an empty cell keeps the text of the last one
         if (!text.isEmpty()) {
             m_nTipItem = row;
@@ -439,7 +560,7 @@ void COrvelleView::updateCellTip(QMouseEvent *event, QWidget *source)
 void COrvelleView::paintEvent(QPaintEvent *event)
 {
     QTableView::paintEvent(event);
-    if (m_model->rowCount() != 0 || m_bRunning)
+    if (m_model->rowCount() != 0 || m_bRunning || m_filtering)
         return;
 
     QPainter painter(viewport());

@@ -3,7 +3,9 @@
 #include "appsettings.h"
 #include "balloonwnd.h"
 #include "devicelist.h"
+#include "trapjournal.h"
 #include "traplistmodel.h"
+#include "trapquery.h"
 #include "traprecord.h"
 
 #include <QFont>
@@ -18,6 +20,7 @@ class DeviceProfileStore;
 class SecretStore;
 class CTrapReceiver;
 class CXMLRead;
+class TrapFilterBar;
 
 // The main window's content and the centre of the program: the trap list.
 // Creating it starts the trap receive service and loads the MIB database;
@@ -65,7 +68,15 @@ public:
     bool isRunning() const { return m_bRunning; }
     bool isMainVisible() const { return m_bMainVisible; }
     QString documentTitle() const { return m_documentTitle; }
+    // Every trap of this run (and those the journal brought back).
     TrapListModel *trapModel() const { return m_model; }
+    // What the list shows: every trap, or the filter bar's matches.
+    TrapListModel *shownModel() const { return m_filtering ? m_filterModel : m_model; }
+    bool isFiltering() const { return m_filtering; }
+    // The filter bar; the frame places it above the list.
+    TrapFilterBar *filterBar() const { return m_filterBar; }
+    // Null where the journal is off or could not be opened.
+    TrapJournal *journal() const { return m_journal; }
     int columns() const { return m_nColumns; }
 
     quint32 maxRows() const { return m_nMaxRows; }
@@ -75,7 +86,7 @@ public:
     bool PassesEnterpriseFilter(const tagTRAPRECORD &record) const;
     void RunTrapAction(const tagTRAPRECORD &record);
 
-    // Writes every row as five quoted fields; false (after telling the user)
+    // Writes every shown row as five quoted fields; false (after telling the user)
     // when the file cannot be opened or written.
     bool ExportListToCsv(const QString &path);
     // One exported line for these cells, without the line end.
@@ -99,6 +110,8 @@ public slots:
     void OnShowMonitoring();
     void OnHideMonitoring();
     void OnShowHideMain();
+    // Find (Ctrl+F): the filter bar.
+    void onFind();
     // Takes a decoded trap: notes its arrival, filters it, runs the action
     // and lists it.
     void OnTrapRecord(std::shared_ptr<tagTRAPRECORD> record);
@@ -125,6 +138,11 @@ private:
     void updateCellTip(QMouseEvent *event, QWidget *source);
     void publishStatistics();
     void showMessage(const QString &text);
+    void openJournal();
+    void applyQuery(const TrapQuery &query);
+    void showEveryTrap();
+    void onSearchFinished(quint64 ticket, std::shared_ptr<const TrapRecords> matches, bool truncated);
+    void showModel(TrapListModel *model);
 
     CAppSettings m_settings;
     std::unique_ptr<CXMLRead> m_pReader;
@@ -141,6 +159,12 @@ private:
     QFont m_fontHint;
 
     TrapListModel *m_model = nullptr;
+    TrapListModel *m_filterModel = nullptr;
+    TrapFilterBar *m_filterBar = nullptr;
+    TrapJournal *m_journal = nullptr;
+    TrapQuery m_query;
+    quint64 m_searchTicket = 0;
+    bool m_filtering = false;
     CTrapActionRunner *m_pActions = nullptr;
     QString m_documentTitle;
     QTimer m_statisticsTimer;

@@ -95,9 +95,11 @@ QString TrapListModel::shownText(int row, int column) const
 QString TrapListModel::cellTip(int row, int column) const
 {
     const QString text = shownText(row, column);
+    const Row &r = m_rows[static_cast<size_t>(row)];
+    if (column == ColDateTime && r.header && r.earlier)
+        return tr("%1 (from an earlier run)").arg(text);
     if (column != ColValueDescription || text.isEmpty())
         return text;
-    const Row &r = m_rows[static_cast<size_t>(row)];
     if (!r.header && !r.raw.isEmpty())
         return QStringLiteral("%1 (%2)").arg(text, r.raw.left(kMaxShownChars));
     bool ok = false;
@@ -123,6 +125,8 @@ QVariant TrapListModel::data(const QModelIndex &index, int role) const
     if (role == Qt::FontRole) {
         QFont bold = QGuiApplication::font();
         bold.setBold(true);
+        // what the journal brought back from before this start
+        bold.setItalic(r.earlier);
         return bold;
     }
     if (role == Qt::BackgroundRole)
@@ -157,6 +161,7 @@ void TrapListModel::appendTrap(const tagTRAPRECORD &record)
     header.first = record.strAgent;
     header.second = record.strCommunity;
     header.third = record.strDescription;
+    header.earlier = record.fromEarlierRun;
     m_pending.push_back(std::move(header));
     for (const tagTRAPVARBIND &vb : record.lstVarbinds) {
         Row row;
@@ -218,6 +223,31 @@ void TrapListModel::clear()
     beginResetModel();
     m_rows.clear();
     endResetModel();
+}
+
+std::vector<tagTRAPRECORD> TrapListModel::records() const
+{
+    std::vector<tagTRAPRECORD> out;
+    auto take = [&out](const Row &r) {
+        if (r.header) {
+            tagTRAPRECORD record;
+            record.nSeverity = r.code;
+            record.tmReceived = r.time;
+            record.strAgent = r.first;
+            record.strCommunity = r.second;
+            record.strDescription = r.third;
+            record.fromEarlierRun = r.earlier;
+            out.push_back(std::move(record));
+        } else if (!out.empty()) {
+            out.back().lstVarbinds.push_back({r.code, r.first, r.second, r.third, r.raw});
+            out.back().nVarbindCount = qint32(out.back().lstVarbinds.size());
+        }
+    };
+    for (const Row &r : m_rows)
+        take(r);
+    for (const Row &r : m_pending)
+        take(r);
+    return out;
 }
 
 void TrapListModel::setMaxRows(quint32 maxRows)

@@ -35,6 +35,7 @@ public:
         QString second;           // community | name
         QString third;            // description | value
         QString raw;              // variable rows: the value as it came, where shown otherwise
+        bool earlier = false;     // header rows: restored from the journal, from an earlier run
     };
 
     // A trap after a quiet spell shows at once; while traps keep coming the
@@ -57,6 +58,9 @@ public:
     void flush();
     // Deletes every row, queued ones included.
     void clear();
+    // The traps as the rows hold them (variable rows whose header row the
+    // limit has deleted are left out).
+    std::vector<tagTRAPRECORD> records() const;
 
     void setMaxRows(quint32 maxRows);
     quint32 maxRows() const { return m_nMaxRows; }

@@ -28,4 +28,5 @@ struct tagTRAPRECORD
     QString strAgent;
     QString strCommunity;
     std::list<tagTRAPVARBIND> lstVarbinds;
+    bool fromEarlierRun = false; // restored from the journal at start
 };
