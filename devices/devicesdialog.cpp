@@ -6,11 +6,14 @@
 #include "profiledialog.h"
 #include "profiletester.h"
 #include "profileuse.h"
+#include "snmplocalengine.h"
+#include "snmpsession.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -48,9 +51,24 @@ DevicesDialog::DevicesDialog(DeviceProfileStore *store, QWidget *parent)
     m_testResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_testResult->setTextFormat(Qt::PlainText);
 
+    m_engineId = new QLineEdit(SnmpLocalEngine::engineIdText(CSnmpSession::localEngineId()), this);
+    m_engineId->setReadOnly(true);
+    auto *engineLabel = new QLabel(tr("Engine ID of this receiver (for SNMPv3 informs):"), this);
+    engineLabel->setBuddy(m_engineId);
+    auto *engineRow = new QHBoxLayout;
+    engineRow->addWidget(engineLabel);
+    engineRow->addWidget(m_engineId, 1);
+
+    m_trapUserHint = new QLabel(this);
+    m_trapUserHint->setWordWrap(true);
+    m_trapUserHint->setTextFormat(Qt::PlainText);
+    m_trapUserHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     auto *left = new QVBoxLayout;
     left->addWidget(m_list, 1);
     left->addWidget(m_testResult);
+    left->addLayout(engineRow);
+    left->addWidget(m_trapUserHint);
 
     const QString texts[ButtonCount] = {tr("&Add..."),    tr("&Edit..."),   tr("&Copy..."),   tr("&Delete"),
                                         tr("&Test"),      tr("&Import..."), tr("E&xport..."), tr("C&lose")};
@@ -84,10 +102,33 @@ DevicesDialog::DevicesDialog(DeviceProfileStore *store, QWidget *parent)
     // A write that finds no keyring: the user learns here that nothing is kept.
     connect(m_store, &DeviceProfileStore::secretStoreUnavailable, this,
             [this] { showSecretStoreNoticeOnce(m_store, this); });
+    connect(m_store, &DeviceProfileStore::secretStoreUnavailable, this, &DevicesDialog::updateTrapUserHint);
+    connect(m_store, &DeviceProfileStore::changed, this, &DevicesDialog::updateTrapUserHint);
+    updateTrapUserHint();
 
     if (m_model->rowCount() > 0)
         m_list->selectRow(0);
     updateButtons();
+}
+
+void DevicesDialog::updateTrapUserHint()
+{
+    // The store holds a profile's secrets only once they are known in this
+    // run; without a keyring that is only after the user typed them.
+    QStringList names;
+    if (!m_store->secretStoreAvailable()) {
+        for (const DeviceProfile &p : m_store->profiles())
+            if (p.target.version == SNMP_VERSION_V3 && p.target.usm.level != SnmpSecurityLevel::NoAuthNoPriv
+                && p.target.usm.authPassphrase.isEmpty())
+                names << p.name;
+    }
+    m_trapUserHint->setVisible(!names.isEmpty());
+    m_trapUserHint->setText(names.isEmpty() ? QString()
+                                            : tr("No keyring runs, so the passphrases of these SNMPv3 profiles are "
+                                                 "not known and their SNMPv3 traps and informs are not received: "
+                                                 "%1. Edit a profile and enter its passphrases to receive them "
+                                                 "until Orvelle ends.")
+                                                  .arg(names.join(QStringLiteral(", "))));
 }
 
 QString DevicesDialog::currentName() const

@@ -5,6 +5,9 @@
 // the store at once; the dialog is handed the run's store and owns nothing
 // of it. Test asks the device for sysDescr.0 and sysObjectID.0 with the
 // profile's settings (ProfileTester) and shows the answer below the list.
+// Below it stand the trap receiver's engine ID, which agents are given to
+// send SNMPv3 informs, and, where no keyring runs, which SNMPv3 profiles
+// give no trap user for want of their passphrases.
 
 #include "deviceprofile.h"
 
@@ -16,6 +19,7 @@ class DeviceProfileModel;
 class DeviceProfileStore;
 class ProfileTester;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 struct ProfileTestResult;
@@ -33,6 +37,11 @@ public:
     QPushButton *button(Button which) const { return m_buttons[which]; }
     // What the last Test found, or that it runs.
     QLabel *testResult() const { return m_testResult; }
+    // The receiver's own engine ID, to configure agents that send informs.
+    QLineEdit *engineIdField() const { return m_engineId; }
+    // Which SNMPv3 profiles give no trap user, as no keyring holds their
+    // passphrases; hidden when all do.
+    QLabel *trapUserHint() const { return m_trapUserHint; }
 
 private:
     QString currentName() const;
@@ -48,12 +57,15 @@ private:
     void onImport();
     void onExport();
     void showTestResult(const ProfileTestResult &result);
+    void updateTrapUserHint();
 
     DeviceProfileStore *m_store;
     DeviceProfileModel *m_model;
     ProfileTester *m_tester;
     QTableView *m_list = nullptr;
     QLabel *m_testResult = nullptr;
+    QLineEdit *m_engineId = nullptr;
+    QLabel *m_trapUserHint = nullptr;
     QPushButton *m_buttons[ButtonCount] = {};
     QString m_testedName;
 };

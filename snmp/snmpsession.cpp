@@ -1,7 +1,9 @@
 #include "snmpsession.h"
 
+#include "snmplocalengine.h"
 #include "snmpstack_p.h"
 #include "snmptrapport.h"
+#include "snmpv3receiver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -99,50 +101,6 @@ QHash<QString, QByteArray> &engineIdCache()
     return cache;
 }
 
-struct ProtocolOid
-{
-    const oid *ids;
-    u_int length;
-};
-
-ProtocolOid authProtocolOid(SnmpAuthProtocol protocol)
-{
-    switch (protocol) {
-    case SnmpAuthProtocol::MD5: return {usmHMACMD5AuthProtocol, OID_LENGTH(usmHMACMD5AuthProtocol)};
-    case SnmpAuthProtocol::SHA1: return {usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)};
-    case SnmpAuthProtocol::SHA224: return {usmHMAC128SHA224AuthProtocol, OID_LENGTH(usmHMAC128SHA224AuthProtocol)};
-    case SnmpAuthProtocol::SHA256: return {usmHMAC192SHA256AuthProtocol, OID_LENGTH(usmHMAC192SHA256AuthProtocol)};
-    case SnmpAuthProtocol::SHA384: return {usmHMAC256SHA384AuthProtocol, OID_LENGTH(usmHMAC256SHA384AuthProtocol)};
-    case SnmpAuthProtocol::SHA512: return {usmHMAC384SHA512AuthProtocol, OID_LENGTH(usmHMAC384SHA512AuthProtocol)};
-    }
-    return {usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)};
-}
-
-ProtocolOid privProtocolOid(SnmpPrivProtocol protocol)
-{
-    switch (protocol) {
-#ifndef NETSNMP_DISABLE_DES
-    case SnmpPrivProtocol::DES: return {usmDESPrivProtocol, OID_LENGTH(usmDESPrivProtocol)};
-#else
-    case SnmpPrivProtocol::DES: break;
-#endif
-    case SnmpPrivProtocol::AES128: return {usmAESPrivProtocol, OID_LENGTH(usmAESPrivProtocol)};
-    case SnmpPrivProtocol::AES192: return {usmAES192PrivProtocol, OID_LENGTH(usmAES192PrivProtocol)};
-    case SnmpPrivProtocol::AES256: return {usmAES256PrivProtocol, OID_LENGTH(usmAES256PrivProtocol)};
-    }
-    return {usmAESPrivProtocol, OID_LENGTH(usmAESPrivProtocol)};
-}
-
-int netSnmpLevel(SnmpSecurityLevel level)
-{
-    switch (level) {
-    case SnmpSecurityLevel::NoAuthNoPriv: return SNMP_SEC_LEVEL_NOAUTH;
-    case SnmpSecurityLevel::AuthNoPriv: return SNMP_SEC_LEVEL_AUTHNOPRIV;
-    case SnmpSecurityLevel::AuthPriv: return SNMP_SEC_LEVEL_AUTHPRIV;
-    }
-    return SNMP_SEC_LEVEL_NOAUTH;
-}
-
 // Overwrites a secret's bytes before they are freed.
 void wipe(QByteArray &bytes)
 {
@@ -162,6 +120,46 @@ SnmpNotifyCode sentCodeFor(quint32 type)
     default:
         return SNMPN_OTHER_SENT;
     }
+}
+
+// What the first bytes of a datagram say it is: an SNMP message (an
+// INTEGER first in an outer SEQUENCE), and which version. Lengths that reach
+// past the end still make an SNMP message, one whose encoding is broken.
+struct MessageStart
+{
+    bool snmp = false;
+    bool versionRead = false;
+    long version = -1;
+};
+
+MessageStart peekMessage(const QByteArray &datagram)
+{
+    MessageStart start;
+    const auto *p = reinterpret_cast<const unsigned char *>(datagram.constData());
+    const auto *end = p + datagram.size();
+    if (end - p < 2 || p[0] != (ASN_SEQUENCE | ASN_CONSTRUCTOR))
+        return start;
+    const unsigned char lengthByte = p[1];
+    p += 2;
+    if (lengthByte & 0x80) {
+        const int octets = lengthByte & 0x7F;
+        if (octets == 0 || octets > 4 || end - p < octets)
+            return start; // indefinite, or no length at all: no SNMP message
+        p += octets;
+    }
+    if (end - p < 2 || p[0] != ASN_INTEGER)
+        return start;
+    start.snmp = true;
+    const unsigned char length = p[1];
+    p += 2;
+    if (length == 0 || length > 4 || end - p < length)
+        return start;
+    long version = (p[0] & 0x80) ? -1 : 0;
+    for (int i = 0; i < length; ++i)
+        version = static_cast<long>((static_cast<unsigned long>(version) << 8) | p[i]);
+    start.versionRead = true;
+    start.version = version;
+    return start;
 }
 
 // The text ends at the first NUL, as the community buffer always did: the
@@ -401,13 +399,13 @@ bool CSnmpSession::addNetSnmpSession(void *transportHandle, quint32 *error)
     } else {
         session.securityName = user.data();
         session.securityNameLen = static_cast<size_t>(user.size());
-        session.securityLevel = netSnmpLevel(m_usm.level);
+        session.securityLevel = SnmpInternal::netSnmpLevel(m_usm.level);
         session.contextName = context.data();
         session.contextNameLen = static_cast<size_t>(context.size());
         session.securityEngineID = reinterpret_cast<u_char *>(const_cast<char *>(engineId.constData()));
         session.securityEngineIDLen = static_cast<size_t>(engineId.size());
         if (m_usm.level != SnmpSecurityLevel::NoAuthNoPriv) {
-            const ProtocolOid auth = authProtocolOid(m_usm.authProtocol);
+            const SnmpInternal::ProtocolOid auth = SnmpInternal::authProtocolOid(m_usm.authProtocol);
             session.securityAuthProto = const_cast<oid *>(auth.ids);
             session.securityAuthProtoLen = auth.length;
             session.securityAuthKeyLen = USM_AUTH_KU_LEN;
@@ -419,7 +417,7 @@ bool CSnmpSession::addNetSnmpSession(void *transportHandle, quint32 *error)
                 return false;
             }
             if (m_usm.level == SnmpSecurityLevel::AuthPriv) {
-                const ProtocolOid priv = privProtocolOid(m_usm.privProtocol);
+                const SnmpInternal::ProtocolOid priv = SnmpInternal::privProtocolOid(m_usm.privProtocol);
                 session.securityPrivProto = const_cast<oid *>(priv.ids);
                 session.securityPrivProtoLen = priv.length;
                 session.securityPrivKeyLen = USM_PRIV_KU_LEN;
@@ -771,6 +769,13 @@ int CSnmpSession::RegisterTraps()
     connect(port.get(), &SnmpTrapPort::datagramsReady, this, &CSnmpSession::processTrapDatagrams);
     m_trapStats = SnmpTrapStatistics();
     m_trap = std::move(port);
+    // Without it SNMPv3 datagrams are dropped as of an unsupported version;
+    // SNMPv1 and v2c are received all the same.
+    m_v3 = std::make_unique<SnmpV3Receiver>(m_trap.get());
+    if (m_v3->start())
+        m_v3->setUsers(m_trapUsers);
+    else
+        m_v3.reset();
     return 1;
 }
 
@@ -779,9 +784,29 @@ int CSnmpSession::UnregisterTraps()
     if (!m_trap)
         return 1;
     m_trapStats = trapStatistics();
+    // its users and its net-snmp session go before the sockets it replies on
+    m_v3.reset();
+    m_held.clear();
     m_trap->close();
     m_trap.reset();
     return 1;
+}
+
+void CSnmpSession::setTrapUsers(const QList<SnmpTrapUser> &users)
+{
+    m_trapUsers = users;
+    if (m_v3)
+        m_v3->setUsers(users);
+}
+
+QByteArray CSnmpSession::localEngineId()
+{
+    return SnmpLocalEngine::engineId();
+}
+
+quint32 CSnmpSession::trapEngineBoots() const
+{
+    return m_v3 ? m_v3->engineBoots() : 0;
 }
 
 bool CSnmpSession::isReceivingTraps() const
@@ -801,6 +826,11 @@ SnmpTrapStatistics CSnmpSession::trapStatistics() const
         stats.informDuplicates += m_trap->informDuplicates();
         stats.kernelDrops = m_trap->kernelDrops();
         stats.receiveBufferBytes = m_trap->receiveBufferBytes();
+        stats.drops[size_t(SnmpDropReason::KernelOverflow)].count = stats.kernelDrops;
+        SnmpDropCount &queue = stats.drops[size_t(SnmpDropReason::QueueOverflow)];
+        queue.count = stats.queueDrops;
+        if (queue.count)
+            queue.lastSender = m_trap->lastQueueDropSender();
     }
     return stats;
 }
@@ -812,14 +842,25 @@ void CSnmpSession::processTrapDatagrams()
     // Called from the event loop (a queued signal of the reader thread), so
     // the notifications can be emitted here directly: one event per batch,
     // not one per trap. The owner may stop reception, or drop the session,
-    // from its handler.
+    // from its handler. The clock is read after every datagram, as an
+    // SNMPv3 one costs far more than one of SNMPv2c: what is left of a batch
+    // when the turn is over waits in m_held for the next turn.
     const QPointer<CSnmpSession> self(this);
     QElapsedTimer clock;
     clock.start();
     bool more = true;
-    while (more && clock.elapsed() < kTrapSliceMs) {
-        const std::vector<SnmpTrapPort::Datagram> batch = m_trap->take(kTrapBatch, &more);
-        for (const SnmpTrapPort::Datagram &d : batch) {
+    while (clock.elapsed() < kTrapSliceMs) {
+        if (m_held.empty()) {
+            if (!more)
+                break;
+            std::vector<SnmpTrapPort::Datagram> batch = m_trap->take(kTrapBatch, &more);
+            if (batch.empty())
+                break;
+            m_held.insert(m_held.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+        }
+        while (!m_held.empty() && clock.elapsed() < kTrapSliceMs) {
+            const SnmpTrapPort::Datagram d = std::move(m_held.front());
+            m_held.pop_front();
             SnmpNotifyPayload payload;
             if (!decodeTrapDatagram(d, payload.received))
                 continue;
@@ -829,8 +870,43 @@ void CSnmpSession::processTrapDatagrams()
                 return;
         }
     }
-    if (more)
+    if (more || !m_held.empty())
         QMetaObject::invokeMethod(this, &CSnmpSession::processTrapDatagrams, Qt::QueuedConnection);
+}
+
+void CSnmpSession::countDrop(SnmpDropReason reason, const SnmpTrapPort::Datagram &d)
+{
+    ++m_trapStats.malformed;
+    SnmpDropCount &drop = m_trapStats.drops[static_cast<size_t>(reason)];
+    ++drop.count;
+    drop.lastSender = SnmpAddressPortText(reinterpret_cast<const sockaddr *>(&d.source), d.sourceLength);
+}
+
+bool CSnmpSession::decodeV3Datagram(const SnmpTrapPort::Datagram &d, tagSNMPRECEIVED &r)
+{
+    if (!m_v3) {
+        countDrop(SnmpDropReason::UnsupportedVersion, d);
+        return false;
+    }
+    const SnmpV3Receiver::Result result = m_v3->process(d, r);
+    if (result.answered)
+        ++m_trapStats.informsAcknowledged;
+    if (result.answerFailed)
+        ++m_trapStats.acknowledgeFailures;
+    switch (result.outcome) {
+    case SnmpV3Receiver::Outcome::Delivered:
+        return true;
+    case SnmpV3Receiver::Outcome::Duplicate:
+        ++m_trapStats.informDuplicates;
+        return false;
+    case SnmpV3Receiver::Outcome::Ignored:
+        ++m_trapStats.ignored;
+        return false;
+    case SnmpV3Receiver::Outcome::Dropped:
+        countDrop(result.reason, d);
+        return false;
+    }
+    return false;
 }
 
 bool CSnmpSession::answerInform(const SnmpTrapPort::Datagram &d, const SnmpMessage &inform)
@@ -857,6 +933,17 @@ bool CSnmpSession::answerInform(const SnmpTrapPort::Datagram &d, const SnmpMessa
 
 bool CSnmpSession::decodeTrapDatagram(const SnmpTrapPort::Datagram &d, tagSNMPRECEIVED &r)
 {
+    const MessageStart start = peekMessage(d.data);
+    if (!start.snmp) {
+        countDrop(SnmpDropReason::NotSnmp, d);
+        return false;
+    }
+    if (start.versionRead && start.version == SNMP_VERSION_3)
+        return decodeV3Datagram(d, r);
+    if (start.versionRead && start.version != SNMP_VERSION_1 && start.version != SNMP_VERSION_2c) {
+        countDrop(SnmpDropReason::UnsupportedVersion, d);
+        return false;
+    }
     auto *pdu = static_cast<netsnmp_pdu *>(calloc(1, sizeof(netsnmp_pdu)));
     if (!pdu)
         return false;
@@ -865,7 +952,7 @@ bool CSnmpSession::decodeTrapDatagram(const SnmpTrapPort::Datagram &d, tagSNMPRE
                                                   static_cast<size_t>(d.data.size()), pdu, message);
     snmp_free_pdu(pdu);
     if (!decoded) {
-        ++m_trapStats.malformed;
+        countDrop(SnmpDropReason::BadBer, d);
         return false;
     }
     switch (message.pdu.type) {

@@ -30,6 +30,8 @@
 //     // -> SNMPN_RECEIVED for every SNMPv1 trap (in SNMPv2 form), SNMPv2c
 //     //    trap and inform (delivered with type SNMP_PDU_TRAP and pdu.inform
 //     //    set; a retransmitted inform is delivered once).
+//     s->setTrapUsers(users); // SNMPv3 traps and informs of these USM users
+//     //    (received.strSecurityName names the user), see snmpv3receiver.h
 //
 // Requests time out silently: the owners run their own response timers.
 // An owner that wants to get rid of its session from inside a notification
@@ -41,6 +43,7 @@
 #include "snmperror.h"
 #include "snmptarget.h"
 #include "snmptrapport.h"
+#include "snmptrapuser.h"
 #include "snmptypes.h"
 
 #include <QObject>
@@ -48,11 +51,15 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <QList>
+
 #include <array>
+#include <deque>
 #include <memory>
 #include <optional>
 
 class QSocketNotifier;
+class SnmpV3Receiver;
 struct SnmpSessionBridge;
 
 // Notification codes (the owner's "wParam").
@@ -73,6 +80,7 @@ struct tagSNMPRECEIVED
     QString strDestination; // local address the message was sent to
     QString strCommunity;   // community as text (whole, however long)
     QByteArray community;   // community octets as received
+    QString strSecurityName; // SNMPv3: the USM user name; empty for SNMPv1/v2c
     SnmpPdu pdu;            // type, request id, error status/index, varbinds
 };
 
@@ -84,18 +92,15 @@ struct SnmpNotifyPayload
     tagSNMPRECEIVED received;  // code 2
 };
 
-// What the trap session has seen since RegisterTraps. Every datagram read
-// ends in exactly one of delivered, informDuplicates, malformed, ignored and
-// queueDrops.
 // Why a datagram on the trap port was not listed.
 enum class SnmpDropReason {
     NotSnmp,               // not an SNMP message at all
     BadBer,                // an SNMP message whose encoding is broken
-    UnsupportedVersion,
-    UnknownUser,           // SNMPv3: no such USM user (or unknown engine)
-    AuthenticationFailure, // SNMPv3: wrong digest
-    DecryptionFailure,     // SNMPv3
-    NotInTimeWindow,       // SNMPv3: outside the time window, or a replay
+    UnsupportedVersion,    // a version other than 1, 2c and 3, or SNMPv3 of another security model than USM
+    UnknownUser,           // SNMPv3: no such USM user for that engine, or an inform to another engine
+    AuthenticationFailure, // SNMPv3: wrong digest, or less security than the user's level
+    DecryptionFailure,     // SNMPv3: authenticated, but did not decrypt (wrong privacy passphrase)
+    NotInTimeWindow,       // SNMPv3: outside the time window, or a replayed trap
     KernelOverflow,        // the socket buffer was full
     QueueOverflow,         // the queue for the GUI thread was full
     Count
@@ -107,6 +112,10 @@ struct SnmpDropCount
     QString lastSender; // "address:port"; empty where none is known
 };
 
+// What the trap session has seen since RegisterTraps. Every datagram read
+// ends in exactly one of delivered, informDuplicates, malformed, ignored and
+// queueDrops; malformed counts the drops of every reason but the two
+// overflows, so drops[r].count summed over those reasons is malformed.
 struct SnmpTrapStatistics
 {
     quint64 datagrams = 0;            // read from the trap sockets
@@ -114,12 +123,14 @@ struct SnmpTrapStatistics
     quint64 informsAcknowledged = 0;  // responses sent, retransmissions included
     quint64 acknowledgeFailures = 0;  // informs left without a response (send failed, or unreadable here)
     quint64 informDuplicates = 0;     // retransmitted informs: answered again, not delivered again
-    quint64 malformed = 0;            // not a decodable SNMPv1/v2c message
-    quint64 ignored = 0;              // decodable but not a notification
+    quint64 malformed = 0;            // dropped: not SNMP, broken, or refused by SNMPv3 security
+    quint64 ignored = 0;              // decodable but not a notification (SNMPv3 engine discovery too)
     quint64 queueDrops = 0;           // dropped because the layer's queue was full (informs unanswered)
     quint64 kernelDrops = 0;          // dropped by the kernel (socket buffer full)
     int receiveBufferBytes = 0;       // as granted by the kernel
-    // By reason; kernel and queue overflows also appear in the counts above.
+    // By reason, with the last sender ("address:port", IPv6 in brackets);
+    // kernel and queue overflows also appear in the counts above (the
+    // kernel's drops have no sender).
     std::array<SnmpDropCount, static_cast<size_t>(SnmpDropReason::Count)> drops{};
 };
 
@@ -205,6 +216,17 @@ public:
     QString trapFailureText() const { return m_trapFailureText; }
     SnmpTrapStatistics trapStatistics() const;
 
+    // The SNMPv3 users whose traps and informs are taken; kept across
+    // RegisterTraps and UnregisterTraps. Applied at once while receiving.
+    void setTrapUsers(const QList<SnmpTrapUser> &users);
+    QList<SnmpTrapUser> trapUsers() const { return m_trapUsers; }
+    // The receiver's own snmpEngineID (RFC 3411), the one agents send
+    // informs to: made once and kept (SnmpLocalEngine), the same before,
+    // during and after reception.
+    static QByteArray localEngineId();
+    // snmpEngineBoots of this reception; 0 while not receiving.
+    quint32 trapEngineBoots() const;
+
 signals:
     void snmpNotify(SnmpNotifyCode code, const SnmpNotifyPayload &payload);
 
@@ -229,6 +251,8 @@ private:
     void armTimer();
     void processTrapDatagrams();
     bool decodeTrapDatagram(const SnmpTrapPort::Datagram &datagram, tagSNMPRECEIVED &received);
+    bool decodeV3Datagram(const SnmpTrapPort::Datagram &datagram, tagSNMPRECEIVED &received);
+    void countDrop(SnmpDropReason reason, const SnmpTrapPort::Datagram &datagram);
     // Answers an inform that only net-snmp could read; false for a
     // retransmission of one answered before (answered again, not listed).
     bool answerInform(const SnmpTrapPort::Datagram &datagram, const SnmpMessage &inform);
@@ -280,6 +304,10 @@ private:
     SnmpTrapStatistics m_trapStats;
     SnmpInformMemory m_answeredHere; // informs answered by answerInform()
     QString m_trapFailureText;
+    QList<SnmpTrapUser> m_trapUsers;
+    std::unique_ptr<SnmpV3Receiver> m_v3;
+    // taken from the port but not yet handled when a turn's time ran out
+    std::deque<SnmpTrapPort::Datagram> m_held;
 };
 
 // The layer's last error for a session, or without one (nullptr).

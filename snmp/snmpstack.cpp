@@ -1,6 +1,9 @@
 #include "snmpstack_p.h"
 
 #include "snmpber.h"
+#include "snmptarget.h"
+
+#include <net-snmp/library/transform_oids.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -367,6 +370,44 @@ QByteArray SnmpEncodeMessage(const SnmpMessage &message, quint32 *error)
 
 namespace SnmpInternal {
 
+ProtocolOid authProtocolOid(SnmpAuthProtocol protocol)
+{
+    switch (protocol) {
+    case SnmpAuthProtocol::MD5: return {usmHMACMD5AuthProtocol, OID_LENGTH(usmHMACMD5AuthProtocol)};
+    case SnmpAuthProtocol::SHA1: return {usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)};
+    case SnmpAuthProtocol::SHA224: return {usmHMAC128SHA224AuthProtocol, OID_LENGTH(usmHMAC128SHA224AuthProtocol)};
+    case SnmpAuthProtocol::SHA256: return {usmHMAC192SHA256AuthProtocol, OID_LENGTH(usmHMAC192SHA256AuthProtocol)};
+    case SnmpAuthProtocol::SHA384: return {usmHMAC256SHA384AuthProtocol, OID_LENGTH(usmHMAC256SHA384AuthProtocol)};
+    case SnmpAuthProtocol::SHA512: return {usmHMAC384SHA512AuthProtocol, OID_LENGTH(usmHMAC384SHA512AuthProtocol)};
+    }
+    return {usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)};
+}
+
+ProtocolOid privProtocolOid(SnmpPrivProtocol protocol)
+{
+    switch (protocol) {
+#ifndef NETSNMP_DISABLE_DES
+    case SnmpPrivProtocol::DES: return {usmDESPrivProtocol, OID_LENGTH(usmDESPrivProtocol)};
+#else
+    case SnmpPrivProtocol::DES: break;
+#endif
+    case SnmpPrivProtocol::AES128: return {usmAESPrivProtocol, OID_LENGTH(usmAESPrivProtocol)};
+    case SnmpPrivProtocol::AES192: return {usmAES192PrivProtocol, OID_LENGTH(usmAES192PrivProtocol)};
+    case SnmpPrivProtocol::AES256: return {usmAES256PrivProtocol, OID_LENGTH(usmAES256PrivProtocol)};
+    }
+    return {usmAESPrivProtocol, OID_LENGTH(usmAESPrivProtocol)};
+}
+
+int netSnmpLevel(SnmpSecurityLevel level)
+{
+    switch (level) {
+    case SnmpSecurityLevel::NoAuthNoPriv: return SNMP_SEC_LEVEL_NOAUTH;
+    case SnmpSecurityLevel::AuthNoPriv: return SNMP_SEC_LEVEL_AUTHNOPRIV;
+    case SnmpSecurityLevel::AuthPriv: return SNMP_SEC_LEVEL_AUTHPRIV;
+    }
+    return SNMP_SEC_LEVEL_NOAUTH;
+}
+
 quint32 mapNetSnmpError(int snmpError, int sysErrno)
 {
     if (snmpError == SNMPERR_BAD_SENDTO || snmpError == SNMPERR_BAD_RECVFROM) {
@@ -698,3 +739,16 @@ QString SnmpAddressText(const sockaddr *address, size_t length)
     return {};
 }
 
+
+QString SnmpAddressPortText(const sockaddr *address, size_t length)
+{
+    const QString host = SnmpAddressText(address, length);
+    if (host.isEmpty())
+        return {};
+    quint16 port = 0;
+    if (address->sa_family == AF_INET)
+        port = ntohs(reinterpret_cast<const sockaddr_in *>(address)->sin_port);
+    else
+        port = ntohs(reinterpret_cast<const sockaddr_in6 *>(address)->sin6_port);
+    return (host.contains(u':') ? u'[' + host + u']' : host) + u':' + QString::number(port);
+}

@@ -64,6 +64,8 @@ SnmpPdu SnmpConvertV1Trap(const SnmpPdu &v1Trap, const QByteArray &community);
 // IPv4-mapped IPv6 address (::ffff:a.b.c.d) is shown as IPv4. Empty for
 // anything else.
 QString SnmpAddressText(const sockaddr *address, size_t length);
+// The same with the port: "192.0.2.1:162", "[2001:db8::1]:162".
+QString SnmpAddressPortText(const sockaddr *address, size_t length);
 
 // Well-known OIDs of the notification varbinds.
 namespace SnmpOids {

@@ -12,7 +12,21 @@
 
 #include <QString>
 
+enum class SnmpAuthProtocol : int;
+enum class SnmpPrivProtocol : int;
+enum class SnmpSecurityLevel : int;
+
 namespace SnmpInternal {
+
+// net-snmp's OIDs of the protocols and its number of a level.
+struct ProtocolOid
+{
+    const oid *ids;
+    u_int length;
+};
+ProtocolOid authProtocolOid(SnmpAuthProtocol protocol);
+ProtocolOid privProtocolOid(SnmpPrivProtocol protocol);
+int netSnmpLevel(SnmpSecurityLevel level);
 
 // Decodes one v1/v2c message into `pdu` (net-snmp's form, owned by the
 // caller) and `out` (the value form). False for anything not decodable.

@@ -1,6 +1,7 @@
 #include "snmptrapport.h"
 
 #include "snmperror.h"
+#include "snmpstack.h"
 
 #include <QFile>
 
@@ -159,6 +160,7 @@ void SnmpTrapPort::close()
     m_queue.clear();
     m_queuedBytes = 0;
     m_signalPending = false;
+    m_lastQueueDropLength = 0;
     m_receiveBufferBytes = 0;
 }
 
@@ -278,6 +280,8 @@ bool SnmpTrapPort::drain(int index)
                 const qint64 cost = queuedCost(d);
                 if (m_queuedBytes + cost > kMaxQueuedBytes) {
                     ++m_queueDrops; // an inform dropped here goes unanswered: it is sent again
+                    m_lastQueueDrop = d.source;
+                    m_lastQueueDropLength = d.sourceLength;
                     continue;
                 }
                 if (ack) {
@@ -324,6 +328,18 @@ std::vector<SnmpTrapPort::Datagram> SnmpTrapPort::take(size_t max, bool *more)
     if (more)
         *more = left;
     return out;
+}
+
+QString SnmpTrapPort::lastQueueDropSender() const
+{
+    sockaddr_storage source{};
+    socklen_t length = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        source = m_lastQueueDrop;
+        length = m_lastQueueDropLength;
+    }
+    return length ? SnmpAddressPortText(reinterpret_cast<const sockaddr *>(&source), length) : QString();
 }
 
 bool SnmpTrapPort::reply(const Datagram &to, const QByteArray &payload)

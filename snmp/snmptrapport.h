@@ -76,10 +76,17 @@ public:
     // Sends `payload` back to where `to` came from, from the socket it came
     // in on.
     bool reply(const Datagram &to, const QByteArray &payload);
+    bool reply(int socketIndex, const sockaddr_storage &to, socklen_t length, const QByteArray &payload)
+    {
+        return sendTo(socketIndex, to, length, payload);
+    }
 
     quint64 datagramsRead() const { return m_datagramsRead; }
     quint64 bytesRead() const { return m_bytesRead; }
     quint64 queueDrops() const { return m_queueDrops; }
+    // Where the last datagram dropped for a full queue came from
+    // ("address:port"); empty before the first.
+    QString lastQueueDropSender() const;
     // Responses to informs sent, and those that could not be sent.
     quint64 informsAcknowledged() const { return m_informsAcknowledged; }
     quint64 acknowledgeFailures() const { return m_acknowledgeFailures; }
@@ -112,8 +119,10 @@ private:
     int m_wakeFd = -1;
     std::thread m_thread;
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::deque<Datagram> m_queue;
+    sockaddr_storage m_lastQueueDrop{}; // formatted only when asked for: a flood costs no text
+    socklen_t m_lastQueueDropLength = 0;
     qint64 m_queuedBytes = 0;
     bool m_signalPending = false;
 

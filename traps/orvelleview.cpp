@@ -139,6 +139,7 @@ bool COrvelleView::OnCreate()
         return false;
     }
     m_pTrapReceiver = receiver;
+    receiver->followDeviceProfiles(m_deviceProfiles); // SNMPv3 trap users: the device profiles' users
     // Queued, as a posted message: the list changes only after the
     // service's own handling has returned.
     connect(m_pTrapReceiver, &CTrapReceiver::trapRecord, this, &COrvelleView::OnTrapRecord, Qt::QueuedConnection);

@@ -3,6 +3,7 @@
 #include "appsettings.h"
 #include "snmprender.h"
 #include "snmpstack.h"
+#include "trapusersource.h"
 #include "xmlread.h"
 
 #include <ctime>
@@ -53,6 +54,7 @@ int CTrapReceiver::Create(QObject *owner, const CAppSettings *settings, int mess
         return CreateNoStack;
     m_bStackStarted = true;
     m_pSession = new CSnmpSession(this);
+    m_pSession->setTrapUsers(m_trapUsers);
     connect(m_pSession, &CSnmpSession::snmpNotify, this, &CTrapReceiver::OnSessionEvent);
     if (!m_pSession->Initialise())
         return CreateNoSession;
@@ -90,6 +92,30 @@ bool CTrapReceiver::isReceiving() const
 SnmpTrapStatistics CTrapReceiver::trapStatistics() const
 {
     return m_pSession ? m_pSession->trapStatistics() : SnmpTrapStatistics();
+}
+
+void CTrapReceiver::setTrapUsers(const QList<SnmpTrapUser> &users)
+{
+    m_trapUsers = users;
+    if (m_pSession)
+        m_pSession->setTrapUsers(users);
+}
+
+QList<SnmpTrapUser> CTrapReceiver::trapUsers() const
+{
+    return m_trapUsers;
+}
+
+TrapUserSource *CTrapReceiver::followDeviceProfiles(DeviceProfileStore *store)
+{
+    delete m_userSource;
+    m_userSource = store ? new TrapUserSource(store, this, this) : nullptr;
+    return m_userSource;
+}
+
+QByteArray CTrapReceiver::engineId()
+{
+    return CSnmpSession::localEngineId();
 }
 
 int CTrapReceiver::OnSessionEvent(SnmpNotifyCode code, const SnmpNotifyPayload &payload)
@@ -143,7 +169,8 @@ void CTrapReceiver::DecodeTrap(const tagSNMPRECEIVED &received)
     auto record = std::make_shared<tagTRAPRECORD>();
     record->tmReceived = std::time(nullptr);
     record->strAgent = received.strAgent;
-    record->strCommunity = received.strCommunity;
+    // SNMPv3 has no community; its user stands in that column
+    record->strCommunity = received.strSecurityName.isEmpty() ? received.strCommunity : received.strSecurityName;
     record->nVarbindCount = static_cast<qint32>(pdu.varbinds.size());
     record->nSpecific = 0;
 

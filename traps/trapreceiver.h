@@ -25,6 +25,8 @@
 
 class CAppSettings;
 class CXMLRead;
+class DeviceProfileStore;
+class TrapUserSource;
 
 class CTrapReceiver : public QObject
 {
@@ -69,6 +71,17 @@ public:
     SnmpTrapStatistics trapStatistics() const;
     CSnmpSession *session() const { return m_pSession; }
 
+    // SNMPv3: the USM users whose traps and informs are listed (kept while
+    // the service is off). A v3 record shows its user in the community
+    // column, as it has no community.
+    void setTrapUsers(const QList<SnmpTrapUser> &users);
+    QList<SnmpTrapUser> trapUsers() const;
+    // Takes the users of the SNMPv3 device profiles of `store`, now and
+    // whenever they change (a TrapUserSource owned by the receiver).
+    TrapUserSource *followDeviceProfiles(DeviceProfileStore *store);
+    // The engine ID agents send informs to (CSnmpSession::localEngineId()).
+    static QByteArray engineId();
+
 signals:
     void trapRecord(std::shared_ptr<tagTRAPRECORD> record);
     void failureMessage(const QString &text);
@@ -81,6 +94,8 @@ private:
     QString m_strLocalAddress;
     CSnmpSession *m_pSession = nullptr;
     bool m_bStackStarted = false;
+    QList<SnmpTrapUser> m_trapUsers; // also before Create()
+    TrapUserSource *m_userSource = nullptr;
 
     // A storm repeats a few kinds of trap: their descriptions are looked up
     // once. The database does not change while the program runs.

@@ -1,0 +1,29 @@
+#pragma once
+
+// SnmpTrapUser: one SNMPv3 user whose notifications the trap receiver takes
+// (CSnmpSession::setTrapUsers). A trap is authenticated with keys localized
+// for the sending engine: with `engineId` set, for that engine only;
+// without it, for any engine that proves it knows the passphrases, learned
+// the first time it sends. An inform is authenticated with keys localized
+// for the receiver's own engine (CSnmpSession::localEngineId()), whatever
+// `engineId` says.
+//
+// The passphrases live here in memory only, as in SnmpUsmCredentials.
+
+#include "snmptarget.h"
+
+#include <QByteArray>
+#include <QString>
+
+struct SnmpTrapUser
+{
+    QString userName;
+    SnmpSecurityLevel level = SnmpSecurityLevel::AuthPriv;
+    SnmpAuthProtocol authProtocol = SnmpAuthProtocol::SHA256;
+    QString authPassphrase;
+    SnmpPrivProtocol privProtocol = SnmpPrivProtocol::AES128;
+    QString privPassphrase;
+    QByteArray engineId; // the sender's snmpEngineID; empty: learned
+
+    friend bool operator==(const SnmpTrapUser &, const SnmpTrapUser &) = default;
+};
