@@ -4,7 +4,10 @@
 #include "helplauncher.h"
 #include "lockkeys.h"
 #include "orvelleview.h"
+#include "droppedwindow.h"
 #include "trapfilterbar.h"
+#include "trapforwarder.h"
+#include "trapreceiver.h"
 #include "trayicon.h"
 
 #include <QAction>
@@ -218,8 +221,10 @@ void CMainFrame::createStatusBar()
     m_trapCountPane = new QLabel(bar);
     m_trapCountPane->setFrameShape(QFrame::Panel);
     m_trapCountPane->setFrameShadow(QFrame::Sunken);
-    m_trapCountPane->setToolTip(tr("Traps received since the service started, and datagrams lost because "
-                                   "they came in faster than they could be read"));
+    m_trapCountPane->setToolTip(tr("Traps received since the service started, and datagrams that were not listed; "
+                                   "click for the reasons"));
+    m_trapCountPane->setCursor(Qt::PointingHandCursor);
+    m_trapCountPane->installEventFilter(this);
     m_trapCountPane->hide();
     bar->addPermanentWidget(m_trapCountPane);
     m_actionPane = new QLabel(bar);
@@ -313,6 +318,24 @@ void CMainFrame::onTrapStatistics(bool receiving, quint64 received, quint64 drop
     m_trapCountPane->setVisible(receiving);
     if (receiving)
         m_trapCountPane->setText(tr("Traps received: %L1  Dropped: %L2").arg(received).arg(dropped));
+    updateDropped();
+}
+
+void CMainFrame::updateDropped()
+{
+    if (m_dropped && m_dropped->isVisible() && m_view->trapReceiver())
+        m_dropped->setStatistics(m_view->trapReceiver()->trapStatistics(), m_view->journal() ? m_view->journal()->dropped() : 0,
+                                 m_view->forwarder() ? m_view->forwarder()->dropped() : 0);
+}
+
+void CMainFrame::showDropped()
+{
+    if (!m_dropped)
+        m_dropped = new DroppedWindow(this);
+    m_dropped->show();
+    m_dropped->raise();
+    m_dropped->activateWindow();
+    updateDropped();
 }
 
 void CMainFrame::onActionStatus(const QString &text)
@@ -389,6 +412,10 @@ bool CMainFrame::event(QEvent *event)
 
 bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_trapCountPane && event->type() == QEvent::MouseButtonRelease) {
+        showDropped();
+        return true;
+    }
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:

@@ -6,6 +6,7 @@
 #include <ctime>
 
 class COrvelleView;
+class DroppedWindow;
 class QLabel;
 class QMenu;
 class QSystemTrayIcon;
@@ -47,6 +48,9 @@ public:
     QAction *mibModulesAction() const { return m_actMibModules; }
     QAction *trayStartStopAction() const { return m_actTrayStartStop; }
     QMenu *trayMenu() const { return m_trayMenu; }
+    QLabel *trapCountPane() const { return m_trapCountPane; }
+    // The reasons behind the Dropped count (a click on that count).
+    void showDropped();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -66,6 +70,7 @@ private:
     void showUserGuide();
     void onTrapStatistics(bool receiving, quint64 received, quint64 dropped);
     void onActionStatus(const QString &text);
+    void updateDropped();
 
     COrvelleView *m_view = nullptr;
     QIcon m_hIconStopped;
@@ -82,6 +87,7 @@ private:
     QLabel *m_numPane = nullptr;
     QLabel *m_scrollPane = nullptr;
     QLabel *m_trapCountPane = nullptr;
+    DroppedWindow *m_dropped = nullptr;
     QLabel *m_actionPane = nullptr;
     bool m_bTrayShowsRunning = false;
 

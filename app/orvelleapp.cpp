@@ -6,9 +6,48 @@
 #include "singleinstance.h"
 
 #include <QMessageBox>
+#include <QSocketNotifier>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_quitPipe[2] = {-1, -1};
+
+void requestQuit(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_quitPipe[1], &byte, 1);
+}
+
+// A session that ends (SIGTERM at logout, SIGHUP, Ctrl+C in a terminal)
+// quits as the menu's Exit does, so that what the journal still holds is
+// written. The handler only writes to a pipe; the event loop does the rest.
+void quitOnTerminationSignals(QObject *context)
+{
+    if (::pipe2(g_quitPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_quitPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [] {
+        char byte;
+        while (::read(g_quitPipe[0], &byte, 1) > 0) {
+        }
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = requestQuit;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        sigaction(signal, &action, nullptr);
+}
+
+} // namespace
 
 COrvelleApp::COrvelleApp(int &argc, char **argv, bool serviceMode)
     : QApplication(argc, argv)
@@ -49,6 +88,7 @@ bool COrvelleApp::InitInstance(int *exitCode)
         break;
     }
 
+    quitOnTerminationSignals(this);
     m_frame = std::make_unique<CMainFrame>();
     if (!m_frame->create()) {
         *exitCode = 1;

@@ -21,6 +21,7 @@ class SecretStore;
 class CTrapReceiver;
 class CXMLRead;
 class TrapFilterBar;
+class TrapForwarder;
 
 // The main window's content and the centre of the program: the trap list.
 // Creating it starts the trap receive service and loads the MIB database;
@@ -77,6 +78,8 @@ public:
     TrapFilterBar *filterBar() const { return m_filterBar; }
     // Null where the journal is off or could not be opened.
     TrapJournal *journal() const { return m_journal; }
+    // Null where no collector is configured.
+    TrapForwarder *forwarder() const { return m_forwarder; }
     int columns() const { return m_nColumns; }
 
     quint32 maxRows() const { return m_nMaxRows; }
@@ -162,6 +165,7 @@ private:
     TrapListModel *m_filterModel = nullptr;
     TrapFilterBar *m_filterBar = nullptr;
     TrapJournal *m_journal = nullptr;
+    TrapForwarder *m_forwarder = nullptr;
     TrapQuery m_query;
     quint64 m_searchTicket = 0;
     bool m_filtering = false;

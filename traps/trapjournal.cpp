@@ -428,17 +428,30 @@ bool TrapJournal::retain(QString *error)
 {
     sqlite3 *db = m_writeDb;
     const qint64 pageSize = pragmaNumber(db, "PRAGMA page_size");
-    const qint64 used = (pragmaNumber(db, "PRAGMA page_count") - pragmaNumber(db, "PRAGMA freelist_count")) * pageSize;
+    auto usedBytes = [&] { return (pragmaNumber(db, "PRAGMA page_count") - pragmaNumber(db, "PRAGMA freelist_count")) * pageSize; };
     const qint64 cutoff = m_options.retentionDays > 0 ? qint64(std::time(nullptr)) - qint64(m_options.retentionDays) * 86400 : 0;
-    // Over the size limit, the oldest share of the traps that brings the
-    // file to 90% of it goes; the index gives back its share only as its
-    // segments merge, so the size is not measured again trap by trap.
-    qint64 bySize = 0;
-    if (m_options.maxBytes > 0 && used > qint64(m_options.maxBytes)) {
+    // By age first; then, over the size limit, the oldest share of the traps
+    // that brings the file to 90% of it. The index gives its share back only
+    // when its segments are rewritten, so it is measured again after that.
+    if (!deleteOldest(cutoff, 0, error))
+        return false;
+    for (int round = 0; round < 3 && m_options.maxBytes > 0; ++round) {
+        const qint64 used = usedBytes();
+        if (used <= qint64(m_options.maxBytes))
+            break;
         const qint64 traps = pragmaNumber(db, "SELECT count(*) FROM trap");
         const double excess = double(used - qint64(m_options.maxBytes) * 9 / 10) / double(used);
-        bySize = qMax<qint64>(1, qint64(double(traps) * excess + 0.5));
+        if (traps <= 0 || !deleteOldest(0, qMax<qint64>(1, qint64(double(traps) * excess + 0.5)), error))
+            return traps <= 0;
+        exec(db, "INSERT INTO trap_text(trap_text) VALUES('optimize')");
+        exec(db, "PRAGMA incremental_vacuum");
     }
+    return true;
+}
+
+bool TrapJournal::deleteOldest(qint64 olderThan, qint64 count, QString *error)
+{
+    sqlite3 *db = m_writeDb;
     Statement oldest(db, (QByteArrayLiteral("SELECT ") + kColumns + " FROM trap ORDER BY id LIMIT ?").constData());
     Statement unindex(db, "INSERT INTO trap_text(trap_text, rowid, text) VALUES('delete', ?, ?)");
     Statement remove(db, "DELETE FROM trap WHERE id <= ?");
@@ -453,10 +466,10 @@ bool TrapJournal::retain(QString *error)
             return false;
         }
         qint64 last = -1;
-        int count = 0;
+        int slice = 0;
         oldest.bind(1, kRetentionSlice);
         while (oldest.step() == SQLITE_ROW) {
-            if (deleted + count >= bySize && sqlite3_column_int64(oldest.get(), 1) >= cutoff)
+            if (deleted + slice >= count && sqlite3_column_int64(oldest.get(), 1) >= olderThan)
                 break;
             const tagTRAPRECORD r = recordAt(oldest.get(), 0);
             last = sqlite3_column_int64(oldest.get(), 0);
@@ -464,7 +477,7 @@ bool TrapJournal::retain(QString *error)
             unindex.bind(2, trapSearchText(r).toUtf8());
             unindex.step();
             unindex.reset();
-            ++count;
+            ++slice;
         }
         oldest.reset();
         if (last >= 0) {
@@ -477,8 +490,8 @@ bool TrapJournal::retain(QString *error)
             exec(db, "ROLLBACK");
             return false;
         }
-        deleted += count;
-        if (count < kRetentionSlice)
+        deleted += slice;
+        if (slice < kRetentionSlice)
             break;
     }
     if (deleted > 0) {
@@ -508,8 +521,8 @@ quint64 TrapJournal::search(const TrapQuery &query, quint32 maxRows)
 {
     std::lock_guard lock(m_mutex);
     const quint64 ticket = ++m_latestTicket;
+    // the search before it sees the new ticket and stops
     m_searchRequest = SearchRequest{ticket, query, maxRows};
-    sqlite3_interrupt(m_readDb); // the search before it is of no use now
     m_searchWake.notify_one();
     return ticket;
 }
@@ -558,11 +571,16 @@ bool TrapJournal::runSearch(quint64 ticket, const TrapQuery &query, quint32 maxR
     qint64 rows = 0;
     int steps = 0;
     for (;;) {
-        if ((++steps & 255) == 0 && m_latestTicket != ticket)
+        if ((++steps & 63) == 0 && m_latestTicket != ticket)
             return false;
         const int rc = candidates.step();
-        if (rc != SQLITE_ROW)
-            return rc == SQLITE_DONE;
+        if (rc != SQLITE_ROW) {
+            if (rc != SQLITE_DONE && rc != SQLITE_INTERRUPT)
+                qWarning("trap journal search: %s", sqlite3_errmsg(m_readDb));
+            if (rc != SQLITE_DONE)
+                return false;
+            break;
+        }
         sqlite3_stmt *row = candidates.get();
         if (!match.isEmpty()) {
             byId.bind(1, sqlite3_column_int64(candidates.get(), 0));

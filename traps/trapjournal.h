@@ -98,6 +98,8 @@ private:
     void searchLoop();
     bool writeBatch(const std::vector<std::shared_ptr<const tagTRAPRECORD>> &batch, QString *error);
     bool retain(QString *error);
+    // The oldest traps received before `olderThan`, and at least `count` of them.
+    bool deleteOldest(qint64 olderThan, qint64 count, QString *error);
     bool runSearch(quint64 ticket, const TrapQuery &query, quint32 maxRows, TrapRecords *out, bool *truncated);
     QString problem(sqlite3 *db, const QString &what) const;
 

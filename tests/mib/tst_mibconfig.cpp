@@ -22,7 +22,11 @@ QString describe(const tagGLOBALCONFIG &c)
 {
     return QStringLiteral("rows=%1 port=%2 ").arg(c.nMaxRows).arg(c.nTrapPort) + QStringLiteral("filter=")
            + c.strEnterpriseFilter + QStringLiteral(" program=") + c.strActionProgram + QStringLiteral(" args=")
-           + c.strActionArgs;
+           + c.strActionArgs
+           + (c.journal.enabled && c.journal.path.isEmpty() && !c.forward.host.size() ? QString()
+              : QStringLiteral(" journal=%1,%2,%3,%4 forward=%5:%6/%7")
+                    .arg(int(c.journal.enabled)).arg(c.journal.path).arg(c.journal.retentionDays).arg(c.journal.maxSizeMiB)
+                    .arg(c.forward.host).arg(c.forward.port).arg(c.forward.protocol == ForwardConfig::Tcp ? "tcp" : "udp"));
 }
 
 const QByteArray kSmallMib = "<?xml version=\"1.0\"?>\n<mib_table>\n <oid key=\"1.3.6.1.\"><name>internet</name></oid>\n</mib_table>\n";
@@ -81,6 +85,15 @@ private slots:
         config("row limit not a number", "<config><max_rows>many</max_rows></config>", false, QStringLiteral("max_rows is \"many\""), 1);
         config("port 0", "<config>\n<trap_port>0</trap_port></config>", false, QStringLiteral("trap_port is \"0\""), 2);
         config("port 65536", "<config><trap_port>65536</trap_port></config>", false, QStringLiteral("from 1 to 65535"), 1);
+        config("journal and forward sections", "<config><journal><enabled>0</enabled><retention_days>7</retention_days>"
+               "<max_size_mb>5</max_size_mb><file>/j.db</file></journal><forward><host>h</host><port>6514</port>"
+               "<protocol>TCP</protocol></forward></config>", true, kDefaults + QStringLiteral(" journal=0,/j.db,7,5 forward=h:6514/tcp"), 0);
+        config("retention out of range", "<config><journal>\n<retention_days>36501</retention_days></journal></config>", false,
+               QStringLiteral("journal/retention_days is \"36501\""), 2);
+        config("unknown forward protocol", "<config><forward><protocol>tls</protocol></forward></config>", false,
+               QStringLiteral("forward/protocol is \"tls\"; it must be udp or tcp"), 1);
+        config("misspelt section setting", "<config><journal><days>3</days></journal></config>", false,
+               QStringLiteral("unknown setting <journal/days>"), 1);
         config("misspelt setting", "<config>\n<max_row>5</max_row></config>", false, QStringLiteral("unknown setting <max_row>"), 2);
         config("malformed", "<config>\n<max_rows>5</max_row>\n</config>", false, QString(), 2);
         config("wrong document", "<mib_table/>", false, QStringLiteral("<config>"), 1);

@@ -429,7 +429,7 @@ CMainFrame *TestTrapView::startFrame(const Config &config)
 {
     const QString xml = QStringLiteral("<config><max_rows>%1</max_rows><action_program>%2</action_program>"
                                        "<action_args>%3</action_args><enterprise_filter>%4</enterprise_filter>"
-                                       "<trap_port>%5</trap_port></config>")
+                                       "<trap_port>%5</trap_port><journal><enabled>0</enabled></journal></config>")
                             .arg(config.maxRows)
                             .arg(config.program.toHtmlEscaped(), config.args.toHtmlEscaped(), config.filter.toHtmlEscaped())
                             .arg(m_port);
