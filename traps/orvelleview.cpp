@@ -14,7 +14,9 @@
 #include "snmpsetdlg.h"
 #include "trapaction.h"
 #include "trapfilter.h"
+#include "droppedwindow.h"
 #include "trapfilterbar.h"
+#include "trapforwarder.h"
 #include "trapreceiver.h"
 #include "xmlread.h"
 
@@ -163,6 +165,8 @@ bool COrvelleView::OnCreate()
     }
     setMaxRows(m_settings.config.nMaxRows);
     openJournal();
+    if (!m_settings.config.forward.host.isEmpty())
+        m_forwarder = new TrapForwarder(m_settings.config.forward, this);
 
     // Created once, hidden, and kept for the whole run; a top-level window
     // of its own, as the walk runs beside the trap list.
@@ -264,7 +268,7 @@ void COrvelleView::publishStatistics()
         return;
     }
     const SnmpTrapStatistics stats = m_pTrapReceiver->trapStatistics();
-    emit trapStatisticsChanged(true, stats.delivered, stats.kernelDrops + stats.queueDrops);
+    emit trapStatisticsChanged(true, stats.delivered, DroppedWindow::droppedTotal(stats));
 }
 
 void COrvelleView::OnNew()
@@ -304,6 +308,8 @@ void COrvelleView::OnTrapRecord(std::shared_ptr<tagTRAPRECORD> record)
     m_model->appendTrap(*record);
     if (m_filtering && m_query.matches(*record))
         m_filterModel->appendTrap(*record);
+    if (m_forwarder)
+        m_forwarder->forward(record);
     if (m_journal)
         m_journal->append(std::move(record));
 }
