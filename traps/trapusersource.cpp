@@ -54,7 +54,10 @@ void TrapUserSource::reload()
                                                                     DeviceProfileStore::SecretsState state) {
             if (generation != m_generation)
                 return;
-            if (state == DeviceProfileStore::SecretsState::Complete) {
+            // a user without authentication has no passphrase to wait for
+            const bool open = profile.target.usm.level == SnmpSecurityLevel::NoAuthNoPriv;
+            if (state == DeviceProfileStore::SecretsState::Complete
+                || (state == DeviceProfileStore::SecretsState::AskUser && open)) {
                 const SnmpUsmCredentials &usm = profile.target.usm;
                 SnmpTrapUser user;
                 user.userName = usm.userName;

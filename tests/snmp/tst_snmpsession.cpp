@@ -347,6 +347,64 @@ private slots:
         QCOMPARE(t.pdu.varbinds, varbinds);
     }
 
+    // The trap session shares net-snmp's list of SNMPv3 users with the
+    // request sessions. The agent's own engine sends traps as the users the
+    // requests use, once before and once after a request session opened, and
+    // the trap users change meanwhile: no request loses its user.
+    void v3RequestsBesideV3TrapUsers()
+    {
+        if (!m_snmpd.isRunning() || !m_haveTools)
+            QSKIP("no snmpd or no snmptrap");
+        using L = SnmpSecurityLevel;
+        const SnmpTrapUser priv{TestSupport::kV3PrivUser, L::AuthPriv, SnmpAuthProtocol::SHA256, TestSupport::kV3AuthPass,
+                                SnmpPrivProtocol::AES128, TestSupport::kV3PrivPass, {}};
+        const SnmpTrapUser auth{TestSupport::kV3AuthUser, L::AuthNoPriv, SnmpAuthProtocol::SHA1, TestSupport::kV3AuthPass,
+                                SnmpPrivProtocol::AES128, {}, {}};
+        m_trapSession->setTrapUsers({priv, auth});
+        // the agent's snmpEngineID, snmpEngineBoots and snmpEngineTime, which
+        // its traps carry (a second on: snmptrap takes a time of 0 for none);
+        // empty when the request failed
+        const auto open = [this](const SnmpTrapUser &u) {
+            auto s = std::make_unique<CSnmpSession>();
+            s->Open(SnmpTarget{u"127.0.0.1"_s, m_agentPort, SNMP_VERSION_V3, {}, {u.userName, u.level, u.authProtocol,
+                               u.authPassphrase, u.privProtocol, u.privPassphrase, {}}});
+            return s;
+        };
+        const auto request = [](CSnmpSession &s) {
+            NotifyLog log(&s);
+            s.SendGetList({u"1.3.6.1.6.3.10.2.1.1.0"_s, u"1.3.6.1.6.3.10.2.1.2.0"_s, u"1.3.6.1.6.3.10.2.1.3.0"_s});
+            QTest::qWaitFor([&] { return log.count(SNMPN_RECEIVED) > 0; }, kWaitMs);
+            const auto got = log.of(SNMPN_RECEIVED);
+            const bool ok = !got.empty() && got[0].payload.received.pdu.type == SNMP_PDU_RESPONSE
+                && got[0].payload.received.pdu.varbinds.size() == 3;
+            return ok ? got[0].payload.received.pdu.varbinds : SnmpVarList();
+        };
+        const auto trap = [this](const SnmpTrapUser &u, const SnmpVarList &agent) {
+            const size_t before = m_traps->count(SNMPN_RECEIVED);
+            QStringList a{u"-v3"_s, u"-e"_s, QString::fromLatin1(agent[0].value.octets.toHex()), u"-Z"_s,
+                          u"%1,%2"_s.arg(agent[1].value.number).arg(agent[2].value.number + 1), u"-u"_s, u.userName, u"-a"_s,
+                          snmpAuthProtocolName(u.authProtocol).remove(u"-1"_s), u"-A"_s, u.authPassphrase};
+            a << u"-l"_s << (u.privPassphrase.isEmpty() ? u"authNoPriv"_s : u"authPriv"_s);
+            if (!u.privPassphrase.isEmpty())
+                a << u"-x"_s << u"AES"_s << u"-X"_s << u.privPassphrase;
+            TestSupport::runSnmpTool(u"snmptrap"_s, a << u"127.0.0.1:%1"_s.arg(m_trapPort) << QString() << kSeq0.toString(), m_dir.path());
+            return QTest::qWaitFor([&] { return m_traps->count(SNMPN_RECEIVED) > before; }, kWaitMs);
+        };
+        const auto first = open(priv); // the request session's user first
+        const SnmpVarList agent = request(*first);
+        QVERIFY(!agent.empty());
+        QVERIFY(trap(priv, agent));
+        QVERIFY(trap(auth, agent)); // the trap session's own user first
+        const auto second = open(auth);
+        QVERIFY(!request(*second).empty());
+        m_trapSession->setTrapUsers({auth});
+        m_trapSession->setTrapUsers({priv, auth}); // the trap session drops and makes its own users anew
+        QVERIFY(!request(*first).empty());
+        QVERIFY(!request(*second).empty());
+        QVERIFY(trap(auth, request(*second)));
+        m_trapSession->setTrapUsers({});
+    }
+
     // Every inform is answered once per datagram, by the reader thread or,
     // for what only net-snmp reads (a byte after the message), by the GUI
     // thread from the decoded message; a retransmission (same sender, id and
