@@ -78,6 +78,7 @@ struct TrapBurstOptions
     int count = 20000;
     QString rates = QStringLiteral("5000 20000 50000 max");
     bool withTrapd = true;
+    bool withJournal = true; // trap_storm: the trap journal on, as by default
 };
 
 // --count N, --rates "R1 R2 ... max", --no-snmptrapd; false, after the
@@ -92,8 +93,10 @@ inline bool parseTrapBurstOptions(int argc, char **argv, const char *program, Tr
             options->rates = QString::fromLocal8Bit(argv[++i]);
         else if (arg == "--no-snmptrapd")
             options->withTrapd = false;
+        else if (arg == "--no-journal")
+            options->withJournal = false;
         else {
-            std::fprintf(stderr, "usage: %s [--count N] [--rates \"R1 R2 ... max\"] [--no-snmptrapd]\n", program);
+            std::fprintf(stderr, "usage: %s [--count N] [--rates \"R1 R2 ... max\"] [--no-snmptrapd] [--no-journal]\n", program);
             return false;
         }
     }

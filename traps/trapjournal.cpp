@@ -19,21 +19,23 @@ constexpr int kSchemaVersion = 1;
 constexpr int kRetentionSlice = 2000;
 constexpr int kBusyTimeoutMs = 5000;
 
+// Traps are stored in groups: one row for the traps that one write took
+// in (up to kTrapsPerRow), one index entry for the distinct texts of the
+// group. A storm repeats the same agent, community, names and descriptions
+// trap after trap, and each of them costs the index once per group instead
+// of once per trap.
 const char kSchema[] =
-    "CREATE TABLE IF NOT EXISTS trap("
+    "CREATE TABLE IF NOT EXISTS trap_group("
     " id INTEGER PRIMARY KEY,"
-    " received INTEGER NOT NULL,"
-    " severity INTEGER NOT NULL,"
-    " specific INTEGER NOT NULL,"
-    " agent TEXT NOT NULL,"
-    " community TEXT NOT NULL,"
-    " enterprise TEXT NOT NULL,"
-    " description TEXT NOT NULL,"
-    " variables BLOB NOT NULL);"
-    "CREATE INDEX IF NOT EXISTS trap_received ON trap(received);"
+    " first_received INTEGER NOT NULL,"
+    " last_received INTEGER NOT NULL,"
+    " traps INTEGER NOT NULL,"
+    " records BLOB NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS trap_group_last ON trap_group(last_received);"
     "CREATE VIRTUAL TABLE IF NOT EXISTS trap_text USING fts5(text, content='', detail=none, tokenize='trigram');";
 
-const char kColumns[] = "id, received, severity, specific, agent, community, enterprise, description, variables";
+const char kColumns[] = "id, first_received, last_received, traps, records";
+constexpr int kTrapsPerRow = 64;
 
 // A prepared statement that finalizes itself.
 class Statement
@@ -109,54 +111,106 @@ bool takeText(const char *&p, const char *end, QString *text)
     return true;
 }
 
-QByteArray encodeVariables(const std::list<tagTRAPVARBIND> &variables)
+void putSigned(QByteArray &out, qint64 n)
 {
-    QByteArray out;
-    for (const tagTRAPVARBIND &vb : variables) {
+    putLength(out, (quint64(n) << 1) ^ quint64(n >> 63)); // zigzag: small negatives stay short
+}
+
+bool takeSigned(const char *&p, const char *end, qint64 *n)
+{
+    quint64 u = 0;
+    if (!takeLength(p, end, &u))
+        return false;
+    *n = qint64(u >> 1) ^ -qint64(u & 1);
+    return true;
+}
+
+void encodeRecord(QByteArray &out, const tagTRAPRECORD &r)
+{
+    putSigned(out, qint64(r.tmReceived));
+    putLength(out, r.nSeverity);
+    putSigned(out, r.nSpecific);
+    putText(out, r.strAgent);
+    putText(out, r.strCommunity);
+    putText(out, r.strEnterprise);
+    putText(out, r.strDescription);
+    putLength(out, r.lstVarbinds.size());
+    for (const tagTRAPVARBIND &vb : r.lstVarbinds) {
         putLength(out, vb.nSyntax);
         putText(out, vb.strOid);
         putText(out, vb.strName);
         putText(out, vb.strValue);
         putText(out, vb.strRawValue);
     }
+}
+
+// The records of a group, oldest first; a damaged blob yields those before the damage.
+TrapRecords decodeRecords(const char *p, qsizetype size, bool earlier)
+{
+    TrapRecords out;
+    const char *end = p + size;
+    while (p < end) {
+        tagTRAPRECORD r;
+        qint64 time = 0, specific = 0;
+        quint64 severity = 0, count = 0;
+        if (!takeSigned(p, end, &time) || !takeLength(p, end, &severity) || !takeSigned(p, end, &specific)
+            || !takeText(p, end, &r.strAgent) || !takeText(p, end, &r.strCommunity) || !takeText(p, end, &r.strEnterprise)
+            || !takeText(p, end, &r.strDescription) || !takeLength(p, end, &count))
+            break;
+        bool whole = true;
+        for (quint64 i = 0; i < count && whole; ++i) {
+            tagTRAPVARBIND vb;
+            quint64 syntax = 0;
+            whole = takeLength(p, end, &syntax) && takeText(p, end, &vb.strOid) && takeText(p, end, &vb.strName)
+                && takeText(p, end, &vb.strValue) && takeText(p, end, &vb.strRawValue);
+            vb.nSyntax = quint32(syntax);
+            if (whole)
+                r.lstVarbinds.push_back(std::move(vb));
+        }
+        if (!whole)
+            break;
+        r.tmReceived = std::time_t(time);
+        r.nSeverity = quint32(severity);
+        r.nSpecific = qint32(specific);
+        r.nVarbindCount = qint32(r.lstVarbinds.size());
+        r.fromEarlierRun = earlier;
+        out.push_back(std::move(r));
+    }
     return out;
 }
 
-void decodeVariables(const char *p, qsizetype size, std::list<tagTRAPVARBIND> *variables)
+// A row of kColumns: its records.
+TrapRecords groupAt(sqlite3_stmt *s, qint64 firstIdOfRun)
 {
-    // A damaged blob yields the variables before the damage.
-    const char *end = p + size;
-    while (p < end) {
-        tagTRAPVARBIND vb;
-        quint64 syntax = 0;
-        if (!takeLength(p, end, &syntax) || !takeText(p, end, &vb.strOid) || !takeText(p, end, &vb.strName)
-            || !takeText(p, end, &vb.strValue) || !takeText(p, end, &vb.strRawValue))
+    return decodeRecords(static_cast<const char *>(sqlite3_column_blob(s, 4)), sqlite3_column_bytes(s, 4),
+                         sqlite3_column_int64(s, 0) < firstIdOfRun);
+}
+
+// What the index holds for a group: each distinct text of its traps once,
+// on a line of its own (matches() decides for each trap; the index only
+// has to hold every trigram any of them holds).
+QByteArray groupText(const std::vector<const tagTRAPRECORD *> &records)
+{
+    QSet<QString> seen;
+    QString text;
+    auto add = [&](const QString &part) {
+        if (part.isEmpty() || seen.contains(part))
             return;
-        vb.nSyntax = quint32(syntax);
-        variables->push_back(std::move(vb));
+        seen.insert(part);
+        text += part;
+        text += u'\n';
+    };
+    for (const tagTRAPRECORD *r : records) {
+        add(r->strAgent);
+        add(r->strCommunity);
+        add(r->strDescription);
+        for (const tagTRAPVARBIND &vb : r->lstVarbinds) {
+            add(vb.strOid);
+            add(vb.strName);
+            add(vb.strValue);
+        }
     }
-}
-
-QString columnText(sqlite3_stmt *s, int column)
-{
-    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, column)), sqlite3_column_bytes(s, column));
-}
-
-// A row of kColumns as a record.
-tagTRAPRECORD recordAt(sqlite3_stmt *s, qint64 firstIdOfRun)
-{
-    tagTRAPRECORD r;
-    r.tmReceived = std::time_t(sqlite3_column_int64(s, 1));
-    r.nSeverity = quint32(sqlite3_column_int64(s, 2));
-    r.nSpecific = qint32(sqlite3_column_int64(s, 3));
-    r.strAgent = columnText(s, 4);
-    r.strCommunity = columnText(s, 5);
-    r.strEnterprise = columnText(s, 6);
-    r.strDescription = columnText(s, 7);
-    decodeVariables(static_cast<const char *>(sqlite3_column_blob(s, 8)), sqlite3_column_bytes(s, 8), &r.lstVarbinds);
-    r.nVarbindCount = qint32(r.lstVarbinds.size());
-    r.fromEarlierRun = sqlite3_column_int64(s, 0) < firstIdOfRun;
-    return r;
+    return text.toUtf8();
 }
 
 // An FTS5 query that every text holding all the terms matches: the
@@ -264,7 +318,7 @@ bool TrapJournal::open(const Options &options, QString *error)
         return false;
     }
     // What the file held before this run is from an earlier one.
-    m_firstIdOfRun = pragmaNumber(m_writeDb, "SELECT coalesce(max(id), 0) + 1 FROM trap");
+    m_firstIdOfRun = pragmaNumber(m_writeDb, "SELECT coalesce(max(id), 0) + 1 FROM trap_group");
     {
         std::lock_guard lock(m_mutex);
         m_stop = false;
@@ -318,6 +372,8 @@ bool TrapJournal::sync(int timeoutMs)
 {
     std::unique_lock lock(m_mutex);
     const quint64 target = m_queuedSeq;
+    m_syncRequested = true;
+    m_wake.notify_one();
     return m_done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_committedSeq >= target || !m_writeDb; });
 }
 
@@ -339,12 +395,18 @@ void TrapJournal::writerLoop()
     quint64 sinceSizeCheck = 0;
     bool failing = false;
     std::vector<std::shared_ptr<const tagTRAPRECORD>> batch;
+    auto lastCommit = Clock::now() - std::chrono::milliseconds(kCommitIntervalMs);
     for (;;) {
         bool retainNow = false;
         quint64 retainTarget = 0;
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait_until(lock, nextRetention, [&] { return m_stop || !m_pending.empty() || m_retainRequested; });
+            // A steady stream is written a few times a second, in groups
+            // large enough to share their texts; sync() does not wait.
+            const auto due = lastCommit + std::chrono::milliseconds(kCommitIntervalMs);
+            m_wake.wait_until(lock, due, [&] { return m_stop || m_syncRequested || m_retainRequested; });
+            m_syncRequested = false;
             batch.swap(m_pending);
             retainNow = m_retainRequested || Clock::now() >= nextRetention;
             m_retainRequested = false;
@@ -355,6 +417,7 @@ void TrapJournal::writerLoop()
         QString error;
         bool ok = true;
         if (!batch.empty()) {
+            lastCommit = Clock::now();
             ok = writeBatch(batch, &error);
             if (ok)
                 m_written += batch.size();
@@ -386,28 +449,35 @@ void TrapJournal::writerLoop()
 bool TrapJournal::writeBatch(const std::vector<std::shared_ptr<const tagTRAPRECORD>> &batch, QString *error)
 {
     sqlite3 *db = m_writeDb;
-    Statement trap(db, "INSERT INTO trap(received, severity, specific, agent, community, enterprise, description, variables)"
-                       " VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+    Statement group(db, "INSERT INTO trap_group(first_received, last_received, traps, records) VALUES(?, ?, ?, ?)");
     Statement text(db, "INSERT INTO trap_text(rowid, text) VALUES(?, ?)");
-    if (!trap || !text || !exec(db, "BEGIN")) {
+    if (!group || !text || !exec(db, "BEGIN")) {
         *error = problem(db, tr("cannot write"));
         return false;
     }
-    for (const auto &record : batch) {
-        const tagTRAPRECORD &r = *record;
-        trap.bind(1, qint64(r.tmReceived));
-        trap.bind(2, qint64(r.nSeverity));
-        trap.bind(3, qint64(r.nSpecific));
-        trap.bind(4, r.strAgent.toUtf8());
-        trap.bind(5, r.strCommunity.toUtf8());
-        trap.bind(6, r.strEnterprise.toUtf8());
-        trap.bind(7, r.strDescription.toUtf8());
-        trap.bindBlob(8, encodeVariables(r.lstVarbinds));
-        const bool stored = trap.step() == SQLITE_DONE;
-        trap.reset();
+    std::vector<const tagTRAPRECORD *> records;
+    QByteArray blob;
+    for (size_t first = 0; first < batch.size(); first += kTrapsPerRow) {
+        const size_t end = std::min(batch.size(), first + kTrapsPerRow);
+        records.clear();
+        blob.clear();
+        std::time_t earliest = batch[first]->tmReceived, latest = earliest;
+        for (size_t i = first; i < end; ++i) {
+            const tagTRAPRECORD &r = *batch[i];
+            records.push_back(&r);
+            encodeRecord(blob, r);
+            earliest = std::min(earliest, r.tmReceived);
+            latest = std::max(latest, r.tmReceived);
+        }
+        group.bind(1, qint64(earliest));
+        group.bind(2, qint64(latest));
+        group.bind(3, qint64(records.size()));
+        group.bindBlob(4, blob);
+        const bool stored = group.step() == SQLITE_DONE;
+        group.reset();
         if (stored) {
             text.bind(1, sqlite3_last_insert_rowid(db));
-            text.bind(2, trapSearchText(r).toUtf8());
+            text.bind(2, groupText(records));
         }
         if (!stored || text.step() != SQLITE_DONE) {
             *error = problem(db, tr("cannot write"));
@@ -430,7 +500,7 @@ bool TrapJournal::retain(QString *error)
     const qint64 pageSize = pragmaNumber(db, "PRAGMA page_size");
     auto usedBytes = [&] { return (pragmaNumber(db, "PRAGMA page_count") - pragmaNumber(db, "PRAGMA freelist_count")) * pageSize; };
     const qint64 cutoff = m_options.retentionDays > 0 ? qint64(std::time(nullptr)) - qint64(m_options.retentionDays) * 86400 : 0;
-    // By age first; then, over the size limit, the oldest share of the traps
+    // By age first; then, over the size limit, the oldest share of the groups
     // that brings the file to 90% of it. The index gives its share back only
     // when its segments are rewritten, so it is measured again after that.
     if (!deleteOldest(cutoff, 0, error))
@@ -439,10 +509,10 @@ bool TrapJournal::retain(QString *error)
         const qint64 used = usedBytes();
         if (used <= qint64(m_options.maxBytes))
             break;
-        const qint64 traps = pragmaNumber(db, "SELECT count(*) FROM trap");
+        const qint64 groups = pragmaNumber(db, "SELECT count(*) FROM trap_group");
         const double excess = double(used - qint64(m_options.maxBytes) * 9 / 10) / double(used);
-        if (traps <= 0 || !deleteOldest(0, qMax<qint64>(1, qint64(double(traps) * excess + 0.5)), error))
-            return traps <= 0;
+        if (groups <= 0 || !deleteOldest(0, qMax<qint64>(1, qint64(double(groups) * excess + 0.5)), error))
+            return groups <= 0;
         exec(db, "INSERT INTO trap_text(trap_text) VALUES('optimize')");
         exec(db, "PRAGMA incremental_vacuum");
     }
@@ -452,14 +522,15 @@ bool TrapJournal::retain(QString *error)
 bool TrapJournal::deleteOldest(qint64 olderThan, qint64 count, QString *error)
 {
     sqlite3 *db = m_writeDb;
-    Statement oldest(db, (QByteArrayLiteral("SELECT ") + kColumns + " FROM trap ORDER BY id LIMIT ?").constData());
+    Statement oldest(db, (QByteArrayLiteral("SELECT ") + kColumns + " FROM trap_group ORDER BY id LIMIT ?").constData());
     Statement unindex(db, "INSERT INTO trap_text(trap_text, rowid, text) VALUES('delete', ?, ?)");
-    Statement remove(db, "DELETE FROM trap WHERE id <= ?");
+    Statement remove(db, "DELETE FROM trap_group WHERE id <= ?");
     if (!oldest || !unindex || !remove) {
         *error = problem(db, tr("cannot delete old traps"));
         return false;
     }
     qint64 deleted = 0;
+    std::vector<const tagTRAPRECORD *> pointers;
     for (;;) {
         if (!exec(db, "BEGIN")) {
             *error = problem(db, tr("cannot delete old traps"));
@@ -469,12 +540,16 @@ bool TrapJournal::deleteOldest(qint64 olderThan, qint64 count, QString *error)
         int slice = 0;
         oldest.bind(1, kRetentionSlice);
         while (oldest.step() == SQLITE_ROW) {
-            if (deleted + slice >= count && sqlite3_column_int64(oldest.get(), 1) >= olderThan)
+            // a group goes by age once its newest trap is older than the cut-off
+            if (deleted + slice >= count && sqlite3_column_int64(oldest.get(), 2) >= olderThan)
                 break;
-            const tagTRAPRECORD r = recordAt(oldest.get(), 0);
+            const TrapRecords records = groupAt(oldest.get(), 0);
+            pointers.clear();
+            for (const tagTRAPRECORD &r : records)
+                pointers.push_back(&r);
             last = sqlite3_column_int64(oldest.get(), 0);
             unindex.bind(1, last);
-            unindex.bind(2, trapSearchText(r).toUtf8());
+            unindex.bind(2, groupText(pointers));
             unindex.step();
             unindex.reset();
             ++slice;
@@ -507,11 +582,14 @@ TrapRecords TrapJournal::newest(quint32 maxRows)
     if (!m_readDb || maxRows == 0)
         return out;
     std::lock_guard lock(m_readMutex);
-    Statement s(m_readDb, (QByteArrayLiteral("SELECT ") + kColumns + " FROM trap ORDER BY id DESC").constData());
+    Statement s(m_readDb, (QByteArrayLiteral("SELECT ") + kColumns + " FROM trap_group ORDER BY id DESC").constData());
     qint64 rows = 0;
     while (s && rows < qint64(maxRows) && s.step() == SQLITE_ROW) {
-        out.push_back(recordAt(s.get(), m_firstIdOfRun));
-        rows += rowsOf(out.back());
+        TrapRecords group = groupAt(s.get(), m_firstIdOfRun);
+        for (auto r = group.rbegin(); r != group.rend() && rows < qint64(maxRows); ++r) {
+            rows += rowsOf(*r);
+            out.push_back(std::move(*r));
+        }
     }
     std::reverse(out.begin(), out.end());
     return out;
@@ -555,12 +633,12 @@ bool TrapJournal::runSearch(quint64 ticket, const TrapQuery &query, quint32 maxR
     const QByteArray match = trigramQuery(narrowing);
     QByteArray where;
     if (query.from)
-        where += " AND received >= " + QByteArray::number(qint64(*query.from));
+        where += " AND last_received >= " + QByteArray::number(qint64(*query.from));
     if (query.to)
-        where += " AND received <= " + QByteArray::number(qint64(*query.to));
-    // With trigrams the index hands out candidates newest first and each
-    // is fetched by its id; without, the table is read newest first.
-    const QByteArray select = QByteArrayLiteral("SELECT ") + kColumns + " FROM trap WHERE ";
+        where += " AND first_received <= " + QByteArray::number(qint64(*query.to));
+    // With trigrams the index hands out candidate groups newest first and
+    // each is fetched by its id; without, the groups are read newest first.
+    const QByteArray select = QByteArrayLiteral("SELECT ") + kColumns + " FROM trap_group WHERE ";
     Statement candidates(m_readDb, match.isEmpty() ? (select + "1" + where + " ORDER BY id DESC").constData()
                                                    : "SELECT rowid FROM trap_text WHERE trap_text MATCH ? ORDER BY rowid DESC");
     Statement byId(m_readDb, (select + "id = ?" + where).constData());
@@ -571,7 +649,7 @@ bool TrapJournal::runSearch(quint64 ticket, const TrapQuery &query, quint32 maxR
     qint64 rows = 0;
     int steps = 0;
     for (;;) {
-        if ((++steps & 63) == 0 && m_latestTicket != ticket)
+        if ((++steps & 15) == 0 && m_latestTicket != ticket)
             return false;
         const int rc = candidates.step();
         if (rc != SQLITE_ROW) {
@@ -581,26 +659,26 @@ bool TrapJournal::runSearch(quint64 ticket, const TrapQuery &query, quint32 maxR
                 return false;
             break;
         }
-        sqlite3_stmt *row = candidates.get();
+        TrapRecords group;
         if (!match.isEmpty()) {
             byId.bind(1, sqlite3_column_int64(candidates.get(), 0));
-            if (byId.step() != SQLITE_ROW) {
-                byId.reset();
-                continue;
-            }
-            row = byId.get();
-        }
-        tagTRAPRECORD record = recordAt(row, m_firstIdOfRun);
-        if (!match.isEmpty())
+            if (byId.step() == SQLITE_ROW)
+                group = groupAt(byId.get(), m_firstIdOfRun);
             byId.reset();
-        if (!query.matches(record))
-            continue;
-        if (rows + rowsOf(record) > qint64(maxRows) && !out->empty()) {
-            *truncated = true;
-            break;
+        } else {
+            group = groupAt(candidates.get(), m_firstIdOfRun);
         }
-        rows += rowsOf(record);
-        out->push_back(std::move(record));
+        for (auto r = group.rbegin(); r != group.rend(); ++r) {
+            if (!query.matches(*r))
+                continue;
+            if (rows + rowsOf(*r) > qint64(maxRows) && !out->empty()) {
+                *truncated = true;
+                std::reverse(out->begin(), out->end());
+                return m_latestTicket == ticket;
+            }
+            rows += rowsOf(*r);
+            out->push_back(std::move(*r));
+        }
     }
     std::reverse(out->begin(), out->end());
     return m_latestTicket == ticket;

@@ -53,6 +53,8 @@ public:
     // when the size is limited.
     static constexpr int kRetentionIntervalMs = 10 * 60 * 1000;
     static constexpr quint64 kSizeCheckEvery = 5000;
+    // Commits are this far apart at least: a killed program loses no more.
+    static constexpr int kCommitIntervalMs = 200;
 
     explicit TrapJournal(QObject *parent = nullptr);
     ~TrapJournal() override; // commits what is queued first
@@ -117,6 +119,7 @@ private:
     quint64 m_queuedSeq = 0;    // records queued so far
     quint64 m_committedSeq = 0; // of those, handled by the writer
     bool m_retainRequested = false;
+    bool m_syncRequested = false;
     quint64 m_retainRequests = 0, m_retainsDone = 0;
     bool m_stop = false;
 

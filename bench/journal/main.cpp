@@ -149,7 +149,7 @@ int main(int argc, char **argv)
     rareText.terms = {QStringLiteral("core-rtr-zx81")};
     common.terms = {QStringLiteral("linkdown")};
     agent.agent = QStringLiteral("10.0.1.17");
-    twoTerms.terms = {QStringLiteral("10.0.0.99"), QStringLiteral("ifDescr.12")};
+    twoTerms.terms = {QStringLiteral("10.0.0.99"), QStringLiteral("ifDescr.11")};
     severityTime.severities = TrapQuery::severityBit(3);
     severityTime.from = start + traps / 200;
     severityTime.to = start + traps / 200 + 600;
