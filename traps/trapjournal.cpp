@@ -4,12 +4,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstring>
 
 namespace {
 
@@ -30,11 +33,13 @@ const char kSchema[] =
     " first_received INTEGER NOT NULL,"
     " last_received INTEGER NOT NULL,"
     " traps INTEGER NOT NULL,"
+    " blooms BLOB NOT NULL,"
     " records BLOB NOT NULL);"
     "CREATE INDEX IF NOT EXISTS trap_group_last ON trap_group(last_received);"
     "CREATE VIRTUAL TABLE IF NOT EXISTS trap_text USING fts5(text, content='', detail=none, tokenize='trigram');";
 
 const char kColumns[] = "id, first_received, last_received, traps, records";
+constexpr int kRecordsColumn = 4;
 constexpr int kTrapsPerRow = 64;
 
 // A prepared statement that finalizes itself.
@@ -182,35 +187,77 @@ TrapRecords decodeRecords(const char *p, qsizetype size, bool earlier)
 // A row of kColumns: its records.
 TrapRecords groupAt(sqlite3_stmt *s, qint64 firstIdOfRun)
 {
-    return decodeRecords(static_cast<const char *>(sqlite3_column_blob(s, 4)), sqlite3_column_bytes(s, 4),
+    return decodeRecords(static_cast<const char *>(sqlite3_column_blob(s, kRecordsColumn)), sqlite3_column_bytes(s, kRecordsColumn),
                          sqlite3_column_int64(s, 0) < firstIdOfRun);
+}
+
+// A trap's trigrams as 256 bits: a candidate group's traps are tested
+// against the query's bits before any of them is decoded. About half the
+// bits of a trap are set, so a term of a few letters passes a trap that
+// lacks it by chance once in a few hundred.
+using TrapBloom = std::array<quint64, 4>;
+constexpr qsizetype kBloomBytes = sizeof(TrapBloom);
+
+void addTrigrams(TrapBloom &bloom, const QString &text)
+{
+    const QList<uint> points = text.toCaseFolded().toUcs4();
+    for (qsizetype i = 0; i + 3 <= points.size(); ++i) {
+        const quint32 h = (points[i] * 0x9E3779B1u) ^ (points[i + 1] * 0x85EBCA77u) ^ (points[i + 2] * 0xC2B2AE3Du);
+        const quint32 bit = (h ^ (h >> 15)) & 255;
+        bloom[bit >> 6] |= quint64(1) << (bit & 63);
+    }
+}
+
+bool covers(const TrapBloom &trap, const TrapBloom &query)
+{
+    for (size_t i = 0; i < trap.size(); ++i)
+        if ((trap[i] & query[i]) != query[i])
+            return false;
+    return true;
 }
 
 // What the index holds for a group: each distinct text of its traps once,
 // on a line of its own (matches() decides for each trap; the index only
-// has to hold every trigram any of them holds).
-QByteArray groupText(const std::vector<const tagTRAPRECORD *> &records)
+// has to hold every trigram any of them holds); and each trap's bits.
+struct GroupIndex
 {
-    QSet<QString> seen;
+    QByteArray text;
+    QByteArray blooms;
+};
+
+GroupIndex indexGroup(const std::vector<const tagTRAPRECORD *> &records)
+{
+    QHash<QString, TrapBloom> seen;
     QString text;
-    auto add = [&](const QString &part) {
-        if (part.isEmpty() || seen.contains(part))
+    GroupIndex index;
+    auto add = [&](TrapBloom &bloom, const QString &part) {
+        if (part.isEmpty())
             return;
-        seen.insert(part);
-        text += part;
-        text += u'\n';
+        auto known = seen.constFind(part);
+        if (known == seen.cend()) {
+            TrapBloom own{};
+            addTrigrams(own, part);
+            known = seen.insert(part, own);
+            text += part;
+            text += u'\n';
+        }
+        for (size_t i = 0; i < bloom.size(); ++i)
+            bloom[i] |= (*known)[i];
     };
     for (const tagTRAPRECORD *r : records) {
-        add(r->strAgent);
-        add(r->strCommunity);
-        add(r->strDescription);
+        TrapBloom bloom{};
+        add(bloom, r->strAgent);
+        add(bloom, r->strCommunity);
+        add(bloom, r->strDescription);
         for (const tagTRAPVARBIND &vb : r->lstVarbinds) {
-            add(vb.strOid);
-            add(vb.strName);
-            add(vb.strValue);
+            add(bloom, vb.strOid);
+            add(bloom, vb.strName);
+            add(bloom, vb.strValue);
         }
+        index.blooms.append(reinterpret_cast<const char *>(bloom.data()), kBloomBytes);
     }
-    return text.toUtf8();
+    index.text = text.toUtf8();
+    return index;
 }
 
 // An FTS5 query that every text holding all the terms matches: the
@@ -449,7 +496,7 @@ void TrapJournal::writerLoop()
 bool TrapJournal::writeBatch(const std::vector<std::shared_ptr<const tagTRAPRECORD>> &batch, QString *error)
 {
     sqlite3 *db = m_writeDb;
-    Statement group(db, "INSERT INTO trap_group(first_received, last_received, traps, records) VALUES(?, ?, ?, ?)");
+    Statement group(db, "INSERT INTO trap_group(first_received, last_received, traps, blooms, records) VALUES(?, ?, ?, ?, ?)");
     Statement text(db, "INSERT INTO trap_text(rowid, text) VALUES(?, ?)");
     if (!group || !text || !exec(db, "BEGIN")) {
         *error = problem(db, tr("cannot write"));
@@ -471,13 +518,15 @@ bool TrapJournal::writeBatch(const std::vector<std::shared_ptr<const tagTRAPRECO
         }
         group.bind(1, qint64(earliest));
         group.bind(2, qint64(latest));
+        const GroupIndex index = indexGroup(records);
         group.bind(3, qint64(records.size()));
-        group.bindBlob(4, blob);
+        group.bindBlob(4, index.blooms);
+        group.bindBlob(5, blob);
         const bool stored = group.step() == SQLITE_DONE;
         group.reset();
         if (stored) {
             text.bind(1, sqlite3_last_insert_rowid(db));
-            text.bind(2, groupText(records));
+            text.bind(2, index.text);
         }
         if (!stored || text.step() != SQLITE_DONE) {
             *error = problem(db, tr("cannot write"));
@@ -549,7 +598,7 @@ bool TrapJournal::deleteOldest(qint64 olderThan, qint64 count, QString *error)
                 pointers.push_back(&r);
             last = sqlite3_column_int64(oldest.get(), 0);
             unindex.bind(1, last);
-            unindex.bind(2, groupText(pointers));
+            unindex.bind(2, indexGroup(pointers).text);
             unindex.step();
             unindex.reset();
             ++slice;
@@ -642,7 +691,13 @@ bool TrapJournal::runSearch(quint64 ticket, const TrapQuery &query, quint32 maxR
     Statement candidates(m_readDb, match.isEmpty() ? (select + "1" + where + " ORDER BY id DESC").constData()
                                                    : "SELECT rowid FROM trap_text WHERE trap_text MATCH ? ORDER BY rowid DESC");
     Statement byId(m_readDb, (select + "id = ?" + where).constData());
-    if (!candidates || !byId)
+    // a group's bits are read first; its records only where a trap may match
+    Statement bloomsOf(m_readDb, "SELECT blooms FROM trap_group WHERE id = ?");
+    TrapBloom wanted{};
+    for (const QString &term : narrowing)
+        addTrigrams(wanted, term);
+    std::vector<bool> passing;
+    if (!candidates || !byId || !bloomsOf)
         return false;
     if (!match.isEmpty())
         candidates.bind(1, match);
@@ -660,16 +715,31 @@ bool TrapJournal::runSearch(quint64 ticket, const TrapQuery &query, quint32 maxR
             break;
         }
         TrapRecords group;
+        passing.clear();
         if (!match.isEmpty()) {
-            byId.bind(1, sqlite3_column_int64(candidates.get(), 0));
+            const qint64 id = sqlite3_column_int64(candidates.get(), 0);
+            bloomsOf.bind(1, id);
+            if (bloomsOf.step() == SQLITE_ROW) {
+                const auto *bits = static_cast<const char *>(sqlite3_column_blob(bloomsOf.get(), 0));
+                for (qsizetype at = 0; at + kBloomBytes <= sqlite3_column_bytes(bloomsOf.get(), 0); at += kBloomBytes) {
+                    TrapBloom trap;
+                    memcpy(trap.data(), bits + at, kBloomBytes);
+                    passing.push_back(covers(trap, wanted));
+                }
+            }
+            bloomsOf.reset();
+            if (std::find(passing.begin(), passing.end(), true) == passing.end())
+                continue;
+            byId.bind(1, id);
             if (byId.step() == SQLITE_ROW)
                 group = groupAt(byId.get(), m_firstIdOfRun);
             byId.reset();
         } else {
             group = groupAt(candidates.get(), m_firstIdOfRun);
         }
-        for (auto r = group.rbegin(); r != group.rend(); ++r) {
-            if (!query.matches(*r))
+        for (size_t i = group.size(); i-- > 0;) {
+            tagTRAPRECORD *r = &group[i];
+            if ((i < passing.size() && !passing[i]) || !query.matches(*r))
                 continue;
             if (rows + rowsOf(*r) > qint64(maxRows) && !out->empty()) {
                 *truncated = true;
