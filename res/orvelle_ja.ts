@@ -331,10 +331,6 @@ View User Guide</source>
         <translation>%Y/%m/%d %H:%M:%S</translation>
     </message>
     <message>
-        <source>Traps received since the service started, and datagrams lost because they came in faster than they could be read</source>
-        <translation>サービス開始以降に受信したトラップの数と、読み取りが追いつかずに失われたデータグラムの数</translation>
-    </message>
-    <message>
         <source>Traps received: %L1  Dropped: %L2</source>
         <translation>受信トラップ: %L1  損失: %L2</translation>
     </message>
@@ -353,6 +349,18 @@ View User Guide</source>
     <message>
         <source>List the MIB modules in use, add your own or remove them</source>
         <translation>使用中の MIB モジュールを一覧表示し、独自のモジュールを追加・削除します</translation>
+    </message>
+    <message>
+        <source>&amp;Find Traps...</source>
+        <translation>トラップの検索(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>Filter the trap list by text, severity, agent and time; searches the trap journal</source>
+        <translation>テキスト、重要度、エージェント、時刻でトラップ一覧を絞り込みます (トラップジャーナルを検索します)</translation>
+    </message>
+    <message>
+        <source>Traps received since the service started, and datagrams that were not listed; click for the reasons</source>
+        <translation>サービス開始後に受信したトラップ数と、一覧に載らなかったデータグラム数 (クリックすると理由を表示します)</translation>
     </message>
 </context>
 <context>
@@ -712,6 +720,34 @@ Sampling count: %3<byte value="xd"/>
         <source>Unable to write the file %1: %2</source>
         <translation>ファイル %1 に書き込めません: %2</translation>
     </message>
+    <message>
+        <source>%1
+
+Traps are listed but not kept after the program ends, and the filter bar searches only the list.</source>
+        <translation>%1
+
+トラップは一覧に表示されますが、プログラム終了後は残りません。フィルタバーは一覧の中だけを検索します。</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>検索中…</translation>
+    </message>
+    <message>
+        <source>No trap matches</source>
+        <translation>一致するトラップはありません</translation>
+    </message>
+    <message numerus="yes">
+        <source>The newest %n matching traps</source>
+        <translation>
+            <numerusform>一致したトラップのうち新しい %n 件</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n matching traps</source>
+        <translation>
+            <numerusform>一致したトラップ %n 件</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CSnmpSession</name>
@@ -940,6 +976,14 @@ Use &quot;xxx.xxx.xxx.xxx&quot;<byte value="xd"/>
         <source>Your MIB database could not be read: %1. The bundled database is used instead. Add your modules again in Tools &gt; MIB Modules to rebuild it.</source>
         <translation>MIB データベースを読み込めませんでした: %1。代わりに同梱のデータベースを使います。[ツール] &gt; [MIB モジュール] でモジュールを追加し直すと再作成されます。</translation>
     </message>
+    <message>
+        <source>%1 is &quot;%2&quot;; it must be a whole number from %3 to %4</source>
+        <translation>%1 が &quot;%2&quot; です。%3 から %4 までの整数を指定してください</translation>
+    </message>
+    <message>
+        <source>%1 is &quot;%2&quot;; it must be udp or tcp</source>
+        <translation>%1 が &quot;%2&quot; です。udp または tcp を指定してください</translation>
+    </message>
 </context>
 <context>
     <name>DeviceProfileTexts</name>
@@ -1048,6 +1092,77 @@ sysObjectID: %3</translation>
     <message>
         <source>Export Device Profiles</source>
         <translation>デバイスプロファイルのエクスポート</translation>
+    </message>
+    <message>
+        <source>Engine ID of this receiver (for SNMPv3 informs):</source>
+        <translation>この受信側のエンジン ID (SNMPv3 インフォーム用):</translation>
+    </message>
+    <message>
+        <source>No keyring runs, so the passphrases of these SNMPv3 profiles are not known and their SNMPv3 traps and informs are not received: %1. Edit a profile and enter its passphrases to receive them until Orvelle ends.</source>
+        <translation>キーリングが動作していないため、次の SNMPv3 プロファイルのパスフレーズが分からず、その SNMPv3 トラップとインフォームを受信できません: %1。プロファイルを編集してパスフレーズを入力すると、Orvelle を終了するまで受信できます。</translation>
+    </message>
+</context>
+<context>
+    <name>DroppedWindow</name>
+    <message>
+        <source>Dropped Datagrams</source>
+        <translation>破棄されたデータグラム</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>理由</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>件数</translation>
+    </message>
+    <message>
+        <source>Last sender</source>
+        <translation>最後の送信元</translation>
+    </message>
+    <message>
+        <source>Trap journal could not keep up (not stored)</source>
+        <translation>トラップジャーナルの書き込みが追いつかない (保存されず)</translation>
+    </message>
+    <message>
+        <source>Collector queue full (not forwarded)</source>
+        <translation>コレクタへのキューが満杯 (転送されず)</translation>
+    </message>
+    <message>
+        <source>Not SNMP</source>
+        <translation>SNMP ではない</translation>
+    </message>
+    <message>
+        <source>Bad BER encoding</source>
+        <translation>BER 符号化の誤り</translation>
+    </message>
+    <message>
+        <source>Unsupported SNMP version</source>
+        <translation>未対応の SNMP バージョン</translation>
+    </message>
+    <message>
+        <source>Unknown SNMPv3 user or engine ID</source>
+        <translation>不明な SNMPv3 ユーザーまたはエンジン ID</translation>
+    </message>
+    <message>
+        <source>Authentication failure (wrong digest)</source>
+        <translation>認証失敗 (ダイジェスト不一致)</translation>
+    </message>
+    <message>
+        <source>Decryption failure</source>
+        <translation>復号失敗</translation>
+    </message>
+    <message>
+        <source>Not in time window, or replayed</source>
+        <translation>時間ウィンドウ外、または再送 (リプレイ)</translation>
+    </message>
+    <message>
+        <source>Socket buffer overflow in the kernel</source>
+        <translation>カーネルのソケットバッファあふれ</translation>
+    </message>
+    <message>
+        <source>Queue overflow (reading could not keep up)</source>
+        <translation>キューあふれ (読み込みが追いつかない)</translation>
     </message>
 </context>
 <context>
@@ -1822,6 +1937,137 @@ oid &apos;%3&apos;</translation>
     </message>
 </context>
 <context>
+    <name>TrapFilterBar</name>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>検索(&amp;F):</translation>
+    </message>
+    <message>
+        <source>Agent, community, description, OID, name or value</source>
+        <translation>エージェント、コミュニティ、説明、OID、名前、値</translation>
+    </message>
+    <message>
+        <source>Every word must appear; &quot;quotes&quot; keep words together. The search covers the trap journal, so it finds traps the list no longer holds.</source>
+        <translation>すべての語を含むトラップを探します。&quot;引用符&quot; で囲むと語をまとめて扱います。トラップジャーナルを検索するので、一覧から消えたトラップも見つかります。</translation>
+    </message>
+    <message>
+        <source>Se&amp;verity:</source>
+        <translation>重要度(&amp;V):</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>すべて</translation>
+    </message>
+    <message>
+        <source>A&amp;gent:</source>
+        <translation>エージェント(&amp;G):</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>アドレス</translation>
+    </message>
+    <message>
+        <source>F&amp;rom</source>
+        <translation>開始(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Only traps received at or after this time</source>
+        <translation>この時刻以降に受信したトラップのみ</translation>
+    </message>
+    <message>
+        <source>&amp;To</source>
+        <translation>終了(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Only traps received at or before this time</source>
+        <translation>この時刻までに受信したトラップのみ</translation>
+    </message>
+    <message>
+        <source>Close the filter bar and show every trap again (Esc)</source>
+        <translation>フィルタバーを閉じ、すべてのトラップを再表示します (Esc)</translation>
+    </message>
+</context>
+<context>
+    <name>TrapForwarder</name>
+    <message>
+        <source>Connecting to the syslog collector %1 (%2)</source>
+        <translation>syslog コレクタ %1 (%2) に接続しています</translation>
+    </message>
+    <message>
+        <source>Traps are not forwarded to the syslog collector %1: the forwarding thread could not be started</source>
+        <translation>トラップは syslog コレクタ %1 に転送されません: 転送スレッドを開始できませんでした</translation>
+    </message>
+    <message numerus="yes">
+        <source>Syslog collector %1 (%2) not found: %3. Check &lt;forward&gt; in Config.xml; trying again in %n s.</source>
+        <translation>
+            <numerusform>syslog コレクタ %1 (%2) が見つかりません: %3。Config.xml の &lt;forward&gt; を確認してください。%n 秒後に再試行します。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Forwarding traps to the syslog collector %1 (%2)</source>
+        <translation>トラップを syslog コレクタ %1 (%2) に転送しています</translation>
+    </message>
+    <message numerus="yes">
+        <source>Syslog collector %1 (%2) unreachable: %3. Trying again in %n s.</source>
+        <translation>
+            <numerusform>syslog コレクタ %1 (%2) に到達できません: %3。%n 秒後に再試行します。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Syslog collector %1 (%2) closed the connection. Connecting again in %n s.</source>
+        <translation>
+            <numerusform>syslog コレクタ %1 (%2) が接続を閉じました。%n 秒後に再接続します。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Syslog collector %1 (%2) unreachable: %3</source>
+        <translation>syslog コレクタ %1 (%2) に到達できません: %3</translation>
+    </message>
+</context>
+<context>
+    <name>TrapJournal</name>
+    <message>
+        <source>out of memory</source>
+        <translation>メモリ不足</translation>
+    </message>
+    <message>
+        <source>Trap journal %1: %2: %3</source>
+        <translation>トラップジャーナル %1: %2: %3</translation>
+    </message>
+    <message>
+        <source>Trap journal %1: cannot create the folder %2</source>
+        <translation>トラップジャーナル %1: フォルダ %2 を作成できません</translation>
+    </message>
+    <message>
+        <source>cannot open</source>
+        <translation>開けません</translation>
+    </message>
+    <message>
+        <source>cannot read</source>
+        <translation>読み込めません</translation>
+    </message>
+    <message>
+        <source>Trap journal %1: written by a newer version of Orvelle (format %2); this one reads format %3</source>
+        <translation>トラップジャーナル %1: 新しいバージョンの Orvelle で書かれています (形式 %2)。このバージョンが読めるのは形式 %3 です</translation>
+    </message>
+    <message>
+        <source>cannot set up</source>
+        <translation>初期化できません</translation>
+    </message>
+    <message>
+        <source>cannot open for reading</source>
+        <translation>読み込み用に開けません</translation>
+    </message>
+    <message>
+        <source>cannot write</source>
+        <translation>書き込めません</translation>
+    </message>
+    <message>
+        <source>cannot delete old traps</source>
+        <translation>古いトラップを削除できません</translation>
+    </message>
+</context>
+<context>
     <name>TrapListModel</name>
     <message>
         <source>Informational</source>
@@ -1864,6 +2110,10 @@ oid &apos;%3&apos;</translation>
         <translation>
             <numerusform>… (%n 文字)</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>%1 (from an earlier run)</source>
+        <translation>%1 (前回までの実行で受信)</translation>
     </message>
 </context>
 <context>
