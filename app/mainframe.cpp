@@ -323,9 +323,15 @@ void CMainFrame::onTrapStatistics(bool receiving, quint64 received, quint64 drop
 
 void CMainFrame::updateDropped()
 {
-    if (m_dropped && m_dropped->isVisible() && m_view->trapReceiver())
-        m_dropped->setStatistics(m_view->trapReceiver()->trapStatistics(), m_view->journal() ? m_view->journal()->dropped() : 0,
-                                 m_view->forwarder() ? m_view->forwarder()->dropped() : 0);
+    if (!m_dropped || !m_dropped->isVisible() || !m_view->trapReceiver())
+        return;
+    const TrapJournal *journal = m_view->journal();
+    const TrapForwarder *forwarder = m_view->forwarder();
+    m_dropped->setStatistics(m_view->trapReceiver()->trapStatistics(), journal ? journal->dropped() : 0,
+                             forwarder ? forwarder->dropped() : 0);
+    m_dropped->setStates(journal ? tr("Trap journal %1: %L2 traps written in this run").arg(journal->path()).arg(journal->written())
+                                 : tr("No trap journal: traps are not kept after the program ends"),
+                         forwarder ? forwarder->stateText() : QString());
 }
 
 void CMainFrame::showDropped()

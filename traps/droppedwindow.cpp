@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -23,6 +24,11 @@ DroppedWindow::DroppedWindow(QWidget *parent) : QDialog(parent)
     for (int i = 0; i < m_list->topLevelItemCount(); ++i)
         m_list->topLevelItem(i)->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(m_list);
+    m_states = new QLabel(this);
+    m_states->setObjectName(QStringLiteral("droppedStates"));
+    m_states->setWordWrap(true);
+    m_states->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_states);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     layout->addWidget(buttons);
@@ -64,4 +70,15 @@ void DroppedWindow::setStatistics(const SnmpTrapStatistics &stats, quint64 journ
     }
     m_list->topLevelItem(int(SnmpDropReason::Count))->setText(1, locale.toString(journalDropped));
     m_list->topLevelItem(int(SnmpDropReason::Count) + 1)->setText(1, locale.toString(forwardDropped));
+}
+
+void DroppedWindow::setStates(const QString &journal, const QString &forwarding)
+{
+    QStringList lines;
+    if (!journal.isEmpty())
+        lines << journal;
+    if (!forwarding.isEmpty())
+        lines << forwarding;
+    m_states->setText(lines.join(u'\n'));
+    m_states->setVisible(!lines.isEmpty());
 }

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QTreeWidget;
 
 class DroppedWindow : public QDialog
@@ -18,10 +19,13 @@ public:
     explicit DroppedWindow(QWidget *parent = nullptr);
 
     void setStatistics(const SnmpTrapStatistics &stats, quint64 journalDropped, quint64 forwardDropped);
+    // Where the journal and the forwarding stand, in a line each (empty: off).
+    void setStates(const QString &journal, const QString &forwarding);
     static QString reasonText(SnmpDropReason reason);
     // Every datagram that was not listed, for the status bar.
     static quint64 droppedTotal(const SnmpTrapStatistics &stats);
 
 private:
     QTreeWidget *m_list = nullptr;
+    QLabel *m_states = nullptr;
 };
