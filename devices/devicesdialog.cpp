@@ -53,6 +53,8 @@ DevicesDialog::DevicesDialog(DeviceProfileStore *store, QWidget *parent)
 
     m_engineId = new QLineEdit(SnmpLocalEngine::engineIdText(CSnmpSession::localEngineId()), this);
     m_engineId->setReadOnly(true);
+    m_engineId->setCursorPosition(0); // the start of the ID in sight, not its end
+    m_engineId->setMinimumWidth(m_engineId->fontMetrics().horizontalAdvance(m_engineId->text() + u'0') + 12);
     auto *engineLabel = new QLabel(tr("Engine ID of this receiver (for SNMPv3 informs):"), this);
     engineLabel->setBuddy(m_engineId);
     auto *engineRow = new QHBoxLayout;
