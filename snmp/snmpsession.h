@@ -46,12 +46,11 @@
 #include "snmptrapuser.h"
 #include "snmptypes.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-
-#include <QList>
 
 #include <array>
 #include <deque>
