@@ -207,16 +207,22 @@ private slots:
 
     // What leaves on the wire for a typed value, and how an odd answer to it
     // (from the test's socket, as no snmpd would give it) is reported; or,
-    // with no value, the refusal of the input before anything is sent.
+    // with no value, the refusal of the input before anything is sent, also
+    // by the object's enumeration, range and size from the database (an
+    // enumeration is offered and may be named).
     void wire_data()
     {
+        QTest::addColumn<QString>("oid");
         QTest::addColumn<int>("syntax");
         QTest::addColumn<QString>("text");
         QTest::addColumn<SnmpValue>("value"); // null: refused
         QTest::addColumn<int>("status");      // of the answer; 0: none is given
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("message"); // empty: nothing is shown
-        using TestSupport::row;
+        const auto row = [](const char *name, int syntax, const QString &text, const SnmpValue &value, int status, int index,
+                            const QString &message) { TestSupport::row(name, kSysLocation0, syntax, text, value, status, index, message); };
+        const auto mib = [](const char *name, const char *oid, int syntax, const QString &text, const SnmpValue &value,
+                            const QString &message) { TestSupport::row(name, QString::fromLatin1(oid), syntax, text, value, 0, 0, message); };
         const SnmpValue refused;
         const int ip = CSnmpSetDlg::SyntaxIpAddress, u32 = CSnmpSetDlg::SyntaxUnsigned, i32 = CSnmpSetDlg::SyntaxSigned;
         const int octets = CSnmpSetDlg::SyntaxOctets;
@@ -248,17 +254,26 @@ private slots:
         // what the session itself refuses (an OID that is no OID, an empty
         // device) is proven in tst_snmp_session
         row("no syntax", -1, u"5"_s, refused, 0, 0, QString());
+        mib("enumeration by label", "1.3.6.1.2.1.1.98.0", i32, u"down"_s, SnmpValue::integer(2), QString());
+        mib("not in the enumeration", "1.3.6.1.2.1.1.98.0", i32, u"3"_s, refused, u"3 is not a value of sysMode, which takes up(1), down(2)."_s);
+        mib("no such label", "1.3.6.1.2.1.1.98.0", i32, u"sideways"_s, refused,
+            u"\"sideways\" is not a value of sysMode, which takes up(1), down(2)."_s);
+        mib("outside the range", "1.3.6.1.2.1.1.7.0", i32, u"128"_s, refused, u"128 is outside the range of sysServices (0..127)."_s);
+        mib("size that fits", "1.3.6.1.2.1.1.97.0", octets, u"abcd"_s, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "abcd"), QString());
+        mib("too long", "1.3.6.1.2.1.1.97.0", octets, u"abcde"_s, refused, u"The value is 5 octets long; sysTag takes 0..4 octets."_s);
     }
 
     void wire()
     {
-        QFETCH(int, syntax);
-        QFETCH(QString, text);
+        QFETCH(QString, oid);
         QFETCH(SnmpValue, value);
         QFETCH(int, status);
         QFETCH(QString, message);
         QSignalSpy notes(m_dlg->session(), &CSnmpSession::snmpNotify);
-        submit(catcherDevice(), kSysLocation0, syntax, text);
+        QFETCH(int, syntax);
+        QFETCH(QString, text);
+        submit(catcherDevice(), oid, syntax, text);
+        QCOMPARE(m_dlg->enumCombo()->isVisibleTo(m_dlg.get()), oid.startsWith(u"1.3.6.1.2.1.1.98"));
         const bool refused = value == SnmpValue();
         if (refused) {
             if (!message.isEmpty())
@@ -266,7 +281,8 @@ private slots:
             // Then a good request: the first datagram to arrive must be that
             // one, so the refused one never went out.
             value = SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "marker");
-            submit(catcherDevice(), kSysLocation0, CSnmpSetDlg::SyntaxOctets, u"marker"_s);
+            oid = kSysLocation0;
+            submit(catcherDevice(), oid, CSnmpSetDlg::SyntaxOctets, u"marker"_s);
         }
         QVERIFY(m_catcher.hasPendingDatagrams() || QSignalSpy(&m_catcher, &QUdpSocket::readyRead).wait(10000));
         const QNetworkDatagram request = m_catcher.receiveDatagram();
@@ -274,66 +290,23 @@ private slots:
         QVERIFY(sent);
         QCOMPARE(sent->community, QByteArray("private"));
         QCOMPARE(sent->pdu.type, quint32(SNMP_PDU_SET));
-        QCOMPARE(sent->pdu.varbinds, (SnmpVarList{{SnmpOid::fromString(kSysLocation0).value(), value}}));
+        QCOMPARE(sent->pdu.varbinds, (SnmpVarList{{SnmpOid::fromString(oid).value(), value}}));
         QTRY_COMPARE(m_dlg->statusBox()->toPlainText(), kSent);
         if (refused) {
-            QCOMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList{message});
             // the session itself refuses a bad OID text and an empty device
             for (qsizetype i = 0; i < notes.size(); ++i)
                 QCOMPARE(notes.at(i).at(0).value<SnmpNotifyCode>(), i + 1 == notes.size() ? SNMPN_OTHER_SENT : SNMPN_SEND_ERROR);
         }
-        if (!status)
+        if (!status) {
+            QCOMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList{message});
             return;
+        }
         sent->pdu.type = SNMP_PDU_RESPONSE;
         sent->pdu.errorStatus = status;
         QFETCH(int, index);
         sent->pdu.errorIndex = index;
         m_catcher.writeDatagram(SnmpEncodeMessage(*sent), request.senderAddress(), request.senderPort());
         QTRY_COMPARE(m_messages->texts, QStringList{message});
-    }
-
-    // The object's enumeration, ranges and sizes from the database, checked
-    // before anything is sent; an enumeration is offered and may be named.
-    void mibConstraints_data()
-    {
-        QTest::addColumn<QString>("oid");
-        QTest::addColumn<int>("syntax");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<SnmpValue>("value"); // null: refused
-        QTest::addColumn<QString>("message");
-        using TestSupport::row;
-        const int i32 = CSnmpSetDlg::SyntaxSigned, octets = CSnmpSetDlg::SyntaxOctets;
-        const SnmpValue refused;
-        row("enumeration by label", u"1.3.6.1.2.1.1.98.0"_s, i32, u"down"_s, SnmpValue::integer(2), QString());
-        row("not in the enumeration", u"1.3.6.1.2.1.1.98.0"_s, i32, u"3"_s, refused, u"3 is not a value of sysMode, which takes up(1), down(2)."_s);
-        row("no such label", u"1.3.6.1.2.1.1.98.0"_s, i32, u"sideways"_s, refused,
-            u"\"sideways\" is not a value of sysMode, which takes up(1), down(2)."_s);
-        row("outside the range", u"1.3.6.1.2.1.1.7.0"_s, i32, u"128"_s, refused, u"128 is outside the range of sysServices (0..127)."_s);
-        row("size that fits", u"1.3.6.1.2.1.1.97.0"_s, octets, u"abcd"_s, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "abcd"), QString());
-        row("too long", u"1.3.6.1.2.1.1.97.0"_s, octets, u"abcde"_s, refused, u"The value is 5 octets long; sysTag takes 0..4 octets."_s);
-    }
-    void mibConstraints()
-    {
-        QFETCH(QString, oid);
-        QFETCH(int, syntax);
-        QFETCH(QString, text);
-        QFETCH(SnmpValue, value);
-        QFETCH(QString, message);
-        submit(catcherDevice(), oid, syntax, text);
-        QCOMPARE(m_dlg->enumCombo()->isVisibleTo(m_dlg.get()), oid.startsWith(u"1.3.6.1.2.1.1.98"));
-        if (value == SnmpValue()) {
-            QTRY_COMPARE(m_messages->texts, QStringList{message});
-            // the next request's datagram is the first to arrive: the refused one never left
-            value = SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "mark");
-            oid = kSysLocation0;
-            submit(catcherDevice(), oid, CSnmpSetDlg::SyntaxOctets, u"mark"_s);
-        }
-        QVERIFY(m_catcher.hasPendingDatagrams() || QSignalSpy(&m_catcher, &QUdpSocket::readyRead).wait(10000));
-        const std::optional<SnmpMessage> sent = SnmpDecodeMessage(m_catcher.receiveDatagram().data());
-        QVERIFY(sent);
-        QCOMPARE(sent->pdu.varbinds, (SnmpVarList{{SnmpOid::fromString(oid).value(), value}}));
-        if (message.isEmpty())
-            QCOMPARE(m_messages->texts, QStringList());
     }
 
     void pick_data()
@@ -344,11 +317,11 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("syntaxAfter");
 
-        QTest::newRow("writable, Japanese") << "1.3.6.1.2.1.1.6" << "ja" << int(CSnmpSetDlg::SyntaxSigned) << "設置場所。"
-                                            << int(CSnmpSetDlg::SyntaxOctets);
-        QTest::newRow("read-only keeps the syntax") << "1.3.6.1.2.1.1.1" << "en" << int(CSnmpSetDlg::SyntaxOid) << kNotWritable
-                                                    << int(CSnmpSetDlg::SyntaxOid);
-        QTest::newRow("unknown object") << "1.3.6.1.4.1.99999.1" << "en" << -1 << kNotWritable << -1;
+        using TestSupport::row;
+        const int i32 = CSnmpSetDlg::SyntaxSigned, oidSyntax = CSnmpSetDlg::SyntaxOid;
+        row("writable, Japanese", u"1.3.6.1.2.1.1.6"_s, u"ja"_s, i32, u"設置場所。"_s, int(CSnmpSetDlg::SyntaxOctets));
+        row("read-only keeps the syntax", u"1.3.6.1.2.1.1.1"_s, u"en"_s, oidSyntax, kNotWritable, oidSyntax);
+        row("unknown object", u"1.3.6.1.4.1.99999.1"_s, u"en"_s, -1, kNotWritable, -1);
     }
 
     void pick()
@@ -367,7 +340,6 @@ private slots:
         QTEST(m_dlg->syntaxCombo()->currentIndex(), "syntaxAfter");
         QVERIFY(m_messages->texts.isEmpty());
     }
-
 
 private:
     // Fills the fields and presses Submit as a user does; syntax -1 leaves
