@@ -51,6 +51,16 @@ WalkResult runWalk(SnmpWalker &walker, const SnmpTarget &target, const QString &
     return result;
 }
 
+SnmpTarget v2c(quint16 port = 0)
+{
+    SnmpTarget t;
+    t.host = u"127.0.0.1"_s;
+    t.port = port;
+    t.version = SNMP_VERSION_V2C;
+    t.community = u"public"_s;
+    return t;
+}
+
 SnmpTarget v3(const char *user, SnmpSecurityLevel level, SnmpAuthProtocol auth = SnmpAuthProtocol::SHA256,
               SnmpPrivProtocol priv = SnmpPrivProtocol::AES128, const char *authPass = kV3AuthPass,
               const char *privPass = kV3PrivPass)
@@ -113,13 +123,9 @@ private slots:
         QTest::addColumn<QStringList>("credentials");
         QTest::addColumn<QString>("oid");
         // SNMPv1 GET NEXT walks: tst_mibwalkdlg, compared with snmpwalk
-        SnmpTarget v2;
-        v2.host = u"127.0.0.1"_s;
-        v2.community = u"public"_s;
-        v2.version = SNMP_VERSION_V2C;
         const QString pass = QString::fromLatin1(kV3AuthPass);
         const QString priv = QString::fromLatin1(kV3PrivPass);
-        row("v2c GETBULK, ifXTable (Counter64)", v2, QStringList{u"-v2c"_s, u"-cpublic"_s}, u"1.3.6.1.2.1.31.1.1"_s);
+        row("v2c GETBULK, ifXTable (Counter64)", v2c(), QStringList{u"-v2c"_s, u"-cpublic"_s}, u"1.3.6.1.2.1.31.1.1"_s);
         row("v3 SHA-256/AES authPriv, mib-2", v3PrivTarget(0), v3PrivToolArguments(), u"1.3.6.1.2.1"_s);
         if (snmpPrivProtocolSupported(SnmpPrivProtocol::DES))
             row("v3 MD5/DES authPriv, system",
@@ -159,15 +165,11 @@ private slots:
         QTest::addColumn<SnmpTarget>("target");
         QTest::addColumn<QString>("oid");
         QTest::addColumn<QString>("says"); // empty: the answer is noSuchObject
-        SnmpTarget v2;
-        v2.host = u"127.0.0.1"_s;
-        v2.version = SNMP_VERSION_V2C;
-        v2.community = u"public"_s;
-        SnmpTarget unknownHost = v2;
+        SnmpTarget unknownHost = v2c();
         unknownHost.host = u"no-such-host.invalid"_s;
         const QString sysDescr0 = u"1.3.6.1.2.1.1.1.0"_s;
         const auto auth = SnmpSecurityLevel::AuthPriv;
-        row("v2c GET of a missing object", v2, u"1.3.6.1.2.1.1.99.0"_s, QString());
+        row("v2c GET of a missing object", v2c(), u"1.3.6.1.2.1.1.99.0"_s, QString());
         row("unknown host", unknownHost, sysDescr0, u"Host not found: no-such-host.invalid"_s);
         row("wrong authentication passphrase", v3(kV3PrivUser, auth, SnmpAuthProtocol::SHA256, SnmpPrivProtocol::AES128, "not-the-pass"),
             sysDescr0, u"authentication passphrase"_s);
@@ -183,8 +185,7 @@ private slots:
         QFETCH(QString, oid);
         QFETCH(QString, says);
         SnmpWalker walker;
-        SnmpWalker::Options options;
-        options.timeoutMs = 2000;
+        const SnmpWalker::Options options{.timeoutMs = 2000};
         SnmpVarList got;
         connect(&walker, &SnmpWalker::variablesReceived, this, [&](const SnmpVarList &v) { got = v; });
         const WalkResult r = runWalk(walker, at(target), oid, options, true);
@@ -272,15 +273,8 @@ private slots:
                 fake.writeDatagram(SnmpEncodeMessage(answer), from, port);
             }
         });
-        SnmpTarget target;
-        target.host = u"127.0.0.1"_s;
-        target.port = fake.localPort();
-        target.version = SNMP_VERSION_V2C;
-        target.community = u"public"_s;
         SnmpWalker walker;
-        SnmpWalker::Options options;
-        options.timeoutMs = 2000;
-        const WalkResult r = runWalk(walker, target, root.toString(), options);
+        const WalkResult r = runWalk(walker, v2c(fake.localPort()), root.toString(), {.timeoutMs = 2000});
         QTEST(r.end, "end");
         QTEST(int(r.lines.size()), "listed");
         QFETCH(QString, says);
@@ -296,11 +290,7 @@ private slots:
     {
         QTest::addColumn<SnmpTarget>("target");
         QTest::addColumn<QString>("says"); // empty: answered
-        SnmpTarget v2;
-        v2.host = u"127.0.0.1"_s;
-        v2.version = SNMP_VERSION_V2C;
-        v2.community = u"public"_s;
-        row("v2c", v2, QString());
+        row("v2c", v2c(), QString());
         row("v3 unknown user", v3("nobody-here", SnmpSecurityLevel::NoAuthNoPriv), u"does not know the user"_s);
     }
     void pollerOutcomes()
