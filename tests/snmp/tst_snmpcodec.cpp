@@ -268,27 +268,6 @@ private slots:
         QCOMPARE(response->pdu.varbinds, inform->pdu.varbinds);
     }
 
-    // A number in more bytes than its syntax holds is shown as its bytes,
-    // never as the low 32 bits net-snmp keeps; padding alone is no fault.
-    void overlongNumbers_data()
-    {
-        QTest::addColumn<QByteArray>("value"); // the value element
-        QTest::addColumn<QString>("text");
-        QTest::newRow("Counter32 of 4294967301") << tlv(0x41, "\x01\x00\x00\x00\x05"_ba) << "01.00.00.00.05 (hex) (bad length)";
-        QTest::newRow("8-byte INTEGER") << tlv(0x02, "\x00\x00\x00\x01\xff\xff\xff\xff"_ba)
-                                        << "00.00.00.01.ff.ff.ff.ff (hex) (bad length)";
-        QTest::newRow("INTEGER -1 padded to 8 bytes") << tlv(0x02, "\xff\xff\xff\xff\xff\xff\xff\xff"_ba) << "-1";
-        QTest::newRow("INTEGER 2^31 in 5 bytes") << tlv(0x02, "\x00\x80\x00\x00\x00"_ba) << "00.80.00.00.00 (hex) (bad length)";
-        QTest::newRow("Gauge32 padded") << tlv(0x42, "\x00\xff\xff\xff\xff"_ba) << "4294967295";
-    }
-    void overlongNumbers()
-    {
-        QFETCH(QByteArray, value);
-        const auto message = SnmpDecodeMessage(withValue(value));
-        QVERIFY(message);
-        QTEST(ValueToText(message->pdu.varbinds.back().value), "text");
-    }
-
     void informMemory()
     {
         using namespace std::chrono_literals;
@@ -380,12 +359,10 @@ private slots:
         auto ticks = [](quint32 t) { return SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, t); };
         constexpr quint32 kDay = 24u * 60 * 60 * 100;
         plain("int32 min", SnmpValue::integer(INT32_MIN), "-2147483648");
-        plain("counter32 max", SnmpValue::unsignedValue(0x41, 4294967295u), "4294967295");
         plain("timeticks one day", ticks(kDay), "1 day 00h:00m:00s.00th");
         plain("timeticks below a day", ticks(kDay - 1), "0 days 23h:59m:59s.99th");
         plain("timeticks max", ticks(4294967295u), "497 days 02h:27m:52s.95th");
         plain("counter64 zero", SnmpValue::counter(0), "0");
-        plain("counter64 above 2^32", SnmpValue::counter(0x1000000ffULL), "4294967551");
         plain("counter64 max", SnmpValue::counter(~0ULL), "18446744073709551615");
         plain("octets empty", octets({}), "(zero-length)");
         plain("octets tab is binary", octets("a\tb"), "61.09.62 (hex)");
@@ -408,6 +385,17 @@ private slots:
         plain("null", SnmpValue(), "NULL");
         plain("nosuchinstance", SnmpValue::bytes(0x81, {}), "noSuchInstance");
         plain("endofmibview", SnmpValue::bytes(0x82, {}), "endOfMibView");
+        // a number in more bytes than its syntax holds, as it came in: shown as
+        // its bytes, never as the low 32 bits net-snmp keeps; padding alone is no fault
+        const auto decoded = [](const QByteArray &element) {
+            const auto m = SnmpDecodeMessage(withValue(element));
+            return m ? m->pdu.varbinds.back().value : SnmpValue();
+        };
+        plain("Counter32 of 4294967301", decoded(tlv(0x41, "\x01\x00\x00\x00\x05"_ba)), "01.00.00.00.05 (hex) (bad length)");
+        plain("8-byte INTEGER", decoded(tlv(0x02, "\x00\x00\x00\x01\xff\xff\xff\xff"_ba)), "00.00.00.01.ff.ff.ff.ff (hex) (bad length)");
+        plain("INTEGER -1 padded to 8 bytes", decoded(tlv(0x02, "\xff\xff\xff\xff\xff\xff\xff\xff"_ba)), "-1");
+        plain("INTEGER 2^31 in 5 bytes", decoded(tlv(0x02, "\x00\x80\x00\x00\x00"_ba)), "00.80.00.00.00 (hex) (bad length)");
+        plain("Gauge32 padded", decoded(tlv(0x42, "\x00\xff\xff\xff\xff"_ba)), "4294967295");
         for (quint32 syntax : {0x00u, 0x07u, 0x48u, 0x83u})
             plain(qPrintable(u"unknown 0x%1"_s.arg(syntax, 2, 16, QLatin1Char('0'))), SnmpValue::bytes(syntax, "x"),
                 kUntouched);
@@ -435,7 +423,7 @@ private slots:
         }
         static const std::map<quint32, QString> labels{
             {0x02, u"(int,int32)"_s}, {0x03, u"(bits)"_s}, {0x04, u"(octets)"_s}, {0x05, u"(null)"_s},
-            {0x06, u"(oid)"_s}, {0x40, u"(ipaddr)"_s}, {0x41, u"(cntr32)"_s}, {0x43, u"(timeticks)"_s},
+            {0x06, u"(oid)"_s}, {0x40, u"(ipaddr)"_s}, {0x41, u"(cntr32)"_s}, {0x42, u"(gauge32)"_s}, {0x43, u"(timeticks)"_s},
             {0x44, u"(opaque)"_s}, {0x46, u"(cntr64)"_s}, {0x81, u"(nosuchinstance)"_s}, {0x82, u"(endofmibview)"_s}};
         QString out = kUntouched;
         QCOMPARE(ValueToText(value, out), text == kUntouched ? 0 : 1);
