@@ -120,20 +120,24 @@ QByteArray encoded(QStringView text, bool paramValue)
 // list ends it, "… (N characters)".
 QByteArray bounded(const QString &text, qsizetype maxBytes, bool paramValue)
 {
-    QByteArray whole = encoded(text, paramValue);
-    if (text.size() <= TrapForwarder::kMaxValueChars && whole.size() <= maxBytes)
-        return whole;
+    if (text.size() <= TrapForwarder::kMaxValueChars) {
+        QByteArray whole = encoded(text, paramValue);
+        if (whole.size() <= maxBytes)
+            return whole;
+    }
     const QByteArray suffix = QStringLiteral("\u2026 (%1 characters)").arg(text.size()).toUtf8();
-    QByteArray out;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        // a surrogate pair is cut whole or not at all
-        const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
-        const QByteArray piece = encoded(QStringView(text).mid(i, n), paramValue);
-        if (i + n > TrapForwarder::kMaxValueChars || out.size() + piece.size() + suffix.size() > maxBytes)
-            break;
-        out += piece;
-        i += n;
+    qsizetype chars = std::min(text.size(), TrapForwarder::kMaxValueChars);
+    if (chars < text.size() && text[chars - 1].isHighSurrogate())
+        --chars; // a surrogate pair stays whole
+    QByteArray out = encoded(QStringView(text).left(chars), paramValue);
+    if (out.size() > maxBytes - suffix.size()) {
+        qsizetype cut = std::max<qsizetype>(maxBytes - suffix.size(), 0);
+        while (cut > 0 && (out[cut] & 0xC0) == 0x80) // inside a UTF-8 sequence
+            --cut;
+        qsizetype backslashes = 0;
+        while (paramValue && backslashes < cut && out[cut - backslashes - 1] == '\\')
+            ++backslashes;
+        out.truncate(cut - backslashes % 2); // not between an escape and its character
     }
     return out + suffix;
 }
@@ -398,14 +402,30 @@ void TrapForwarder::run()
     bool failing = false; // UDP: the status shows a refusal
     QByteArray frame;     // the message being sent, with its TCP framing
     qsizetype written = 0;
+    bool resent = false; // UDP: the frame went again after a refusal
+
+    const auto pause = [&] {
+        const QDeadlineTimer deadline(retryMs);
+        while (!m_stopping && !deadline.hasExpired())
+            waitFor(-1, 0, int(deadline.remainingTime()));
+        retryMs = std::min(retryMs * 2, kMaxRetryMs);
+    };
+    // A collector that takes connections and closes them again is not
+    // tried more often than one that refuses them.
+    const auto lost = [&](int error) {
+        closeSocket();
+        setState(error ? tr("Syslog collector %1 (%2) unreachable: %3. Trying again in %n s.", nullptr, retryMs / 1000)
+                             .arg(collectorText(), QStringLiteral("tcp"), qt_error_string(error))
+                       : tr("Syslog collector %1 (%2) closed the connection. Connecting again in %n s.", nullptr, retryMs / 1000)
+                             .arg(collectorText(), QStringLiteral("tcp")),
+                 true);
+        pause();
+    };
 
     while (!m_stopping) {
         if (m_fd < 0) {
             if (!connectCollector(retryMs)) {
-                const QDeadlineTimer deadline(retryMs);
-                while (!m_stopping && !deadline.hasExpired())
-                    waitFor(-1, 0, int(deadline.remainingTime()));
-                retryMs = std::min(retryMs * 2, kMaxRetryMs);
+                pause();
                 continue;
             }
             written = 0; // a frame cut short goes again whole
@@ -426,13 +446,14 @@ void TrapForwarder::run()
                     char discard[512];
                     const ssize_t n = ::recv(m_fd, discard, sizeof discard, MSG_DONTWAIT);
                     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
-                        closeSocket();
+                        lost(n == 0 ? 0 : errno);
                 }
                 continue;
             }
             const QByteArray message = formatMessage(*record, hostName, processId);
             frame = tcp ? QByteArray::number(message.size()) + ' ' + message : message;
             written = 0;
+            resent = false;
         }
 
         const ssize_t n = ::send(m_fd, frame.constData() + written, size_t(frame.size() - written), MSG_DONTWAIT | MSG_NOSIGNAL);
@@ -459,15 +480,25 @@ void TrapForwarder::run()
             continue;
         }
         if (!tcp) {
-            // Mostly the ICMP refusal of an earlier datagram, reported on
-            // this one, which is not sent: the socket itself is fine.
+            failing = true;
+            setState(tr("Syslog collector %1 (%2) unreachable: %3").arg(collectorText(), QStringLiteral("udp"), qt_error_string(error)),
+                     true);
+            // ECONNREFUSED is the ICMP refusal of an earlier datagram,
+            // reported on this one, which was not sent: that one is lost,
+            // this one goes again (else the first message after the
+            // collector comes back would be lost too).
+            if (error == ECONNREFUSED && !resent) {
+                resent = true;
+                if (m_sent > 0)
+                    --m_sent;
+                ++m_dropped;
+                continue;
+            }
             ++m_dropped;
             frame.clear();
-            failing = true;
-            setState(tr("Syslog collector %1 (%2) unreachable: %3").arg(collectorText(), QStringLiteral("udp"), qt_error_string(error)), true);
             continue;
         }
-        closeSocket();
+        lost(error);
     }
     closeSocket();
 }

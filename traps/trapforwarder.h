@@ -11,8 +11,8 @@
 // at most kMaxQueued records; a record that finds it full is dropped and
 // counted, as is one that could not be sent, so loss is never silent.
 //
-//   UDP: one message per datagram; a refusal reported by ICMP costs that
-//        datagram (counted), never the forwarding.
+//   UDP: one message per datagram; a refusal reported by ICMP costs the
+//        refused datagram (counted), never the forwarding.
 //   TCP: octet-counted frames (RFC 6587, "LEN SP MSG"). While the collector
 //        cannot be reached, records wait in the queue and the connection is
 //        tried again after kFirstRetryMs, doubling up to kMaxRetryMs, the
@@ -71,8 +71,8 @@ public:
     // Queues the record for the collector; never blocks. Any thread.
     void forward(std::shared_ptr<const tagTRAPRECORD> record);
 
-    // Messages handed to the network whole (UDP: to the kernel; a later ICMP
-    // refusal cannot be matched to its datagram).
+    // Messages handed to the network whole. UDP: to the kernel; one is moved
+    // to dropped() when the collector's host refuses a datagram (ICMP).
     quint64 sent() const { return m_sent; }
     // Records dropped: the queue was full, or the message could not be sent.
     quint64 dropped() const { return m_dropped; }
