@@ -117,14 +117,6 @@ struct WalkedObject
     QString value;
 };
 
-QStringList oidsOf(const std::vector<WalkedObject> &objects)
-{
-    QStringList oids;
-    for (const WalkedObject &object : objects)
-        oids << object.oid;
-    return oids;
-}
-
 // TimeTicks as the dialog writes them, back in hundredths; -1 if not that form.
 qint64 ticksOf(const QString &text)
 {
@@ -158,12 +150,6 @@ bool sameValue(const QString &syntax, const QString &ours, const QString &theirs
     } while (false)
 // Waits, bounded, until the dialog is idle again.
 #define WAIT_IDLE(timeoutMs) QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->isBusy() && !m_dlg->isWalking(), timeoutMs)
-// Starts a request and waits for its end.
-#define RUN_TO_END(button, device, oid)                                                                                \
-    do {                                                                                                               \
-        start(button, device, oid);                                                                                    \
-        WAIT_IDLE(kWalkTimeoutMs);                                                                                     \
-    } while (false)
 
 class TestMibWalkDlg : public QObject
 {
@@ -217,13 +203,15 @@ private slots:
         QDir().rmdir(CWalkLog::fileName());
     }
 
+    // The rows as snmpwalk lists them, then what the list offers: a double
+    // click copies a row's OID into the OID field, the context menu offers
+    // monitoring of the selected rows, Escape only hides, Close also empties.
     void walkMatchesSnmpwalk_data()
     {
         QTest::addColumn<int>("logCount");
         QTest::addColumn<QString>("oid"); // as typed
-        QTest::newRow("every row kept") << CMibWalkDlg::kDefaultLogCount << kSystem;
         QTest::newRow("the newest rows kept") << CMibWalkDlg::kMinLogCount << kSystem;
-        QTest::newRow("OID typed with a leading space") << CMibWalkDlg::kDefaultLogCount << u' ' + kSystem;
+        QTest::newRow("every row kept, OID typed with a leading space") << CMibWalkDlg::kDefaultLogCount << u' ' + kSystem;
     }
 
     void walkMatchesSnmpwalk()
@@ -255,9 +243,35 @@ private slots:
             // shaded by the rows added since the start, not by the position
             QCOMPARE(bool(list->GetRowStyle(row) & CReportListCtrl::RowBackground), (firstKept + row) % 2 == 1);
         }
-    }
 
-    void listActions();
+        const QRect fourth = list->visualRect(list->model()->index(4, CMibWalkDlg::ColValue));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, fourth.center());
+        QCOMPARE(m_dlg->oidField()->currentText(), expected[firstKept + 4].oid);
+        list->clearSelection();
+        for (int row : {2, 3})
+            list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        // ... in the settings dialog, which gets the dialog's agent and timeout
+        MonitorSettings offered;
+        m_messages = std::make_unique<MessageCatcher>([&](QDialog *dialog) {
+            if (auto *settings = qobject_cast<CMonitorSettingsDlg *>(dialog)) {
+                offered = settings->m_settings;
+                offered.oidList = settings->oidText()->toPlainText();
+            }
+        });
+        TestSupport::chooseFromContextMenu(list->viewport(), 0, list->visualRect(list->model()->index(3, 0)).center());
+        QTRY_COMPARE(offered.oidList, expected[firstKept + 2].oid + u'\n' + expected[firstKept + 3].oid);
+        QCOMPARE(offered.device, agent());
+        QCOMPARE(offered.community, QStringLiteral("public"));
+        QCOMPARE(offered.timeout, quint32(m_dlg->timeoutSpin()->value()));
+        QVERIFY(m_dlg->monitors().empty()); // cancelled
+        QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
+        QVERIFY(m_dlg->isHidden());
+        QCOMPARE(list->GetItemCount(), kept);
+        m_dlg->show();
+        QTest::mouseClick(m_dlg->closeButton(), Qt::LeftButton);
+        QVERIFY(m_dlg->isHidden());
+        QCOMPARE(list->GetItemCount(), 0);
+    }
 
     void pauseAndResume_data()
     {
@@ -282,7 +296,8 @@ private slots:
         } else {
             REQUIRE_SNMPD();
             device = agent();
-            oids = oidsOf(snmpwalk(kSystem));
+            for (const WalkedObject &object : snmpwalk(kSystem))
+                oids << object.oid;
             QVERIFY(!oids.isEmpty());
         }
         QWidget *viewport = m_dlg->resultList()->viewport();
@@ -381,7 +396,6 @@ private slots:
         const QString noOid = QStringLiteral("Please enter request OID.");
         const QString sysName0 = QStringLiteral("1.3.6.1.2.1.1.5.0");
         const QByteArray off;
-        row("GET answered", false, u"snmpd"_s, sysName0, 5, QString(), 1, off);
         // the default OID "1.3.6.1." ends in a dot, which the stack refuses
         row("GET, final dot", false, u"snmpd"_s, sysName0 + u'.', 5, QString(), 1, off);
         row("GET without instance, logged", false, u"snmpd"_s, u"1.3.6.1.2.1.1.1"_s, 5, kNoSuchName.arg("1.3.6.1.2.1.1.1"), 0,
@@ -428,7 +442,8 @@ private slots:
             QTest::keyClick(m_dlg->logCheckBox(), Qt::Key_Space);
         QVERIFY(m_dlg->logCheckBox()->isChecked() == !log.isNull());
         m_dlg->timeoutSpin()->setValue(timeout);
-        RUN_TO_END(walk ? m_dlg->getNextButton() : m_dlg->getButton(), device, oid);
+        start(walk ? m_dlg->getNextButton() : m_dlg->getButton(), device, oid);
+        WAIT_IDLE(kWalkTimeoutMs);
         QTRY_COMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList(message));
         QTEST(m_dlg->resultList()->GetItemCount(), "rows");
         QVERIFY(!m_dlg->walker()->isRunning());
@@ -530,47 +545,6 @@ QStringList TestMibWalkDlg::column(int column) const
     for (int row = 0; row < m_dlg->resultList()->GetItemCount(); ++row)
         texts << m_dlg->resultList()->GetItemText(row, column);
     return texts;
-}
-
-void TestMibWalkDlg::listActions()
-{
-    REQUIRE_SNMPD();
-    const std::vector<WalkedObject> expected = snmpwalk(kSystem);
-    QVERIFY(expected.size() > 4);
-    RUN_TO_END(m_dlg->getNextButton(), agent(), kSystem);
-    CReportListCtrl *list = m_dlg->resultList();
-    // a double click copies the row's OID into the OID field
-    const QRect fourth = list->visualRect(list->model()->index(4, CMibWalkDlg::ColValue));
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, fourth.center());
-    QCOMPARE(m_dlg->oidField()->currentText(), expected[4].oid);
-
-    // the context menu offers monitoring of the selected rows
-    list->clearSelection();
-    for (int row : {2, 3})
-        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    // ... in the settings dialog, which gets the dialog's agent and timeout
-    MonitorSettings offered;
-    m_messages = std::make_unique<MessageCatcher>([&](QDialog *dialog) {
-        if (auto *settings = qobject_cast<CMonitorSettingsDlg *>(dialog)) {
-            offered = settings->m_settings;
-            offered.oidList = settings->oidText()->toPlainText();
-        }
-    });
-    TestSupport::chooseFromContextMenu(list->viewport(), 0, list->visualRect(list->model()->index(3, 0)).center());
-    QTRY_COMPARE(offered.oidList, expected[2].oid + u'\n' + expected[3].oid);
-    QCOMPARE(offered.device, agent());
-    QCOMPARE(offered.community, QStringLiteral("public"));
-    QCOMPARE(offered.timeout, quint32(m_dlg->timeoutSpin()->value()));
-    QVERIFY(m_dlg->monitors().empty()); // cancelled
-
-    // Escape only hides; Close also empties the list
-    QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
-    QVERIFY(m_dlg->isHidden());
-    QCOMPARE(list->GetItemCount(), int(expected.size()));
-    m_dlg->show();
-    QTest::mouseClick(m_dlg->closeButton(), Qt::LeftButton);
-    QVERIFY(m_dlg->isHidden());
-    QCOMPARE(list->GetItemCount(), 0);
 }
 
 QTEST_MAIN(TestMibWalkDlg)
