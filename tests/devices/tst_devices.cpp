@@ -169,18 +169,16 @@ private slots:
         QTest::addColumn<int>("field"); // -1: accepted
         QTest::addColumn<QString>("named");
         using F = DeviceProfileField;
-        const QString ok = QStringLiteral("eight888");
-        const QString local = QStringLiteral("127.0.0.1");
-        TestSupport::row("accepted", QStringLiteral("new"), local, 161, ok, -1, QString());
-        TestSupport::row("no name", QString(), local, 161, ok, int(F::Name), QStringLiteral("name"));
-        TestSupport::row("duplicate", QStringLiteral("CORE-router"), local, 161, ok, int(F::Name),
-                         QStringLiteral("CORE-router"));
-        TestSupport::row("port 0", QStringLiteral("new"), local, 0, ok, int(F::Port), QStringLiteral("port"));
-        TestSupport::row("port 65536", QStringLiteral("new"), local, 65536, ok, int(F::Port), QStringLiteral("port"));
-        TestSupport::row("short passphrase", QStringLiteral("new"), local, 161, QStringLiteral("seven77"),
-                         int(F::AuthPassphrase), QStringLiteral("authentication passphrase"));
-        TestSupport::row("unresolvable host", QStringLiteral("new"), QStringLiteral("no-such-host.invalid"), 161, ok,
-                         int(F::Host), QStringLiteral("no-such-host.invalid"));
+        using TestSupport::row;
+        const QString ok = QStringLiteral("eight888"), local = QStringLiteral("127.0.0.1"), fresh = QStringLiteral("new");
+        row("accepted", fresh, local, 161, ok, -1, QString());
+        row("no name", QString(), local, 161, ok, int(F::Name), QStringLiteral("name"));
+        row("duplicate", QStringLiteral("CORE-router"), local, 161, ok, int(F::Name), QStringLiteral("CORE-router"));
+        row("port 0", fresh, local, 0, ok, int(F::Port), QStringLiteral("port"));
+        row("port 65536", fresh, local, 65536, ok, int(F::Port), QStringLiteral("port"));
+        row("short passphrase", fresh, local, 161, QStringLiteral("seven77"), int(F::AuthPassphrase), QStringLiteral("authentication passphrase"));
+        const QString unresolvable = QStringLiteral("no-such-host.invalid");
+        row("unresolvable host", fresh, unresolvable, 161, ok, int(F::Host), unresolvable);
     }
 
     void refusals()
