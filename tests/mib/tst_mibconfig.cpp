@@ -139,74 +139,48 @@ private slots:
         QTEST(reader.errorLine(), "line");
     }
 
-    // Start-up as the main view runs it: which file the message names, and
-    // the language the descriptions are shown in.
+    // Start-up as the main view runs it: which file the message names, the
+    // language the descriptions are shown in, and the user's own database
+    // (the bundled one with their modules), used where it loads; one that
+    // does not is named in a warning and the bundled one used.
     void startUp_data()
     {
         QTest::addColumn<QByteArray>("mib");    // null: no file
         QTest::addColumn<QByteArray>("config"); // null: no file
+        QTest::addColumn<QByteArray>("user");   // empty: no file
         QTest::addColumn<QString>("failedFile");
         QTest::addColumn<QString>("expected"); // the settings read, or part of the reason
-        const QByteArray none;
-        QTest::newRow("database without configuration") << kSmallMib << none << "DATA/Config.xml" << "Config.xml";
-        QTest::newRow("configuration without database") << none << kGoodConfig << "DATA/MIBTable.xml" << "MIBTable.xml";
-        QTest::newRow("broken database") << QByteArray("<mib_table>") << kGoodConfig << "DATA/MIBTable.xml" << "line 1";
-        QTest::newRow("both good") << kSmallMib << kGoodConfig << "" << kGoodConfigRead;
+        QTest::addColumn<QString>("object");   // a name only the database in use has
+        QTest::addColumn<QString>("warning");  // a part of it; empty: none
+        using TestSupport::row;
+        const QByteArray none, own = "<mib_table><oid key=\"1.3.6.1.4.1.99991\"><name>goodMIB</name></oid></mib_table>";
+        const QString internet = QStringLiteral("internet"), mibFile = QStringLiteral("DATA/MIBTable.xml"), no;
+        row("database without configuration", kSmallMib, none, none, QStringLiteral("DATA/Config.xml"), QStringLiteral("Config.xml"), no, no);
+        row("configuration without database", none, kGoodConfig, none, mibFile, QStringLiteral("MIBTable.xml"), no, no);
+        row("broken database", QByteArray("<mib_table>"), kGoodConfig, none, mibFile, QStringLiteral("line 1"), no, no);
+        row("both good", kSmallMib, kGoodConfig, none, no, kGoodConfigRead, internet, no);
         const QString shipped = TestSupport::sourceDir() + QStringLiteral("/DATA/");
-        QTest::newRow("the files the repository ships") << readFile(shipped + QStringLiteral("MIBTable.xml"))
-                                                        << readFile(shipped + QStringLiteral("Config.xml")) << "" << kDefaults;
+        row("the files the repository ships", readFile(shipped + QStringLiteral("MIBTable.xml")),
+            readFile(shipped + QStringLiteral("Config.xml")), none, no, kDefaults, internet, no);
+        row("the user's database", kSmallMib, kGoodConfig, own, no, kGoodConfigRead, QStringLiteral("goodMIB"), no);
+        row("a corrupt user's database", kSmallMib, kGoodConfig, QByteArray("<mib_table><oid"), no, kGoodConfigRead, internet,
+            QStringLiteral("Error parsing"));
+        row("a user's database from a newer version", kSmallMib, kGoodConfig,
+            QByteArray("<mib_table format=\"7\"><oid key=\"1\"><name>iso</name></oid></mib_table>"), no, kGoodConfigRead, internet,
+            QStringLiteral("newer version of Orvelle (format 7"));
     }
 
     void startUp()
     {
         QFETCH(QByteArray, mib);
         QFETCH(QByteArray, config);
+        QFETCH(QByteArray, user);
         QFETCH(QString, failedFile);
         QFETCH(QString, expected);
-        QTemporaryDir data;
-        QVERIFY(useDataFolder(data, mib, config));
-
-        CXMLRead reader;
-        CAppSettings settings;
-        QString failed;
-        QString why;
-        const bool ok = loadDataFiles(reader, settings, &failed, &why);
-        // the MIB language follows the UI locale
-        QVERIFY2(qEnvironmentVariableIsSet("EXPECTED_LANGUAGE"), "run through CTest, which sets LANG and EXPECTED_LANGUAGE");
-        QCOMPARE(settings.strLanguage, qEnvironmentVariable("EXPECTED_LANGUAGE"));
-        QCOMPARE(failed, failedFile);
-        QCOMPARE(ok, failedFile.isEmpty());
-        if (ok) {
-            QVERIFY(reader.getMIBTable());
-            QCOMPARE(describe(settings.config), expected);
-        } else {
-            QVERIFY2(why.contains(expected), qPrintable(why));
-            QCOMPARE(dataLoadErrorMessage(failed), QStringLiteral("XML database load error:") + failedFile);
-        }
-    }
-
-    // The user's own database (the bundled one with their modules) is used
-    // where it loads; one that does not is named and the bundled one used.
-    void userDatabase_data()
-    {
-        QTest::addColumn<QByteArray>("user"); // empty: no file
-        QTest::addColumn<QString>("object");  // a name only the database in use has
-        QTest::addColumn<QString>("warning"); // a part of it; empty: none
-        const QByteArray own = "<mib_table><oid key=\"1.3.6.1.4.1.99991\"><name>goodMIB</name></oid></mib_table>";
-        QTest::newRow("none") << QByteArray() << "internet" << "";
-        QTest::newRow("the user's") << own << "goodMIB" << "";
-        QTest::newRow("corrupt") << QByteArray("<mib_table><oid") << "internet" << "Error parsing";
-        QTest::newRow("from a newer version")
-            << QByteArray("<mib_table format=\"7\"><oid key=\"1\"><name>iso</name></oid></mib_table>") << "internet"
-            << "newer version of Orvelle (format 7";
-    }
-    void userDatabase()
-    {
-        QFETCH(QByteArray, user);
         QFETCH(QString, object);
         QFETCH(QString, warning);
         QTemporaryDir data;
-        QVERIFY(useDataFolder(data, kSmallMib, kGoodConfig));
+        QVERIFY(useDataFolder(data, mib, config));
         QFile::remove(DataFolder::userMibDatabase());
         if (!user.isEmpty()) {
             QVERIFY(QDir().mkpath(QFileInfo(DataFolder::userMibDatabase()).absolutePath()));
@@ -215,13 +189,24 @@ private slots:
         CXMLRead reader;
         CAppSettings settings;
         QString failed, why, warned;
-        QVERIFY2(loadDataFiles(reader, settings, &failed, &why, &warned), qPrintable(why));
+        const bool ok = loadDataFiles(reader, settings, &failed, &why, &warned);
         QFile::remove(DataFolder::userMibDatabase());
+        // the MIB language follows the UI locale
+        QVERIFY2(qEnvironmentVariableIsSet("EXPECTED_LANGUAGE"), "run through CTest, which sets LANG and EXPECTED_LANGUAGE");
+        QCOMPARE(settings.strLanguage, qEnvironmentVariable("EXPECTED_LANGUAGE"));
+        QCOMPARE(failed, failedFile);
+        QCOMPARE(ok, failedFile.isEmpty());
+        QVERIFY2(warning.isEmpty() ? warned.isEmpty() : warned.contains(DataFolder::userMibDatabase()) && warned.contains(warning),
+                 qPrintable(warned));
+        if (!ok) {
+            QVERIFY2(why.contains(expected), qPrintable(why));
+            QCOMPARE(dataLoadErrorMessage(failed), QStringLiteral("XML database load error:") + failedFile);
+            return;
+        }
+        QCOMPARE(describe(settings.config), expected);
         const MibDocument::Entry *entry =
             reader.getMIBTable()->exact(object == u"goodMIB" ? SnmpOid{1, 3, 6, 1, 4, 1, 99991} : SnmpOid{1, 3, 6, 1});
         QCOMPARE(entry ? entry->name : QString(), object);
-        QVERIFY2(warning.isEmpty() ? warned.isEmpty() : warned.contains(DataFolder::userMibDatabase()) && warned.contains(warning),
-                 qPrintable(warned));
     }
 
 private:
