@@ -1,27 +1,18 @@
-// The trap journal: what it keeps across a restart, what a search finds
+// The trap journal: what it keeps across a reopening, what a search finds
 // (the same as the list's own filter), retention by age and size, files it
-// cannot use; then the real program: the filter bar finding a trap the row
-// limit trimmed, the list of an earlier run coming back, and a SIGKILL in
-// the middle of a burst.
+// cannot use. The program's own use of it (the filter bar, a restart, a
+// SIGKILL in a burst) is in tst_trapview.
 
-#include "mainframe.h"
-#include "messagecatcher.h"
-#include "orvelleview.h"
-#include "snmpdpeer.h"
-#include "snmpstack.h"
+#include "journalcheck.h"
 #include "testsupport.h"
-#include "trapfilterbar.h"
 #include "trapjournal.h"
 
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
-#include <QLineEdit>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUdpSocket>
 
 #include <sqlite3.h>
 
@@ -66,23 +57,6 @@ bool fill(TrapJournal &journal, const std::vector<tagTRAPRECORD> &records)
     return journal.sync();
 }
 
-// PRAGMA integrity_check and the text index's own check, on a connection of the test's.
-QString integrity(const QString &path)
-{
-    sqlite3 *db = nullptr;
-    QString result = QStringLiteral("cannot open");
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_stmt *s = nullptr;
-        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr);
-        result = sqlite3_step(s) == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0))) : QStringLiteral("no answer");
-        sqlite3_finalize(s);
-        if (sqlite3_exec(db, "INSERT INTO trap_text(trap_text) VALUES('integrity-check')", nullptr, nullptr, nullptr) != SQLITE_OK)
-            result += QStringLiteral(", index: ") + QString::fromUtf8(sqlite3_errmsg(db));
-    }
-    sqlite3_close(db);
-    return result;
-}
-
 // The journal answers from its own thread: taken by a queued connection,
 // as the view takes it. Null when no answer came.
 std::shared_ptr<const TrapRecords> searched(TrapJournal &journal, const TrapQuery &query, quint32 maxRows = 1000)
@@ -102,19 +76,6 @@ std::shared_ptr<const TrapRecords> searched(TrapJournal &journal, const TrapQuer
     return result;
 }
 
-QByteArray sequencedTrap(int n)
-{
-    SnmpMessage m;
-    m.version = SNMP_VERSION_V2C;
-    m.community = "public";
-    m.pdu.type = SNMP_PDU_TRAP;
-    m.pdu.requestId = n;
-    m.pdu.varbinds = {{*SnmpOid::fromString(QStringLiteral("1.3.6.1.2.1.1.3.0")), SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, 1)},
-                      {SnmpOids::snmpTrapOid0(), SnmpValue::objectId(*SnmpOid::fromString(QStringLiteral("1.3.6.1.4.1.99999.0.1")))},
-                      {*SnmpOid::fromString(QStringLiteral("1.3.6.1.4.1.99999.1")), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "seq-" + QByteArray::number(n))}};
-    return SnmpEncodeMessage(m);
-}
-
 } // namespace
 
 class TestTrapJournal : public QObject
@@ -122,16 +83,6 @@ class TestTrapJournal : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("ORVELLE_TRAP_ADDRESSES", "127.0.0.1");
-        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("DATA"))));
-        QVERIFY(QFile::copy(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"), m_dir.filePath(QStringLiteral("DATA/MIBTable.xml"))));
-        qputenv("ORVELLE_DATA_DIR", QFile::encodeName(m_dir.filePath(QStringLiteral("DATA"))));
-    }
-
-    void cleanup() { m_frame.reset(); }
-
     void keptAcrossReopen()
     {
         const QString path = m_dir.filePath(QStringLiteral("reopen.db"));
@@ -257,7 +208,7 @@ private slots:
             QCOMPARE(int(kept.size()), count / 2);
             journal.close();
         }
-        QCOMPARE(integrity(path), QStringLiteral("ok"));
+        QCOMPARE(journalIntegrity(path), QStringLiteral("ok"));
         // the index still finds what is left, and nothing that went
         QVERIFY(journal.open({path, 0, 0}, nullptr));
         TrapQuery newest, gone;
@@ -301,122 +252,8 @@ private slots:
             QCOMPARE(TestSupport::readFile(path), content); // the user's file is left as it was
     }
 
-    void filterBarAndRestart()
-    {
-        if (TestSupport::findProgram(QStringLiteral("snmptrap")).isEmpty())
-            QSKIP("net-snmp's snmptrap is not installed (Debian package snmp)");
-        const QString path = m_dir.filePath(QStringLiteral("program.db"));
-        QVERIFY(startFrame(path));
-        COrvelleView *view = m_frame->view();
-        QSignalSpy arrived(view, &COrvelleView::trapArrived);
-        // four rows a trap: the list's limit of 12 trims the first
-        for (int n = 1; n <= 4; ++n) {
-            const auto r = TestSupport::runSnmpTool(QStringLiteral("snmptrap"),
-                {"-v", "2c", "-c", "public", QStringLiteral("127.0.0.1:%1").arg(m_port), "", "1.3.6.1.4.1.99999.0.1",
-                 "1.3.6.1.4.1.99999.1", "s", QStringLiteral("m%1-marker").arg(n)}, m_dir.path());
-            QVERIFY(r.started && r.exitCode == 0);
-        }
-        QTRY_COMPARE(arrived.size(), 4);
-        view->trapModel()->flush();
-        QCOMPARE(view->trapModel()->rowCount(), 12);
-        QVERIFY(view->journal()->sync());
-
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
-        QTest::keyClick(m_frame.get(), Qt::Key_F, Qt::ControlModifier);
-        auto *text = view->filterBar()->findChild<QLineEdit *>(QStringLiteral("filterText"));
-        QTRY_VERIFY(text->hasFocus());
-        QTest::keyClicks(text, QStringLiteral("m1-marker"));
-        QTRY_VERIFY(view->isFiltering());
-        QCOMPARE(view->shownModel()->rowCount(), 4); // the trap with its variable rows
-        QCOMPARE(view->shownModel()->cellText(3, TrapListModel::ColValueDescription), QStringLiteral("m1-marker"));
-        const QString exported = m_dir.filePath(QStringLiteral("shown.csv"));
-        QVERIFY(view->ExportListToCsv(exported));
-        QCOMPARE(TestSupport::readFile(exported).count("\r\n"), 4);
-        QTest::keyClick(text, Qt::Key_Escape);
-        QVERIFY(!view->isFiltering());
-        QCOMPARE(view->shownModel()->rowCount(), 12);
-
-        // the next start shows the newest traps, marked as from before
-        m_frame.reset();
-        QVERIFY(startFrame(path));
-        view = m_frame->view();
-        QCOMPARE(view->trapModel()->rowCount(), 12);
-        QCOMPARE(view->trapModel()->cellText(11, TrapListModel::ColValueDescription), QStringLiteral("m4-marker"));
-        QVERIFY(view->trapModel()->cellTip(0, TrapListModel::ColDateTime).contains(QStringLiteral("earlier run")));
-        QVERIFY(view->trapModel()->index(0, 0).data(Qt::FontRole).value<QFont>().italic());
-        // New empties the list, not the journal
-        view->OnNew();
-        QCOMPARE(view->trapModel()->rowCount(), 0);
-        QCOMPARE(view->journal()->newest(100).size(), size_t(4));
-    }
-
-    void killedDuringBurst()
-    {
-        const QString program = qEnvironmentVariable("ORVELLE_EXECUTABLE");
-        QVERIFY(QFileInfo(program).isExecutable());
-        const QString path = m_dir.filePath(QStringLiteral("killed.db"));
-        QTemporaryDir data;
-        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("DATA/MIBTable.xml")), data.filePath(QStringLiteral("MIBTable.xml"))));
-        const quint16 port = TestSupport::freeUdpPort();
-        QVERIFY(TestSupport::writeFile(data.filePath(QStringLiteral("Config.xml")),
-            QStringLiteral("<config><max_rows>100000</max_rows><trap_port>%1</trap_port><journal><file>%2</file></journal></config>")
-                .arg(port).arg(path.toHtmlEscaped()).toUtf8()));
-        QProcess orvelle;
-        QProcessEnvironment env = TestSupport::isolatedEnvironment(m_dir.filePath(QStringLiteral("killed-home")));
-        env.insert(QStringLiteral("ORVELLE_DATA_DIR"), data.path());
-        orvelle.setProcessEnvironment(env);
-        orvelle.setProcessChannelMode(QProcess::ForwardedChannels);
-        orvelle.start(program, {QStringLiteral("-service")});
-        QVERIFY(orvelle.waitForStarted());
-
-        QUdpSocket out;
-        auto journaled = [&] {
-            TrapJournal reader;
-            return reader.open({path, 0, 0}, nullptr) ? reader.newest(10000000) : TrapRecords{};
-        };
-        // the first trap that is journaled says the program receives
-        QTRY_VERIFY_WITH_TIMEOUT((out.writeDatagram(sequencedTrap(0), QHostAddress::LocalHost, port), !journaled().empty()), 20000);
-        const int burst = 3000;
-        for (int n = 1; n <= burst; ++n) {
-            out.writeDatagram(sequencedTrap(n), QHostAddress::LocalHost, port);
-            if (n % 200 == 0)
-                QTest::qWait(20); // 10,000 a second
-        }
-        QTest::qWait(1500);
-        for (int n = burst + 1; n <= 2 * burst; ++n) { // killed in the middle of this one
-            out.writeDatagram(sequencedTrap(n), QHostAddress::LocalHost, port);
-            if (n == burst + burst / 2)
-                orvelle.kill();
-        }
-        QVERIFY(orvelle.waitForFinished());
-        QCOMPARE(integrity(path), QStringLiteral("ok"));
-        QSet<QString> seen;
-        for (const tagTRAPRECORD &r : journaled())
-            seen.insert(r.lstVarbinds.back().strValue);
-        for (int n = 1; n <= burst; ++n)
-            QVERIFY2(seen.contains(QStringLiteral("seq-%1").arg(n)), qPrintable(QString::number(n)));
-    }
-
 private:
-    bool startFrame(const QString &journal)
-    {
-        m_port = TestSupport::freeUdpPort();
-        const QString xml = QStringLiteral("<config><max_rows>12</max_rows><trap_port>%1</trap_port><journal><file>%2</file></journal></config>")
-                                .arg(m_port).arg(journal.toHtmlEscaped());
-        if (!TestSupport::writeFile(m_dir.filePath(QStringLiteral("DATA/Config.xml")), xml.toUtf8()))
-            return false;
-        m_frame = std::make_unique<CMainFrame>();
-        if (!m_frame->create() || !m_frame->view()->journal())
-            return false;
-        m_frame->view()->OnInitialUpdate(false);
-        m_frame->view()->OnStartStop();
-        return m_frame->view()->isRunning();
-    }
-
     QTemporaryDir m_dir;
-    quint16 m_port = 0;
-    std::unique_ptr<CMainFrame> m_frame;
 };
 
 QTEST_MAIN(TestTrapJournal)

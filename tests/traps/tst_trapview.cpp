@@ -6,6 +6,7 @@
 // tip's column rule is checked at its edges in tst_reportlistctrl.
 
 #include "i18n.h"
+#include "journalcheck.h"
 #include "mainframe.h"
 #include "messagecatcher.h"
 #include "orvelleview.h"
@@ -13,6 +14,8 @@
 #include "snmpstack.h"
 #include "testsupport.h"
 #include "trapaction.h"
+#include "trapfilterbar.h"
+#include "trapjournal.h"
 #include "traplistmodel.h"
 #include "trapreceiver.h"
 
@@ -21,6 +24,8 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -40,6 +45,7 @@ struct Config
     QString filter;
     QString program;
     QString args;
+    QString journal; // its file; empty: no journal
 };
 
 using TestSupport::MessageCatcher;
@@ -78,6 +84,19 @@ QStringList listed(quint32 limit, const QList<int> &traps, int batch)
         rows << (header ? QStringLiteral("H:") : QString()) + model.cellText(row, TrapListModel::ColValueDescription);
     }
     return rows;
+}
+
+QByteArray sequencedTrap(int n)
+{
+    SnmpMessage m;
+    m.version = SNMP_VERSION_V2C;
+    m.community = "public";
+    m.pdu.type = SNMP_PDU_TRAP;
+    m.pdu.requestId = n;
+    m.pdu.varbinds = {{*SnmpOid::fromString(QStringLiteral("1.3.6.1.2.1.1.3.0")), SnmpValue::unsignedValue(SNMP_SYNTAX_TIMETICKS, 1)},
+                      {SnmpOids::snmpTrapOid0(), SnmpValue::objectId(*SnmpOid::fromString(QStringLiteral("1.3.6.1.4.1.99999.0.1")))},
+                      {*SnmpOid::fromString(QStringLiteral("1.3.6.1.4.1.99999.1")), SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "seq-" + QByteArray::number(n))}};
+    return SnmpEncodeMessage(m);
 }
 
 } // namespace
@@ -408,6 +427,105 @@ private slots:
             QVERIFY2(view.columnWidth(column) >= view.horizontalHeader()->sectionSizeHint(column), qPrintable(QString::number(column)));
     }
 
+    void filterBarAndRestart()
+    {
+        REQUIRE_TOOLS();
+        const QString path = m_dir.filePath(QStringLiteral("program.db"));
+        QVERIFY(startFrame({12, {}, {}, {}, path}));
+        COrvelleView *view = m_frame->view();
+        QSignalSpy arrived(view, &COrvelleView::trapArrived);
+        // four rows a trap: the list's limit of 12 trims the first
+        for (int n = 1; n <= 4; ++n) {
+            const auto r = TestSupport::runSnmpTool(QStringLiteral("snmptrap"),
+                {"-v", "2c", "-c", "public", QStringLiteral("127.0.0.1:%1").arg(m_port), "", "1.3.6.1.4.1.99999.0.1",
+                 "1.3.6.1.4.1.99999.1", "s", QStringLiteral("m%1-marker").arg(n)}, m_dir.path());
+            QVERIFY(r.started && r.exitCode == 0);
+        }
+        QTRY_COMPARE(arrived.size(), 4);
+        view->trapModel()->flush();
+        QCOMPARE(view->trapModel()->rowCount(), 12);
+        QVERIFY(view->journal()->sync());
+
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        QTest::keyClick(m_frame.get(), Qt::Key_F, Qt::ControlModifier);
+        auto *text = view->filterBar()->findChild<QLineEdit *>(QStringLiteral("filterText"));
+        QTRY_VERIFY(text->hasFocus());
+        QTest::keyClicks(text, QStringLiteral("m1-marker"));
+        QTRY_VERIFY(view->isFiltering());
+        QCOMPARE(view->shownModel()->rowCount(), 4); // the trap with its variable rows
+        QCOMPARE(view->shownModel()->cellText(3, TrapListModel::ColValueDescription), QStringLiteral("m1-marker"));
+        const QString exported = m_dir.filePath(QStringLiteral("shown.csv"));
+        QVERIFY(view->ExportListToCsv(exported));
+        QCOMPARE(TestSupport::readFile(exported).count("\r\n"), 4);
+        QTest::keyClick(text, Qt::Key_Escape);
+        QVERIFY(!view->isFiltering());
+        QCOMPARE(view->shownModel()->rowCount(), 12);
+
+        // the next start shows the newest traps, marked as from before
+        m_frame.reset();
+        QVERIFY(startFrame({12, {}, {}, {}, path}));
+        view = m_frame->view();
+        QCOMPARE(view->trapModel()->rowCount(), 12);
+        QCOMPARE(view->trapModel()->cellText(11, TrapListModel::ColValueDescription), QStringLiteral("m4-marker"));
+        // the tip says so after the time (in the language the suite runs in by now)
+        const QString time = view->trapModel()->cellText(0, TrapListModel::ColDateTime);
+        const QString tip = view->trapModel()->cellTip(0, TrapListModel::ColDateTime);
+        QVERIFY2(tip.startsWith(time) && tip.size() > time.size() + 4, qPrintable(tip));
+        QVERIFY(view->trapModel()->index(0, 0).data(Qt::FontRole).value<QFont>().italic());
+        // New empties the list, not the journal
+        view->OnNew();
+        QCOMPARE(view->trapModel()->rowCount(), 0);
+        QCOMPARE(view->journal()->newest(100).size(), size_t(4));
+    }
+
+    void killedDuringBurst()
+    {
+        const QString program = qEnvironmentVariable("ORVELLE_EXECUTABLE");
+        QVERIFY(QFileInfo(program).isExecutable());
+        const QString path = m_dir.filePath(QStringLiteral("killed.db"));
+        QTemporaryDir data;
+        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("DATA/MIBTable.xml")), data.filePath(QStringLiteral("MIBTable.xml"))));
+        const quint16 port = TestSupport::freeUdpPort();
+        QVERIFY(TestSupport::writeFile(data.filePath(QStringLiteral("Config.xml")),
+            QStringLiteral("<config><max_rows>100000</max_rows><trap_port>%1</trap_port><journal><file>%2</file></journal></config>")
+                .arg(port).arg(path.toHtmlEscaped()).toUtf8()));
+        QProcess orvelle;
+        QProcessEnvironment env = TestSupport::isolatedEnvironment(m_dir.filePath(QStringLiteral("killed-home")));
+        env.insert(QStringLiteral("ORVELLE_DATA_DIR"), data.path());
+        orvelle.setProcessEnvironment(env);
+        orvelle.setProcessChannelMode(QProcess::ForwardedChannels);
+        orvelle.start(program, {QStringLiteral("-service")});
+        QVERIFY(orvelle.waitForStarted());
+
+        QUdpSocket out;
+        auto journaled = [&] {
+            TrapJournal reader;
+            return reader.open({path, 0, 0}, nullptr) ? reader.newest(10000000) : TrapRecords{};
+        };
+        // the first trap that is journaled says the program receives
+        QTRY_VERIFY_WITH_TIMEOUT((out.writeDatagram(sequencedTrap(0), QHostAddress::LocalHost, port), !journaled().empty()), 20000);
+        const int burst = 3000;
+        for (int n = 1; n <= burst; ++n) {
+            out.writeDatagram(sequencedTrap(n), QHostAddress::LocalHost, port);
+            if (n % 200 == 0)
+                QTest::qWait(20); // 10,000 a second
+        }
+        QTest::qWait(1500);
+        for (int n = burst + 1; n <= 2 * burst; ++n) { // killed in the middle of this one
+            out.writeDatagram(sequencedTrap(n), QHostAddress::LocalHost, port);
+            if (n == burst + burst / 2)
+                orvelle.kill();
+        }
+        QVERIFY(orvelle.waitForFinished());
+        QCOMPARE(journalIntegrity(path), QStringLiteral("ok"));
+        QSet<QString> seen;
+        for (const tagTRAPRECORD &r : journaled())
+            seen.insert(r.lstVarbinds.back().strValue);
+        for (int n = 1; n <= burst; ++n)
+            QVERIFY2(seen.contains(QStringLiteral("seq-%1").arg(n)), qPrintable(QString::number(n)));
+    }
+
 private:
     CMainFrame *startFrame(const Config &config = {});
     QList<QStringList> rows() const;
@@ -429,14 +547,16 @@ CMainFrame *TestTrapView::startFrame(const Config &config)
 {
     const QString xml = QStringLiteral("<config><max_rows>%1</max_rows><action_program>%2</action_program>"
                                        "<action_args>%3</action_args><enterprise_filter>%4</enterprise_filter>"
-                                       "<trap_port>%5</trap_port><journal><enabled>0</enabled></journal></config>")
+                                       "<trap_port>%5</trap_port><journal>%6</journal></config>")
                             .arg(config.maxRows)
                             .arg(config.program.toHtmlEscaped(), config.args.toHtmlEscaped(), config.filter.toHtmlEscaped())
-                            .arg(m_port);
+                            .arg(m_port)
+                            .arg(config.journal.isEmpty() ? QStringLiteral("<enabled>0</enabled>")
+                                                          : QStringLiteral("<file>%1</file>").arg(config.journal.toHtmlEscaped()));
     if (!TestSupport::writeFile(m_dir.path() + QStringLiteral("/DATA/Config.xml"), xml.toUtf8()))
         return nullptr;
     m_frame = std::make_unique<CMainFrame>();
-    if (!m_frame->create())
+    if (!m_frame->create() || (m_frame->view()->journal() == nullptr) != config.journal.isEmpty())
         return nullptr;
     m_frame->view()->OnInitialUpdate(false);
     m_frame->view()->OnStartStop();
