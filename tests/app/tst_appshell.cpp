@@ -22,12 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-
 using TestSupport::MessageCatcher;
 using TestSupport::writeFile;
-
-} // namespace
 
 class TestAppShell : public QObject
 {
@@ -117,30 +113,26 @@ private slots:
                  QStringLiteral("Orvelle\nOrvelle - Trap receive service is running\n03/07/2026 09:05:03"));
     }
 
+    // With no data folder anywhere (started from an empty folder), or with
+    // one whose configuration limits the rows.
     void startup_data()
     {
-        QTest::addColumn<bool>("dataFolder");     // false: none anywhere, started from an empty folder
-        QTest::addColumn<QByteArray>("database"); // empty: no file
-        QTest::addColumn<QByteArray>("config");   // empty: no file
-        QTest::addColumn<QString>("message");     // empty: it starts
-        const QByteArray db = "<mib_table><oid key=\"1.3.6.1\"><name>internet</name></oid></mib_table>";
-        const QString dbError = QStringLiteral("XML database load error:DATA/MIBTable.xml");
-        QTest::newRow("no DATA folder") << false << QByteArray() << QByteArray() << dbError;
-        QTest::newRow("row limit from the configuration")
-            << true << db << QByteArray("<config><max_rows>3</max_rows></config>") << QString();
+        QTest::addColumn<bool>("dataFolder");
+        QTest::addColumn<QString>("message"); // empty: it starts
+        QTest::newRow("no DATA folder") << false << QStringLiteral("XML database load error:DATA/MIBTable.xml");
+        QTest::newRow("row limit from the configuration") << true << QString();
     }
 
     void startup()
     {
         QFETCH(bool, dataFolder);
-        QFETCH(QByteArray, database);
-        QFETCH(QByteArray, config);
         QFETCH(QString, message);
         QTemporaryDir root;
         if (dataFolder) {
             QVERIFY(QDir(root.path()).mkpath(QStringLiteral("DATA")));
-            QVERIFY(writeFile(root.path() + QStringLiteral("/DATA/MIBTable.xml"), database));
-            QVERIFY(writeFile(root.path() + QStringLiteral("/DATA/Config.xml"), config));
+            QVERIFY(writeFile(root.path() + QStringLiteral("/DATA/MIBTable.xml"),
+                              "<mib_table><oid key=\"1.3.6.1\"><name>internet</name></oid></mib_table>"));
+            QVERIFY(writeFile(root.path() + QStringLiteral("/DATA/Config.xml"), "<config><max_rows>3</max_rows></config>"));
             qputenv("ORVELLE_DATA_DIR", QFile::encodeName(root.path() + QStringLiteral("/DATA")));
         } else {
             // The current folder comes first in the search.
