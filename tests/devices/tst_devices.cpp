@@ -17,11 +17,8 @@
 #include "messagecatcher.h"
 #include "profiledialog.h"
 
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTableView>
 #endif
 
 #include <QFile>

@@ -13,7 +13,6 @@
 #include <QCompleter>
 
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 

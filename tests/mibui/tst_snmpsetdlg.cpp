@@ -15,7 +15,6 @@
 #include "userinput.h"
 #include "xmlread.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QPlainTextEdit>
