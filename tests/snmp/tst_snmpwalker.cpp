@@ -283,40 +283,22 @@ private slots:
         QVERIFY(std::all_of(asked.begin() + 3, asked.end(), [](int n) { return n == 3; }));
     }
 
-    // The poller: answers through v2c (Counter64 as it is), and an unknown
-    // v3 user named. Polls through v3 and a silent agent noticed while polls
-    // go out more often than the timeout: tst_monitor, through the window.
-    void pollerOutcomes_data()
+    // The poller names an unknown SNMPv3 user, also while polls go out more
+    // often than the timeout. Its answers (Counter64 as it is, several
+    // objects, through SNMPv1 and SNMPv3), an error answer through SNMPv2c
+    // and a silent agent: tst_monitor, through the window.
+    void pollerNamesUnknownUser()
     {
-        QTest::addColumn<SnmpTarget>("target");
-        QTest::addColumn<QString>("says"); // empty: answered
-        row("v2c", v2c(), QString());
-        row("v3 unknown user", v3("nobody-here", SnmpSecurityLevel::NoAuthNoPriv), u"does not know the user"_s);
-    }
-    void pollerOutcomes()
-    {
-        QFETCH(SnmpTarget, target);
-        QFETCH(QString, says);
         SnmpPoller poller;
-        QList<SnmpPdu> got;
-        connect(&poller, &SnmpPoller::answered, this, [&](const SnmpPdu &pdu) { got << pdu; });
         QSignalSpy failed(&poller, &SnmpPoller::failed);
-        const QStringList oids{u"1.3.6.1.2.1.2.1.0"_s, u"1.3.6.1.2.1.31.1.1.1.6.1"_s}; // ifNumber, ifHCInOctets.1
-        QVERIFY(poller.start(at(target), oids, 800));
+        QVERIFY(poller.start(at(v3("nobody-here", SnmpSecurityLevel::NoAuthNoPriv)), {u"1.3.6.1.2.1.2.1.0"_s}, 800));
         QTimer polling;
         connect(&polling, &QTimer::timeout, &poller, &SnmpPoller::poll);
         poller.poll();
         polling.start(300);
-        if (says.isEmpty()) {
-            QTRY_VERIFY_WITH_TIMEOUT(got.size() >= 3, 5000);
-            QCOMPARE(failed.size(), 0);
-            QCOMPARE(got.last().varbinds.size(), size_t(2));
-            QCOMPARE(got.last().varbinds[1].value.syntax, quint32(SNMP_SYNTAX_CNTR64));
-        } else {
-            QVERIFY(failed.wait(5000));
-            QVERIFY2(failed.first().at(1).toString().contains(says), qPrintable(failed.first().at(1).toString()));
-            QVERIFY(!poller.isRunning());
-        }
+        QVERIFY(failed.wait(5000));
+        QVERIFY2(failed.first().at(1).toString().contains(u"does not know the user"_s), qPrintable(failed.first().at(1).toString()));
+        QVERIFY(!poller.isRunning());
     }
 };
 
