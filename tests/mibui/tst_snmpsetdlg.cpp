@@ -136,8 +136,6 @@ private slots:
             u"SNMP SET failed: noSuchName (2) at variable 1: sysDescr.0"_s, false);
         row("read-only, SNMPv2c", kSysDescr0, u"private"_s, v2c, u"mine now"_s,
             u"SNMP SET failed: noAccess (6) at variable 1: sysDescr.0"_s, false);
-        row("unknown object", u"1.3.6.1.4.1.99999.1.0"_s, u"private"_s, v2c, u"nobody's"_s,
-            u"SNMP SET failed: noAccess (6) at variable 1: 1.3.6.1.4.1.99999.1.0"_s, false);
         row("wrong community", kSysContact0, u"secret"_s, v1, u"never"_s, kNoAnswer, false);
         // a profile's SNMPv3 user, picked by the profile's name
         row("written through an SNMPv3 profile", kSysContact0, u"v3 profile"_s, v1, u"v3 was here"_s,
