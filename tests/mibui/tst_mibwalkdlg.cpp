@@ -135,9 +135,7 @@ bool sameValue(const QString &syntax, const QString &ours, const QString &theirs
         const qint64 t = ticksOf(ours);
         return t >= theirs.toLongLong() && t - theirs.toLongLong() <= kUpTimeSlackHundredths;
     }
-    if (syntax == QLatin1String("(oid)"))
-        return ours == theirs || ours.endsWith(QStringLiteral(" (%1)").arg(theirs));
-    // an enumerated INTEGER is shown as "label(n)"
+    // an enumerated INTEGER is shown as "label(n)", an OID as "name (oid)"
     return ours == theirs || ours.endsWith(QStringLiteral("(%1)").arg(theirs));
 }
 
@@ -407,7 +405,6 @@ private slots:
                        "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.1\r\n>>>> reply->Load-5\r\n"
                        "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.2\r\n>>>> reply->Load-15\r\n"
                        "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.3\r\n"));
-        row("Get Next of three objects, box off", true, u"snmpd"_s, kThreeObjects, 5, QString(), 3, off);
         row("GET, log file cannot be opened: the request goes on without", false, u"snmpd"_s, sysName0, 5,
             u"Log file open error! file:DIROvazur.log"_s, 1, kFolderInTheWay);
         row("GET unanswered", false, u"silent"_s, u"1.3.6.1.2.1.1.1.0"_s, 1, u"SNMP request timeout! oid '1.3.6.1.2.1.1.1.0'"_s, 0, off);
