@@ -315,7 +315,6 @@ private slots:
         QTest::addColumn<bool>("v3"); // the SNMPv3 authPriv user as the target, else SNMPv1
         QTest::addColumn<QString>("shown"); // the first value line's value, as the MIB names it; empty: a number
         QTest::newRow("two numbers") << QStringList{kIfInOctets1, kIfNumber} << 2 << false << QString();
-        QTest::newRow("text first") << QStringList{"1.3.6.1.2.1.1.1.0", kIfNumber} << 1 << false << QString(); // sysDescr.0: text
         // ifHCInOctets of the loopback interface
         QTest::newRow("Counter64 through SNMPv3") << QStringList{"1.3.6.1.2.1.31.1.1.1.6.1"} << 1 << true << QString();
         // ifAdminStatus of the loopback interface, named by its enumeration
