@@ -10,7 +10,6 @@
 #include "secretstore.h"
 #include "snmpdpeer.h"
 #include "testsupport.h"
-#include "textencodings.h"
 
 #ifdef ORVELLE_DEVICES_WIDGETS
 #include "devicesdialog.h"
@@ -262,16 +261,6 @@ private slots:
         QCOMPARE(secretsOf(later, v2cProfile().name), std::pair(v2cProfile(), State::Complete));
         verifyNoSecretIn(TestSupport::readFile(DeviceProfileStore::settingsFileName()), {v2cProfile()});
         QCOMPARE(unavailable.size(), 1);
-    }
-
-    // Every encoding offered is one iconv converts.
-    void offeredEncodingsConvert()
-    {
-        QVERIFY(availableTextEncodings().size() > 10);
-        QCOMPARE(availableTextEncodings().first(), QByteArray("UTF-8"));
-        for (const QByteArray &name : {QByteArray("Shift_JIS"), QByteArray("EUC-JP"), QByteArray("ISO-8859-1")})
-            QVERIFY2(textEncodingAvailable(name), name.constData());
-        QVERIFY(!textEncodingAvailable("NO-SUCH-CODESET"));
     }
 
 #ifdef ORVELLE_DEVICES_WIDGETS
