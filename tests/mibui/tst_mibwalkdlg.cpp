@@ -453,8 +453,9 @@ private slots:
     }
 
     // A profile picked in the Device field: its SNMPv3 user shown instead of
-    // a community, the walk as snmpbulkwalk lists it, Counter64 in decimal
-    // with its hex in the tip. A v2c profile's read community: tst_devices.
+    // a community, the walk through it, Counter64 in decimal with its hex in
+    // the tip. That such a walk lists what snmpbulkwalk lists: tst_snmp_walker.
+    // A v2c profile's read community: tst_devices.
     void walkThroughProfile()
     {
         REQUIRE_SNMPD();
@@ -471,12 +472,10 @@ private slots:
         QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
         QVERIFY(ended.wait(kWalkTimeoutMs));
         QCOMPARE(m_messages->texts, QStringList());
-        const TestSupport::ToolResult listed = TestSupport::runSnmpTool(
-            QStringLiteral("snmpbulkwalk"), TestSupport::v3PrivToolArguments() + QStringList{"-On", "-Oq", agent(), ifXTable},
-            m_dir.path());
-        const QStringList expected = TestSupport::listedOids(listed);
-        QVERIFY2(expected.size() > 5, qPrintable(listed.output));
-        QCOMPARE(column(CMibWalkDlg::ColOid), expected);
+        const QStringList oids = column(CMibWalkDlg::ColOid);
+        QVERIFY(oids.size() > 5);
+        for (const QString &oid : oids)
+            QVERIFY2(oid.startsWith(ifXTable + u'.'), qPrintable(oid));
         const int row = int(column(CMibWalkDlg::ColSyntax).indexOf(QStringLiteral("(cntr64)")));
         QVERIFY(row >= 0);
         const QString value = m_dlg->resultList()->GetItemText(row, CMibWalkDlg::ColValue);
