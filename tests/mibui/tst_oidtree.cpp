@@ -31,8 +31,9 @@ const QByteArray kSmall = "<oid key=\"1.3.6.1.\"><name>internet</name>"
                           "<oid key=\"1.0.8802\"><name>ieee</name></oid>";
 
 // A combo box in a shown window, its drop-down made from `body` (the
-// content of <mib_table>). `raw`: the document is read by pugixml alone, so
-// that elements the MIB loader refuses reach the tree.
+// content of <mib_table>), or from the database in `file`. `raw`: the
+// document is read by pugixml alone, so that elements the MIB loader
+// refuses reach the tree.
 struct Field
 {
     MibDocument document;
@@ -41,7 +42,7 @@ struct Field
     COidComboBox *combo = new COidComboBox(&window);
     QStringList picked; // strText of every oidSelected, as the dialogs see them
 
-    bool create(const QByteArray &body, bool raw = false, int width = 0, int height = kDropHeight)
+    bool create(const QByteArray &body, bool raw = false, const QString &file = {})
     {
         auto *layout = new QVBoxLayout(&window);
         layout->addWidget(combo);
@@ -61,15 +62,15 @@ struct Field
             if (!rawDocument.load_buffer(xml.constData(), size_t(xml.size()),
                                          pugi::parse_default | pugi::parse_embed_pcdata))
                 return false;
-            combo->CreateDropDown(width, height, rawDocument.child("mib_table").child("oid"));
+            combo->CreateDropDown(0, kDropHeight, rawDocument.child("mib_table").child("oid"));
         } else {
             QString reason;
             int line = 0;
-            if (!document.loadFromData(xml, &reason, &line)) {
+            if (!(file.isEmpty() ? document.loadFromData(xml, &reason, &line) : document.load(file, &reason, &line))) {
                 qWarning("%s (line %d)", qPrintable(reason), line);
                 return false;
             }
-            combo->CreateDropDown(width, height, &document);
+            combo->CreateDropDown(0, kDropHeight, &document);
         }
         return true;
     }
@@ -201,11 +202,7 @@ private slots:
         QFETCH(QString, offered);
         QFETCH(QString, picked);
         Field field;
-        QVERIFY(field.create({}));
-        QString reason;
-        int line = 0;
-        QVERIFY(field.document.load(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"), &reason, &line));
-        field.combo->CreateDropDown(0, kDropHeight, &field.document);
+        QVERIFY(field.create({}, false, TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml")));
         TestSupport::typeInto(field.combo->lineEdit(), typed);
         QAbstractItemView *popup = field.combo->finder()->popup();
         if (offered.isEmpty()) {
