@@ -129,20 +129,12 @@ public:
             sent += m_socket.writeDatagram(d, QHostAddress::LocalHost, m_port) == d.size();
         return sent;
     }
-    // Waits for one datagram (the trap port's answer); empty if none came.
-    // `withEvents`: the event loop runs meanwhile, for answers that the GUI
-    // thread gives.
-    QByteArray receive(int timeoutMs, bool withEvents = false)
+    // Waits for one datagram (the trap port's answer), the event loop
+    // running meanwhile for answers that the GUI thread gives; empty if none came.
+    QByteArray receive(int timeoutMs)
     {
-        if (withEvents) {
-            QElapsedTimer clock;
-            clock.start();
-            while (!m_socket.hasPendingDatagrams() && clock.elapsed() < timeoutMs)
-                QTest::qWait(5);
-        }
-        if (!m_socket.hasPendingDatagrams() && !m_socket.waitForReadyRead(timeoutMs))
-            return {};
-        return m_socket.receiveDatagram().data();
+        return QTest::qWaitFor([this] { return m_socket.hasPendingDatagrams(); }, timeoutMs) ? m_socket.receiveDatagram().data()
+                                                                                              : QByteArray();
     }
 
 private:
@@ -413,7 +405,7 @@ private slots:
         Peer peer(m_trapPort);
         for (const QByteArray &d : datagrams) {
             QCOMPARE(peer.send({d}), 1);
-            const auto response = SnmpDecodeMessage(peer.receive(kWaitMs, true));
+            const auto response = SnmpDecodeMessage(peer.receive(kWaitMs));
             QVERIFY(response);
             QCOMPARE(response->pdu.type, quint32(SNMP_PDU_RESPONSE));
             QCOMPARE(response->pdu.requestId, SnmpDecodeMessage(d)->pdu.requestId);
