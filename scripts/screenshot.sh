@@ -21,17 +21,28 @@
 #            CISCO-ENVMON-MIB of the shared MIB corpus (../shared/mibs, or
 #            $SHARED_MIBS) were added through Add... and Qt's file dialog
 #            (images/mib-modules.png)
-# Needs xvfb, xdotool, imagemagick (import, convert) and the packages snmp
-# and snmpd.
-#   scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|devices|mibmodules|all]
+#   traps    a private rsyslogd as syslog collector on a loopback port, and
+#            Orvelle forwarding to it; Tools > Devices... with an SNMPv3
+#            authPriv profile added, showing the receiver's engine ID
+#            (images/engine-id.png); v2c traps, an inform and an SNMPv3
+#            authPriv trap of the profile's user, then a few datagrams that
+#            are not listed (junk, a wrong passphrase, an unknown user) and
+#            the Dropped Datagrams window opened from the status bar
+#            (images/dropped.png); the filter bar (View > Find Traps...)
+#            with a search that matches three traps (images/filter-bar.png).
+#            Checks that the collector got the SNMPv3 trap and that the
+#            journal kept every trap.
+# Needs xvfb, xdotool, imagemagick (import, convert) and the packages snmp,
+# snmpd and rsyslog.
+#   scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|devices|mibmodules|traps|all]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build}
 what=${2:-all}
 case $what in
-    main|dialogs|monitor|devices|mibmodules|all) ;;
-    *) echo "usage: scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|devices|mibmodules|all]" >&2; exit 2 ;;
+    main|dialogs|monitor|devices|mibmodules|traps|all) ;;
+    *) echo "usage: scripts/screenshot.sh [BUILD_DIR] [main|dialogs|monitor|devices|mibmodules|traps|all]" >&2; exit 2 ;;
 esac
 shared_mibs=${SHARED_MIBS:-$root/../shared/mibs}
 if [ "$what" = mibmodules ] || [ "$what" = all ]; then
@@ -44,11 +55,13 @@ fi
 work=$(mktemp -d)
 agent_pid=''
 agent_port=''
+collector_pid=''
 cleanup() {
-    if [ -n "$agent_pid" ]; then
-        kill "$agent_pid" 2>/dev/null || true
-        wait "$agent_pid" 2>/dev/null || true
-    fi
+    for p in "$agent_pid" "$collector_pid"; do
+        [ -n "$p" ] || continue
+        kill "$p" 2>/dev/null || true
+        wait "$p" 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -71,19 +84,20 @@ TRAPS
 
 # Runs SCRIPT under xvfb-run for one language, with its own runtime, config,
 # data and home folders (the current folder is that home; the user's MIB
-# database and modules go below its .local/share) and the DATA copy; the
-# script finds the program in $ORVELLE, the agent's port in $AGENT_PORT, the
-# shared MIB corpus in $SHARED_MIBS and leaves its pictures in $SHOTS.
-#   run_orvelle LANG SCRIPT
+# database and modules go below its .local/share) and the DATA copy (or the
+# data folder DATA_DIR); the script finds the program in $ORVELLE, the
+# agent's port in $AGENT_PORT, Orvelle's trap port in $TRAP_PORT, the shared
+# MIB corpus in $SHARED_MIBS and leaves its pictures in $SHOTS.
+#   run_orvelle LANG SCRIPT [DATA_DIR]
 run_orvelle() {
-    local lang=$1 script=$2
+    local lang=$1 script=$2 data=${3:-$work/DATA}
     local dir
     dir="$work/$lang-$(basename "$script" .sh)"
     mkdir -p "$dir/runtime" "$dir/config" "$dir/home/.local/share"
     chmod 700 "$dir/runtime"
     (cd "$dir/home" &&
-        env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG="$lang" ORVELLE_DATA_DIR="$work/DATA" \
-            ORVELLE_TRAP_ADDRESSES=127.0.0.1 ORVELLE="$root/$build/app/orvelle" \
+        env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG="$lang" ORVELLE_DATA_DIR="$data" \
+            ORVELLE_TRAP_ADDRESSES=127.0.0.1 ORVELLE="$root/$build/app/orvelle" TRAP_PORT="$port" \
             ORVELLE_MIBC="$root/$build/tools/mibc/orvelle-mibc" SHARED_MIBS="$shared_mibs" \
             SHOTS="$work" AGENT_PORT="$agent_port" TRAFFIC="$work/traffic.sh" \
             XDG_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/config" \
@@ -484,6 +498,176 @@ shoot_mibmodules() { # LANG DOCS_DIR
     echo "wrote $docs/images/mib-modules.png"
 }
 
+# A private rsyslogd on a loopback high port, set up as the user guide's
+# example (traps.htm): the messages of app-name orvelle go to a file of
+# their own, in the syslog protocol's format. Sets collector_port and
+# collector_pid; the file is $work/collector/orvelle-traps.log.
+start_collector() {
+    local dir="$work/collector" rsyslogd hex
+    rsyslogd=$(command -v rsyslogd || echo /usr/sbin/rsyslogd)
+    mkdir -p "$dir"
+    for _ in 1 2 3 4 5; do
+        collector_port=$((20000 + RANDOM % 20000))
+        hex=$(printf ':%04X ' "$collector_port")
+        grep -q "$hex" /proc/net/udp /proc/net/udp6 2>/dev/null && continue # taken
+        cat > "$dir/rsyslog.conf" <<CONF
+global(workDirectory="$dir")
+module(load="imudp")
+input(type="imudp" address="127.0.0.1" port="$collector_port")
+if \$app-name == "orvelle" then {
+    action(type="omfile" file="$dir/orvelle-traps.log" template="RSYSLOG_SyslogProtocol23Format")
+    stop
+}
+CONF
+        "$rsyslogd" -n -f "$dir/rsyslog.conf" -i "$dir/rsyslogd.pid" < /dev/null > "$dir/rsyslogd.out" 2>&1 &
+        collector_pid=$!
+        for _ in $(seq 50); do
+            kill -0 "$collector_pid" 2>/dev/null || break
+            grep -q "$hex" /proc/net/udp 2>/dev/null && return 0
+            sleep 0.1
+        done
+        kill "$collector_pid" 2>/dev/null || true
+        wait "$collector_pid" 2>/dev/null || true
+        collector_pid=
+    done
+    echo "screenshot.sh: rsyslogd did not start; see $dir/rsyslogd.out" >&2
+    exit 1
+}
+
+# Inside the virtual display: starts the service; Tools > Devices..., Add...,
+# an SNMPv3 authPriv profile (user noc-trap, SHA-256 and AES-128, the
+# passphrases $V3_AUTH and $V3_PRIV) typed into the profile dialog, OK; with
+# no secret store the passphrases are kept for the run, so its traps are
+# received. The Devices dialog with the engine ID (engine-id.png). Then the
+# traps: linkDown (v2c), an SNMPv1 enterprise trap, linkDown from the
+# profile's user (SNMPv3 authPriv), an inform, linkUp (v2c); and datagrams
+# that are not listed: not SNMP, broken BER, a wrong passphrase, an unknown
+# user. A click on the status bar's counts opens the Dropped Datagrams
+# window (dropped.png); then Ctrl+F and the search "uplink", which three of
+# the traps match (filter.png, filter.geometry: the main window's place).
+cat > "$work/traps.sh" <<'TRAPSMODE'
+. "$SHOTS/walk.sh"
+fail() { echo "traps.sh: $1" >&2; kill "$pid"; exit 1; }
+export SNMPCONFPATH="$HOME" SNMP_PERSISTENT_DIR="$HOME/.snmp-persist" MIBS= MIBDIRS=
+to="127.0.0.1:$TRAP_PORT"
+start
+tools s
+before=$(xdotool search --onlyvisible --name '' | sort)
+tools d
+list=$(newest "$before")
+[ -n "$list" ] || fail "no Devices dialog"
+xdotool windowfocus --sync "$list"
+before=$(xdotool search --onlyvisible --name '' | sort)
+xdotool key alt+a
+sleep 1.5
+p=$(newest "$before")
+[ -n "$p" ] || fail "no profile dialog"
+xdotool windowfocus --sync "$p"
+xdotool key alt+n
+xdotool type "edge-router-7"
+xdotool key alt+h ctrl+a
+xdotool type "127.0.0.1"
+xdotool key alt+v End
+sleep 0.5
+xdotool key alt+u
+xdotool type "noc-trap"
+xdotool key alt+l End alt+s
+xdotool type "$V3_AUTH"
+xdotool key alt+y
+xdotool type "$V3_PRIV"
+sleep 0.3
+xdotool key Return
+sleep 2
+# a desktop without a secret store says so once: that box goes
+for box in $(xdotool search --onlyvisible --name '^Orvelle$'); do
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
+    sleep 0.5
+done
+xdotool windowfocus --sync "$list"
+xdotool mousemove 1090 670
+sleep 0.5
+import -window "$list" "$SHOTS/engine-id.png"
+xdotool key alt+l
+sleep 1
+
+snmptrap -v 2c -c public "$to" '' 1.3.6.1.6.3.1.1.5.3 \
+    1.3.6.1.2.1.2.2.1.1.2 i 2 1.3.6.1.2.1.2.2.1.2.2 s "uplink to core switch" 1.3.6.1.2.1.2.2.1.8.2 i 2
+snmptrap -v 1 -c public "$to" 1.3.6.1.4.1.2021.251 127.0.0.1 6 1 ''
+snmptrap -v3 -u noc-trap -l authPriv -a SHA-256 -A "$V3_AUTH" -x AES -X "$V3_PRIV" -e 0x8000000001020304 "$to" '' \
+    1.3.6.1.6.3.1.1.5.3 1.3.6.1.2.1.2.2.1.1.7 i 7 1.3.6.1.2.1.2.2.1.2.7 s "uplink to edge router" 1.3.6.1.2.1.2.2.1.8.7 i 2
+snmpinform -v 2c -c private "$to" '' 1.3.6.1.6.3.1.1.5.1
+snmptrap -v 2c -c public "$to" '' 1.3.6.1.6.3.1.1.5.4 \
+    1.3.6.1.2.1.2.2.1.1.2 i 2 1.3.6.1.2.1.2.2.1.2.2 s "uplink to core switch" 1.3.6.1.2.1.2.2.1.8.2 i 1
+printf 'hello' > "/dev/udp/127.0.0.1/$TRAP_PORT"
+printf '\x30\x03\x02\x01' > "/dev/udp/127.0.0.1/$TRAP_PORT"
+snmptrap -v3 -u noc-trap -l authPriv -a SHA-256 -A "wrong-passphrase" -x AES -X "$V3_PRIV" -e 0x8000000001020305 "$to" '' \
+    1.3.6.1.6.3.1.1.5.3
+snmptrap -v3 -u ops-backup -l authPriv -a SHA-256 -A "$V3_AUTH" -x AES -X "$V3_PRIV" -e 0x8000000001020306 "$to" '' \
+    1.3.6.1.6.3.1.1.5.3
+sleep 1.5
+
+# the counts sit on the status bar's right, before the lock key panes
+eval "$(xdotool getwindowgeometry --shell "$w")"
+before=$(xdotool search --onlyvisible --name '' | sort)
+xdotool mousemove $((X + WIDTH - 175)) $((Y + HEIGHT - 10)) click 1
+sleep 1.5
+dropped=$(newest "$before")
+[ -n "$dropped" ] || fail "no Dropped Datagrams window"
+xdotool mousemove 1090 670
+sleep 0.3
+import -window "$dropped" "$SHOTS/dropped.png"
+xdotool windowfocus --sync "$dropped"
+xdotool key Escape
+sleep 0.5
+
+xdotool windowfocus --sync "$w"
+xdotool key ctrl+f
+sleep 0.5
+xdotool type uplink
+sleep 1.5
+import -window root "$SHOTS/filter.png"
+xdotool getwindowgeometry --shell "$w" > "$SHOTS/filter.geometry"
+kill "$pid"; wait "$pid" 2>/dev/null || true
+TRAPSMODE
+
+shoot_traps() { # LANG DOCS_DIR
+    local lang=$1 docs=$2
+    local X Y WIDTH HEIGHT
+    local journal="$work/$lang-traps/home/.local/share/Halvorn/Orvelle/traps.db"
+    local collected="$work/collector/orvelle-traps.log"
+    local before=0 kept
+    rm -f "$work/engine-id.png" "$work/dropped.png" "$work/filter.png" "$work/filter.geometry"
+    [ -f "$collected" ] && before=$(grep -c 'community="noc-trap"' "$collected" || true)
+    V3_AUTH=example-auth-pass V3_PRIV=example-priv-pass run_orvelle "$lang" "$work/traps.sh" "$work/DATA-traps"
+    # the collector got the SNMPv3 trap, under its user; the journal kept
+    # all five traps (and was written when the program was told to end)
+    sleep 1
+    kept=$(grep -c 'community="noc-trap"' "$collected" 2>/dev/null || true)
+    if [ "${kept:-0}" -ne $((before + 1)) ] || ! grep -q 'trap@32473' "$collected"; then
+        echo "screenshot.sh: the collector did not get the SNMPv3 trap (see $collected)" >&2
+        exit 1
+    fi
+    # SQLite removes the write-ahead log when the last connection closes
+    if [ ! -s "$journal" ] || [ -s "$journal-wal" ]; then
+        echo "screenshot.sh: the trap journal $journal was not written and closed" >&2
+        exit 1
+    fi
+    if command -v sqlite3 > /dev/null &&
+        [ "$(sqlite3 "$journal" 'SELECT sum(traps) FROM trap_group')" != 5 ]; then
+        echo "screenshot.sh: the trap journal $journal does not hold the five traps" >&2
+        exit 1
+    fi
+    cp "$work/engine-id.png" "$docs/images/engine-id.png"
+    echo "wrote $docs/images/engine-id.png"
+    cp "$work/dropped.png" "$docs/images/dropped.png"
+    echo "wrote $docs/images/dropped.png"
+    # shellcheck disable=SC1091
+    . "$work/filter.geometry"
+    convert "$work/filter.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$docs/images/filter-bar.png"
+    echo "wrote $docs/images/filter-bar.png"
+}
+
 shoot_monitor() { # LANG DOCS_DIR
     local lang=$1 docs=$2
     rm -f "$work/monitor.png" "$work"/settings-?.png "$work/monitor.csv"
@@ -514,7 +698,7 @@ if [ "$what" = main ] || [ "$what" = all ]; then
     shoot C.UTF-8 docs_en/images/main-window.png
     shoot ja_JP.UTF-8 docs_ja/images/main-window.png
 fi
-if [ "$what" != main ] && [ "$what" != mibmodules ]; then
+if [ "$what" != main ] && [ "$what" != mibmodules ] && [ "$what" != traps ]; then
     start_agent
 fi
 if [ "$what" = dialogs ] || [ "$what" = all ]; then
@@ -532,4 +716,13 @@ fi
 if [ "$what" = mibmodules ] || [ "$what" = all ]; then
     shoot_mibmodules C.UTF-8 docs_en
     shoot_mibmodules ja_JP.UTF-8 docs_ja
+fi
+if [ "$what" = traps ] || [ "$what" = all ]; then
+    start_collector
+    mkdir -p "$work/DATA-traps"
+    cp DATA/MIBTable.xml "$work/DATA-traps/"
+    printf '<config><trap_port>%s</trap_port><forward><host>127.0.0.1</host><port>%s</port></forward></config>\n' \
+        "$port" "$collector_port" > "$work/DATA-traps/Config.xml"
+    shoot_traps C.UTF-8 docs_en
+    shoot_traps ja_JP.UTF-8 docs_ja
 fi
