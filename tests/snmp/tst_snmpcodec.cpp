@@ -199,13 +199,13 @@ private slots:
         // not informs, or not SNMPv2c: nothing to answer
         row("v2c trap", build({.pduTag = 0xA7}), true, false);
         row("v1 inform", build({.version = tlv(0x02, "\x00"_ba)}), false, false);
-        // malformed, some of it past net-snmp: such an inform is listed but not answered
+        // malformed, some of it past net-snmp: such an inform is listed but not
+        // answered (random bytes and an inform announcing more than the
+        // datagram holds: the session suite's hostile datagrams)
         row("empty", QByteArray(), false, false);
-        row("garbage", "\xde\xad\xbe\xef\x00\x01"_ba, false, false);
         row("trailing byte", build({.trailer = "x"}), true, false);
         row("5-byte length", build({.lengthBytes = 5}), true, false);
         row("indefinite length", "\x30\x80"_ba + build({}).mid(2) + "\0\0"_ba, false, false);
-        row("length beyond datagram", "\x30\x84\x7f\xff\xff\xff\x02\x01\x01"_ba, false, false);
         row("community longer than message", build({.community = "\x04\x7fpublic"}), false, false);
         // INTEGERs in every form net-snmp reads
         row("version not minimal", build({.version = tlv(0x02, "\x00\x01"_ba)}), true, true);
