@@ -335,21 +335,6 @@ private slots:
             QCOMPARE(slow->requests, 4);
     }
 
-    void stopDuringGetReturnsToIdle()
-    {
-        FakeAgent silent(FakeAgent::Silent);
-        m_dlg->timeoutSpin()->setValue(CMibWalkDlg::kMinTimeoutSec);
-        QSignalSpy received(&silent.socket(), &QUdpSocket::readyRead);
-        start(m_dlg->getButton(), silent.address(), QStringLiteral("1.3.6.1.2.1.1.5.0"));
-        QVERIFY(received.wait());
-        QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
-        QVERIFY(!m_dlg->isBusy() && !m_dlg->isWalking() && !m_dlg->session()->isOpen());
-        // no walk starts and the stopped GET does not time out later
-        QVERIFY(!received.wait(CMibWalkDlg::kMinTimeoutSec * 1000 + kQuietMs));
-        QCOMPARE(silent.requests, 1);
-        QCOMPARE(m_messages->texts, QStringList());
-    }
-
     void numberOutOfRange_data()
     {
         QTest::addColumn<bool>("logCount"); // else the timeout
@@ -382,7 +367,8 @@ private slots:
     void requestEnds_data()
     {
         QTest::addColumn<bool>("walk");
-        // "snmpd", "silent", "repeat" or the device text itself
+        // "snmpd", "silent", "repeat", "stopped" (silent, Stop clicked while the
+        // request is out) or the device text itself
         QTest::addColumn<QString>("agentKind");
         QTest::addColumn<QString>("oid");
         QTest::addColumn<int>("timeout");
@@ -409,6 +395,7 @@ private slots:
             u"Log file open error! file:DIROvazur.log"_s, 1, kFolderInTheWay);
         row("GET unanswered", false, u"silent"_s, u"1.3.6.1.2.1.1.1.0"_s, 1, u"SNMP request timeout! oid '1.3.6.1.2.1.1.1.0'"_s, 0, off);
         row("GET NEXT unanswered", true, u"silent"_s, kSystem, 1, u"SNMP request timeout! oid '1.3.6.1.2.1.1'"_s, 0, off);
+        row("GET stopped: no walk starts, no timeout later", false, u"stopped"_s, sysName0, 1, QString(), 0, off);
         row("GET NEXT answered with the OID asked for", true, u"repeat"_s, kSystem, 5,
             u"The agent answered GET NEXT for 1.3.6.1.2.1.1.5.0 with 1.3.6.1.2.1.1.5.0, which does not follow it: the "
             "walk stops here."_s, 1, off);
@@ -429,7 +416,7 @@ private slots:
         if (agentKind == QLatin1String("snmpd")) {
             REQUIRE_SNMPD();
             device = agent();
-        } else if (agentKind == QLatin1String("silent") || agentKind == QLatin1String("repeat")) {
+        } else if (agentKind == QLatin1String("silent") || agentKind == QLatin1String("repeat") || agentKind == QLatin1String("stopped")) {
             fake = std::make_unique<FakeAgent>(agentKind == QLatin1String("repeat") ? FakeAgent::RepeatOid : FakeAgent::Silent);
             device = fake->address();
         }
@@ -440,6 +427,12 @@ private slots:
         QVERIFY(m_dlg->logCheckBox()->isChecked() == !log.isNull());
         m_dlg->timeoutSpin()->setValue(timeout);
         start(walk ? m_dlg->getNextButton() : m_dlg->getButton(), device, oid);
+        if (agentKind == QLatin1String("stopped")) {
+            QTRY_COMPARE(fake->requests, 1);
+            QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
+            QVERIFY(!m_dlg->isBusy() && !m_dlg->isWalking() && !m_dlg->session()->isOpen());
+            QVERIFY(!QSignalSpy(&fake->socket(), &QUdpSocket::readyRead).wait(timeout * 1000 + kQuietMs));
+        }
         WAIT_IDLE(kWalkTimeoutMs);
         QTRY_COMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList(message));
         QTEST(m_dlg->resultList()->GetItemCount(), "rows");
