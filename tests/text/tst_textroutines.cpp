@@ -92,9 +92,9 @@ private slots:
         auto toUtf8Row = [](const QString &name, const QList<unsigned short> &units, const char *expectedHex) {
             QTest::newRow(qPrintable(QStringLiteral("toUtf8: ") + name)) << int(ToUtf8) << QByteArray() << utf16Bytes(units) << hex(expectedHex);
         };
-        // Valid text is checked against Qt below, block by block.
+        // Valid text is checked against Qt below, block by block (U+0100 among
+        // it: a zero low byte is no terminator).
         toUtf8Row("empty", {}, "");
-        toUtf8Row("U+0100 zero low byte is no terminator", {0x0100}, "c480");
         // Unpaired surrogates become U+FFFD; what follows them is read normally.
         for (unsigned short unit : {0xD800, 0xDBFF, 0xDC00, 0xDFFF}) {
             toUtf8Row(QStringLiteral("U+%1 at the end").arg(unit, 0, 16), {unit}, "efbfbd");
