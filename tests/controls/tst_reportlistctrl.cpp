@@ -112,15 +112,13 @@ private slots:
 
         const QPoint none(-1, -1);
         const QPoint border(kColumnWidth, centre(0, 0).y());
-        QTest::newRow("to another cell: its full text")
-            << 0 << false << centre(0, 2) << false << true << 1 << QPoint(0, 2) << kLongText;
+        QTest::newRow("to another cell: its full text") << 0 << false << centre(0, 2) << false << true << 1 << QPoint(0, 2) << kLongText;
         QTest::newRow("to an empty cell") << 0 << false << centre(0, 1) << false << false << 0 << QPoint(0, 0) << "alpha";
         QTest::newRow("on a column border") << 0 << false << border << true << false << 1 << none << "alpha";
         QTest::newRow("on a column border, scrolled") << 30 << false << border << true << false << 1 << none << "alpha";
         QTest::newRow("off the rows") << 0 << false << centre(3, 0) << false << false << 0 << none << "alpha";
         // the row under the pointer is another one now
-        QTest::newRow("rows above deleted") << 0 << true << centre(0, 0) + QPoint(7, 3) << false << true << 1
-                                            << QPoint(0, 0) << "beta";
+        QTest::newRow("rows above deleted") << 0 << true << centre(0, 0) + QPoint(7, 3) << false << true << 1 << QPoint(0, 0) << "beta";
     }
 
     void cellTip()

@@ -92,8 +92,7 @@ private slots:
                QStringLiteral("journal/retention_days is \"36501\""), 2);
         config("unknown forward protocol", "<config><forward><protocol>tls</protocol></forward></config>", false,
                QStringLiteral("forward/protocol is \"tls\"; it must be udp or tcp"), 1);
-        config("misspelt section setting", "<config><journal><days>3</days></journal></config>", false,
-               QStringLiteral("unknown setting <journal/days>"), 1);
+        config("misspelt section setting", "<config><journal><days>3</days></journal></config>", false, QStringLiteral("unknown setting <journal/days>"), 1);
         config("misspelt setting", "<config>\n<max_row>5</max_row></config>", false, QStringLiteral("unknown setting <max_row>"), 2);
         config("malformed", "<config>\n<max_rows>5</max_row>\n</config>", false, QString(), 2);
         config("wrong document", "<mib_table/>", false, QStringLiteral("<config>"), 1);
@@ -163,8 +162,7 @@ private slots:
         row("the files the repository ships", readFile(shipped + QStringLiteral("MIBTable.xml")),
             readFile(shipped + QStringLiteral("Config.xml")), none, no, kDefaults, internet, no);
         row("the user's database", kSmallMib, kGoodConfig, own, no, kGoodConfigRead, QStringLiteral("goodMIB"), no);
-        row("a corrupt user's database", kSmallMib, kGoodConfig, QByteArray("<mib_table><oid"), no, kGoodConfigRead, internet,
-            QStringLiteral("Error parsing"));
+        row("a corrupt user's database", kSmallMib, kGoodConfig, QByteArray("<mib_table><oid"), no, kGoodConfigRead, internet, QStringLiteral("Error parsing"));
         row("a user's database from a newer version", kSmallMib, kGoodConfig,
             QByteArray("<mib_table format=\"7\"><oid key=\"1\"><name>iso</name></oid></mib_table>"), no, kGoodConfigRead, internet,
             QStringLiteral("newer version of Orvelle (format 7"));

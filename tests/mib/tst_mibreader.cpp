@@ -138,8 +138,7 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("raw");
         auto row = [](const char *name, const char *oid, const char *hex, const char *value, const char *raw) {
-            QTest::newRow(name) << QString::fromLatin1(oid) << QByteArray::fromHex(hex) << QString::fromUtf8(value)
-                                << QString::fromUtf8(raw);
+            QTest::newRow(name) << QString::fromLatin1(oid) << QByteArray::fromHex(hex) << QString::fromUtf8(value) << QString::fromUtf8(raw);
         };
         row("PhysAddress", "1.3.6.1.2.1.2.2.1.6.2", "001a2b3c4d5e", "00:1a:2b:3c:4d:5e", "00.1a.2b.3c.4d.5e (hex)");
         row("InetAddress", "1.3.6.1.2.1.80.1.2.1.4.1", "c0000201", "192.0.2.1 (ipv4)", "c0.00.02.01 (hex)");

@@ -132,14 +132,11 @@ private slots:
         row("written, named by its parent", kSysContact0, u"private"_s, v2c, u"rack 7"_s, u"SNMP SET succeeded: system.4.0 = rack 7"_s, true);
         // snmpd refuses an object outside the community's write view as
         // noAccess, which SNMPv1 can only say as noSuchName
-        row("read-only, SNMPv1", kSysDescr0, u"private"_s, v1, u"mine now"_s,
-            u"SNMP SET failed: noSuchName (2) at variable 1: sysDescr.0"_s, false);
-        row("read-only, SNMPv2c", kSysDescr0, u"private"_s, v2c, u"mine now"_s,
-            u"SNMP SET failed: noAccess (6) at variable 1: sysDescr.0"_s, false);
+        row("read-only, SNMPv1", kSysDescr0, u"private"_s, v1, u"mine now"_s, u"SNMP SET failed: noSuchName (2) at variable 1: sysDescr.0"_s, false);
+        row("read-only, SNMPv2c", kSysDescr0, u"private"_s, v2c, u"mine now"_s, u"SNMP SET failed: noAccess (6) at variable 1: sysDescr.0"_s, false);
         row("wrong community", kSysContact0, u"secret"_s, v1, u"never"_s, kNoAnswer, false);
         // a profile's SNMPv3 user, picked by the profile's name
-        row("written through an SNMPv3 profile", kSysContact0, u"v3 profile"_s, v1, u"v3 was here"_s,
-            u"SNMP SET succeeded: system.4.0 = v3 was here"_s, true);
+        row("written through an SNMPv3 profile", kSysContact0, u"v3 profile"_s, v1, u"v3 was here"_s, u"SNMP SET succeeded: system.4.0 = v3 was here"_s, true);
     }
 
     void answers()
@@ -223,8 +220,7 @@ private slots:
         const SnmpValue x = SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "x");
         row("octets, UTF-8", octets, u"Büro 3"_s, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "B\xC3\xBCro 3"), 0, 0, QString());
         row("answer of index 0", octets, u"x"_s, x, 5, 0, u"SNMP SET failed: genErr (5); the agent named no variable (error index 0)."_s);
-        row("answer of index beyond the list", octets, u"x"_s, x, 17, 2,
-            u"SNMP SET failed: notWritable (17); the agent named no variable (error index 2)."_s);
+        row("answer of index beyond the list", octets, u"x"_s, x, 17, 2, u"SNMP SET failed: notWritable (17); the agent named no variable (error index 2)."_s);
         row("answer of unknown status", octets, u"x"_s, x, 25, 1, u"SNMP SET failed: unknown error status (25) at variable 1: sysLocation.0"_s);
         const QString unsignedRange = u"is outside the range of a 32-bit unsigned integer.\nEnter a number from 0 to 4294967295."_s;
         const QString signedRange = u"is outside the range of a 32-bit signed integer.\nEnter a number from -2147483648 to 2147483647."_s;
@@ -236,16 +232,14 @@ private slots:
         for (const char *number : {"2147483648", "-2147483649"})
             row(qPrintable(u"signed "_s + QLatin1String(number)), i32, QString::fromLatin1(number), refused, 0, 0,
                 u"The value %1 "_s.arg(QLatin1String(number)) + signedRange);
-        row("integer abc", i32, u"abc"_s, refused, 0, 0,
-            u"The value \"abc\" is not a decimal number.\nEnter a number from -2147483648 to 2147483647."_s);
+        row("integer abc", i32, u"abc"_s, refused, 0, 0, u"The value \"abc\" is not a decimal number.\nEnter a number from -2147483648 to 2147483647."_s);
         row("OID value not an OID", int(CSnmpSetDlg::SyntaxOid), u"1.3.x"_s, refused, 0, 0, SnmpErrorText(SNMPAPI_OID_INVALID));
         // what the session itself refuses (an OID that is no OID, an empty
         // device) is proven in tst_snmp_session
         row("no syntax", -1, u"5"_s, refused, 0, 0, QString());
         mib("enumeration by label", "1.3.6.1.2.1.1.98.0", i32, u"down"_s, SnmpValue::integer(2), QString());
         mib("not in the enumeration", "1.3.6.1.2.1.1.98.0", i32, u"3"_s, refused, u"3 is not a value of sysMode, which takes up(1), down(2)."_s);
-        mib("no such label", "1.3.6.1.2.1.1.98.0", i32, u"sideways"_s, refused,
-            u"\"sideways\" is not a value of sysMode, which takes up(1), down(2)."_s);
+        mib("no such label", "1.3.6.1.2.1.1.98.0", i32, u"sideways"_s, refused, u"\"sideways\" is not a value of sysMode, which takes up(1), down(2)."_s);
         mib("outside the range", "1.3.6.1.2.1.1.7.0", i32, u"128"_s, refused, u"128 is outside the range of sysServices (0..127)."_s);
         mib("size that fits", "1.3.6.1.2.1.1.97.0", octets, u"abcd"_s, SnmpValue::bytes(SNMP_SYNTAX_OCTETS, "abcd"), QString());
         mib("too long", "1.3.6.1.2.1.1.97.0", octets, u"abcde"_s, refused, u"The value is 5 octets long; sysTag takes 0..4 octets."_s);

@@ -212,10 +212,8 @@ private slots:
             Responses{{text, number(SNMP_SYNTAX_TIMETICKS, 5), number(SNMP_SYNTAX_CNTR32, 9)}}, Values{9}, quint64(9), 1);
         row("no numbers: no sample", 0, Responses{{text}}, Values{}, quint64(0), 0);
         row("delta from initial, gauge falls below the start", 1, Responses{gauge(10), gauge(30), gauge(4)}, Values{-6}, quint64(20), 3);
-        row("delta of a wrapping counter", 2, Responses{{number(SNMP_SYNTAX_CNTR32, 4294967290)}, {number(SNMP_SYNTAX_CNTR32, 5)}},
-            Values{11}, quint64(11), 2);
-        row("delta, falling integer", 2, Responses{{number(SNMP_SYNTAX_INT32, 100)}, {number(SNMP_SYNTAX_INT32, -100)}}, Values{-200},
-            quint64(200), 2);
+        row("delta of a wrapping counter", 2, Responses{{number(SNMP_SYNTAX_CNTR32, 4294967290)}, {number(SNMP_SYNTAX_CNTR32, 5)}}, Values{11}, quint64(11), 2);
+        row("delta, falling integer", 2, Responses{{number(SNMP_SYNTAX_INT32, 100)}, {number(SNMP_SYNTAX_INT32, -100)}}, Values{-200}, quint64(200), 2);
         const quint64 top = std::numeric_limits<quint64>::max();
         row("counter64 kept whole, plotted at the top", 0, Responses{{counter64(top)}}, Values{std::numeric_limits<qint64>::max()}, top, 1);
         row("delta of a counter64 wrapping past 2^64", 2, Responses{{counter64(top - 5)}, {counter64(5)}}, Values{11}, quint64(11), 2);
@@ -223,8 +221,7 @@ private slots:
         for (int i = 1; i <= 201; ++i)
             many << gauge(i);
         row("201 samples keep the newest 200", 0, many, Values{201}, quint64(201), 200);
-        row("painted: value, one sample", 0, Responses{{number(SNMP_SYNTAX_GAUGE32, 50), number(SNMP_SYNTAX_GAUGE32, 0)}}, Values{50, 0},
-            quint64(50), 1);
+        row("painted: value, one sample", 0, Responses{{number(SNMP_SYNTAX_GAUGE32, 50), number(SNMP_SYNTAX_GAUGE32, 0)}}, Values{50, 0}, quint64(50), 1);
         const SnmpVarList seven{number(SNMP_SYNTAX_CNTR32, 7)};
         row("painted: delta from initial, constant", 1, Responses{seven, seven, seven}, Values{0}, quint64(0), 3);
         for (int i = 0; i < 11; ++i)

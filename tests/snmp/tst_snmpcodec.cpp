@@ -361,8 +361,7 @@ private slots:
         plain("octets utf-16 surrogate", octets("\xed\xa0\x80"), "ed.a0.80 (hex)");
         plain("octets above U+10FFFF", octets("\xf4\x90\x80\x80"), "f4.90.80.80 (hex)");
         // far beyond the 2,047 characters a fixed buffer would hold
-        plain("1000 binary bytes", octets(QByteArray(1000, 1)),
-            QString::fromLatin1(QByteArray(1000, 1).toHex('.') + " (hex)"));
+        plain("1000 binary bytes", octets(QByteArray(1000, 1)), QString::fromLatin1(QByteArray(1000, 1).toHex('.') + " (hex)"));
         plain("bits", SnmpValue::bytes(SNMP_SYNTAX_BITS, "\x80\x01"), "80.01 (hex)");
         plain("opaque empty", SnmpValue::bytes(SNMP_SYNTAX_OPAQUE, {}), " (hex)");
         plain("ipaddress", SnmpValue::bytes(SNMP_SYNTAX_IPADDR, "\xc0\xa8\x00\xff"_ba), "192.168.0.255");
@@ -383,8 +382,7 @@ private slots:
         plain("INTEGER 2^31 in 5 bytes", decoded(tlv(0x02, "\x00\x80\x00\x00\x00"_ba)), "00.80.00.00.00 (hex) (bad length)");
         plain("Gauge32 padded", decoded(tlv(0x42, "\x00\xff\xff\xff\xff"_ba)), "4294967295");
         for (quint32 syntax : {0x00u, 0x07u, 0x48u, 0x83u})
-            plain(qPrintable(u"unknown 0x%1"_s.arg(syntax, 2, 16, QLatin1Char('0'))), SnmpValue::bytes(syntax, "x"),
-                kUntouched);
+            plain(qPrintable(u"unknown 0x%1"_s.arg(syntax, 2, 16, QLatin1Char('0'))), SnmpValue::bytes(syntax, "x"), kUntouched);
         // in an agent's own encoding: text where every byte decodes, hex otherwise
         const QString tokyo = u"東京ラック7"_s;
         row("shift_jis", octets("\x93\x8c\x8b\x9e\x83\x89\x83\x62\x83\x4e\x37"_ba), tokyo, "Shift_JIS"_ba);
