@@ -21,6 +21,8 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     m_text->setObjectName(QStringLiteral("filterText"));
     m_text->setClearButtonEnabled(true);
     m_text->setPlaceholderText(tr("Agent, community, description, OID, name or value"));
+    // room for a typed address or trap name beside the other fields
+    m_text->setMinimumWidth(m_text->fontMetrics().averageCharWidth() * 28);
     m_text->setToolTip(tr("Every word must appear; \"quotes\" keep words together. The search covers the trap journal, "
                           "so it finds traps the list no longer holds."));
     textLabel->setBuddy(m_text);
@@ -38,6 +40,7 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     m_agent->setObjectName(QStringLiteral("filterAgent"));
     m_agent->setClearButtonEnabled(true);
     m_agent->setPlaceholderText(tr("Address"));
+    m_agent->setMinimumWidth(m_agent->fontMetrics().horizontalAdvance(QStringLiteral("0000:0000::0000")));
     agentLabel->setBuddy(m_agent);
 
     const QDateTime now = QDateTime::currentDateTime();
@@ -75,7 +78,7 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_from);
     layout->addWidget(m_toOn);
     layout->addWidget(m_to);
-    layout->addWidget(m_status, 1);
+    layout->addWidget(m_status);
     layout->addWidget(close);
 
     m_settle.setSingleShot(true);
