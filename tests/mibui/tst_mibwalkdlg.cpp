@@ -163,12 +163,8 @@ private slots:
         QVERIFY2(m_reader.loadMIBTable(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml")),
                  qPrintable(m_reader.errorString()));
         m_settings.strLanguage = QStringLiteral("en");
-        if (TestSupport::findProgram(QStringLiteral("snmpd")).isEmpty()) {
-            m_snmpdFailure = QStringLiteral("snmpd is not installed (Debian package snmpd)");
-            return;
-        }
-        const QString failure = m_snmpd.start(m_dir.path(), TestSupport::freeUdpPort());
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        m_snmpdFailure = m_snmpd.start(m_dir.path(), TestSupport::freeUdpPort());
+        QVERIFY2(m_snmpdFailure.isEmpty() || m_snmpdFailure.contains(QLatin1String("not installed")), qPrintable(m_snmpdFailure));
     }
 
     void cleanupTestCase()
@@ -481,9 +477,44 @@ private slots:
 
 private:
     QString agent() const { return QStringLiteral("127.0.0.1:%1").arg(m_snmpd.port()); }
-    std::vector<WalkedObject> snmpwalk(const QString &oid);
-    void start(QPushButton *button, const QString &device, const QString &oid);
-    QStringList column(int column) const;
+
+    std::vector<WalkedObject> snmpwalk(const QString &oid)
+    {
+        const TestSupport::ToolResult result = TestSupport::runSnmpTool(
+            QStringLiteral("snmpwalk"), {"-v1", "-On", "-Oq", "-Ot", "-c", "public", agent(), oid}, m_dir.path());
+        std::vector<WalkedObject> objects;
+        if (!result.started || result.exitCode != 0) {
+            qWarning("snmpwalk failed: %s", qPrintable(result.output));
+            return objects;
+        }
+        for (const QString &line : result.output.split(u'\n', Qt::SkipEmptyParts)) {
+            if (!line.startsWith(u'.'))
+                continue; // "End of MIB"
+            const qsizetype blank = line.indexOf(u' ');
+            WalkedObject object{line.mid(1, blank - 1), line.mid(blank + 1)};
+            if (object.value.size() >= 2 && object.value.startsWith(u'"') && object.value.endsWith(u'"'))
+                object.value = object.value.mid(1, object.value.size() - 2);
+            else if (object.value.startsWith(u'.'))
+                object.value = object.value.mid(1); // an OID value
+            objects.push_back(object);
+        }
+        return objects;
+    }
+
+    void start(QPushButton *button, const QString &device, const QString &oid)
+    {
+        m_dlg->deviceCombo()->setEditText(device);
+        typeInto(m_dlg->oidField()->lineEdit(), oid);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    QStringList column(int column) const
+    {
+        QStringList texts;
+        for (int row = 0; row < m_dlg->resultList()->GetItemCount(); ++row)
+            texts << m_dlg->resultList()->GetItemText(row, column);
+        return texts;
+    }
 
     QTemporaryDir m_dir;
     QString m_previousDir;
@@ -497,44 +528,6 @@ private:
     std::unique_ptr<CMibWalkDlg> m_dlg;
     std::unique_ptr<MessageCatcher> m_messages;
 };
-
-std::vector<WalkedObject> TestMibWalkDlg::snmpwalk(const QString &oid)
-{
-    const TestSupport::ToolResult result = TestSupport::runSnmpTool(
-        QStringLiteral("snmpwalk"), {"-v1", "-On", "-Oq", "-Ot", "-c", "public", agent(), oid}, m_dir.path());
-    std::vector<WalkedObject> objects;
-    if (!result.started || result.exitCode != 0) {
-        qWarning("snmpwalk failed: %s", qPrintable(result.output));
-        return objects;
-    }
-    for (const QString &line : result.output.split(u'\n', Qt::SkipEmptyParts)) {
-        if (!line.startsWith(u'.'))
-            continue; // "End of MIB"
-        const qsizetype blank = line.indexOf(u' ');
-        WalkedObject object{line.mid(1, blank - 1), line.mid(blank + 1)};
-        if (object.value.size() >= 2 && object.value.startsWith(u'"') && object.value.endsWith(u'"'))
-            object.value = object.value.mid(1, object.value.size() - 2);
-        else if (object.value.startsWith(u'.'))
-            object.value = object.value.mid(1); // an OID value
-        objects.push_back(object);
-    }
-    return objects;
-}
-
-void TestMibWalkDlg::start(QPushButton *button, const QString &device, const QString &oid)
-{
-    m_dlg->deviceCombo()->setEditText(device);
-    typeInto(m_dlg->oidField()->lineEdit(), oid);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-QStringList TestMibWalkDlg::column(int column) const
-{
-    QStringList texts;
-    for (int row = 0; row < m_dlg->resultList()->GetItemCount(); ++row)
-        texts << m_dlg->resultList()->GetItemText(row, column);
-    return texts;
-}
 
 QTEST_MAIN(TestMibWalkDlg)
 #include "tst_mibwalkdlg.moc"

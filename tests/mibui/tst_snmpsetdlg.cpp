@@ -327,7 +327,21 @@ private:
     // Fills the fields and presses Submit as a user does; syntax -1 leaves
     // the list as it is.
     void submit(const QString &device, const QString &oid, int syntax, const QString &value,
-                const QString &community = QStringLiteral("private"));
+                const QString &community = QStringLiteral("private"))
+    {
+        typeInto(m_dlg->deviceCombo()->lineEdit(), device);
+        QCOMPARE(m_dlg->deviceCombo()->currentText(), device); // not completed to a listed device
+        typeInto(m_dlg->communityEdit(), community);
+        typeInto(m_dlg->oidField()->lineEdit(), oid);
+        if (syntax >= 0) {
+            QTest::keyClick(m_dlg->syntaxCombo(), Qt::Key_Home);
+            for (int i = 0; i < syntax; ++i)
+                QTest::keyClick(m_dlg->syntaxCombo(), Qt::Key_Down);
+            QCOMPARE(m_dlg->syntaxCombo()->currentIndex(), syntax);
+        }
+        typeInto(m_dlg->valueEdit(), value);
+        QTest::mouseClick(m_dlg->submitButton(), Qt::LeftButton);
+    }
     QString catcherDevice() const { return QStringLiteral("127.0.0.1:%1").arg(m_catcher.localPort()); }
 
     QTemporaryDir m_dir;
@@ -340,23 +354,6 @@ private:
     std::unique_ptr<CSnmpSetDlg> m_dlg;
     std::unique_ptr<MessageCatcher> m_messages;
 };
-
-void TestSnmpSetDlg::submit(const QString &device, const QString &oid, int syntax, const QString &value,
-                            const QString &community)
-{
-    typeInto(m_dlg->deviceCombo()->lineEdit(), device);
-    QCOMPARE(m_dlg->deviceCombo()->currentText(), device); // not completed to a listed device
-    typeInto(m_dlg->communityEdit(), community);
-    typeInto(m_dlg->oidField()->lineEdit(), oid);
-    if (syntax >= 0) {
-        QTest::keyClick(m_dlg->syntaxCombo(), Qt::Key_Home);
-        for (int i = 0; i < syntax; ++i)
-            QTest::keyClick(m_dlg->syntaxCombo(), Qt::Key_Down);
-        QCOMPARE(m_dlg->syntaxCombo()->currentIndex(), syntax);
-    }
-    typeInto(m_dlg->valueEdit(), value);
-    QTest::mouseClick(m_dlg->submitButton(), Qt::LeftButton);
-}
 
 QTEST_MAIN(TestSnmpSetDlg)
 #include "tst_snmpsetdlg.moc"
