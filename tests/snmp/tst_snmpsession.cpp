@@ -21,8 +21,6 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(SnmpOid)
-Q_DECLARE_METATYPE(SnmpVarList)
 Q_DECLARE_METATYPE(std::vector<QByteArray>)
 Q_DECLARE_METATYPE(std::vector<quint32>)
 
@@ -40,7 +38,6 @@ constexpr int kWaitMs = 15000;
 constexpr quint32 kSeed = 20261206;
 constexpr int kRandomDatagrams = 3000;
 constexpr int kLargestIpv4Datagram = 65507;
-const char *const kNoTools = "snmptrap is not installed (Debian package snmp)";
 
 using TestSupport::row;
 
@@ -283,7 +280,7 @@ private slots:
     void trapFromSnmptrap()
     {
         if (!m_haveTools)
-            QSKIP(kNoTools);
+            QSKIP("snmptrap is not installed (Debian package snmp)");
         const QString text = u"温度 high"_s;
         const size_t before = m_traps->count(SNMPN_RECEIVED);
         const auto r = TestSupport::runSnmpTool(u"snmptrap"_s, {u"-v2c"_s, u"-c"_s, u"public"_s, u"127.0.0.1:%1"_s.arg(m_trapPort), u"777"_s,
