@@ -241,17 +241,16 @@ private slots:
         }
         if (!ack)
             return;
-        // what net-snmp makes of the inform and of our answer must agree
+        // what net-snmp makes of our answer is the inform made a Response
         const auto response = SnmpDecodeMessage(ack->response);
         QVERIFY(response);
+        SnmpPdu answer = inform->pdu;
+        answer.type = SNMP_PDU_RESPONSE;
+        answer.errorStatus = answer.errorIndex = 0;
+        QCOMPARE(response->pdu, answer);
         QCOMPARE(response->version, int(SNMP_VERSION_V2C));
         QCOMPARE(response->community, inform->community);
-        QCOMPARE(response->pdu.type, quint32(SNMP_PDU_RESPONSE));
-        QCOMPARE(response->pdu.requestId, inform->pdu.requestId);
         QCOMPARE(ack->requestId, inform->pdu.requestId);
-        QCOMPARE(response->pdu.errorStatus, 0);
-        QCOMPARE(response->pdu.errorIndex, 0);
-        QCOMPARE(response->pdu.varbinds, inform->pdu.varbinds);
     }
 
     void informMemory()
