@@ -229,9 +229,7 @@ private slots:
         QCOMPARE(log.entries[0].payload.oid.toString(), oid);
         QCOMPARE(log.entries[1].code, SNMPN_RECEIVED);
         const tagSNMPRECEIVED &r = log.entries[1].payload.received;
-        QCOMPARE(r.strAgent, source);
-        QCOMPARE(r.strDestination, local);
-        QCOMPARE(r.strCommunity, u"public"_s);
+        QCOMPARE((QStringList{r.strAgent, r.strDestination, r.strCommunity}), (QStringList{source, local, u"public"_s}));
         QCOMPARE(r.pdu.type, quint32(SNMP_PDU_RESPONSE));
         QCOMPARE(r.pdu.requestId, 1);
         QCOMPARE(r.pdu.errorStatus, 0);
@@ -290,9 +288,7 @@ private slots:
         QVERIFY2(r.started && r.exitCode == 0, qPrintable(r.output));
         QTRY_COMPARE_WITH_TIMEOUT(m_traps->count(SNMPN_RECEIVED), before + 1, kWaitMs);
         const tagSNMPRECEIVED t = m_traps->entries.back().payload.received;
-        QCOMPARE(t.strAgent, u"127.0.0.1"_s);
-        QCOMPARE(t.strDestination, u"127.0.0.1"_s);
-        QCOMPARE(t.strCommunity, u"public"_s);
+        QCOMPARE((QStringList{t.strAgent, t.strDestination, t.strCommunity}), (QStringList{u"127.0.0.1"_s, u"127.0.0.1"_s, u"public"_s}));
         QCOMPARE(t.pdu.type, quint32(SNMP_PDU_TRAP));
         QVERIFY(!t.pdu.inform);
         QCOMPARE(t.pdu.varbinds, (SnmpVarList{upTime(777), trapOid(playpen({0, 2})),
