@@ -65,8 +65,7 @@ SnmpTarget v3(const char *user, SnmpSecurityLevel level, SnmpAuthProtocol auth =
               SnmpPrivProtocol priv = SnmpPrivProtocol::AES128, const char *authPass = kV3AuthPass,
               const char *privPass = kV3PrivPass)
 {
-    SnmpTarget t;
-    t.host = u"127.0.0.1"_s;
+    SnmpTarget t = v2c();
     t.version = SNMP_VERSION_V3;
     t.usm.userName = QString::fromLatin1(user);
     t.usm.level = level;
