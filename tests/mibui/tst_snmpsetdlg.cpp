@@ -179,7 +179,7 @@ private slots:
             QTRY_VERIFY(!notes.isEmpty());
         QTest::keyClick(m_dlg->valueEdit(), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(m_dlg->submitButton()->isEnabled(), 10000);
-        // the last two lines: a picked object's description stands above them
+        // the last two lines: a profile's SNMPv3 user stands above them
         const QStringList lines = m_dlg->statusBox()->toPlainText().split(u'\n');
         QCOMPARE(lines.mid(lines.size() - 2), QStringList({kSent, answer}));
         QCOMPARE(m_messages->texts, written ? QStringList() : QStringList{answer});
