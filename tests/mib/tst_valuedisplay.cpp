@@ -12,7 +12,9 @@ class TestValueDisplay : public QObject
 {
     Q_OBJECT
 private slots:
-    void octets_data()
+    // The value as octets; an INTEGER's rows give its number as text there,
+    // a BITS value's rows its bits, named up(0) and late(9).
+    void shown_data()
     {
         QTest::addColumn<QString>("tc");
         QTest::addColumn<QString>("hint");
@@ -21,6 +23,9 @@ private slots:
         const QString none;
         auto row = [](const char *name, const char *tc, const char *hint, const char *hex, const QString &shown) {
             QTest::newRow(name) << QString::fromLatin1(tc) << QString::fromLatin1(hint) << QByteArray::fromHex(hex) << shown;
+        };
+        const auto integer = [](const char *name, const char *hint, qint64 value, const QString &shown) {
+            QTest::newRow(name) << QStringLiteral("INTEGER") << QString::fromLatin1(hint) << QByteArray::number(value) << shown;
         };
         // RFC 2579's own examples (PhysAddress and an IPv4 InetAddress are
         // shown through the compiled database in tst_mibreader)
@@ -40,44 +45,27 @@ private slots:
         row("InetAddress ipv6", "InetAddress", "", "20010db8000000000000000000000001", "2001:db8::1 (ipv6)");
         row("InetAddress dns", "InetAddress", "", "6578616d706c652e6f7267", "example.org (dns)");
         row("InetAddress binary of no known length", "InetAddress", "", "0102030405", none);
+        integer("d-2", "d-2", 1234, QStringLiteral("12.34"));
+        integer("d-2 below one", "d-2", -5, QStringLiteral("-0.05"));
+        integer("x", "x", 255, QStringLiteral("ff"));
+        integer("d-x does not parse", "d-x", 5, none);
+        integer("255a is no integer hint", "255a", 5, none);
+        row("BITS by name", "BITS", "", "a040", QStringLiteral("up(0) 2 late(9)"));
+        row("BITS, none set", "BITS", "", "00", QStringLiteral("{ }"));
     }
-    void octets()
+    void shown()
     {
         QFETCH(QString, tc);
         QFETCH(QString, hint);
         QFETCH(QByteArray, octets);
         QFETCH(QString, shown);
-        const std::optional<QString> got = octetsByConvention(octets, tc, hint);
+        auto names = [](qint32 bit) { return bit == 0 ? QStringLiteral("up") : bit == 9 ? QStringLiteral("late") : QString(); };
+        const std::optional<QString> got = tc == u"INTEGER" ? integerByHint(octets.toLongLong(), hint)
+                                         : tc == u"BITS"    ? bits(octets, names)
+                                                            : octetsByConvention(octets, tc, hint);
         QCOMPARE(got.has_value(), !shown.isNull());
         if (got)
             QCOMPARE(*got, shown);
-    }
-
-    void integers_data()
-    {
-        QTest::addColumn<QString>("hint");
-        QTest::addColumn<qint64>("value");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("d-2") << "d-2" << qint64(1234) << "12.34";
-        QTest::newRow("d-2 below one") << "d-2" << qint64(-5) << "-0.05";
-        QTest::newRow("x") << "x" << qint64(255) << "ff";
-        QTest::newRow("d-x does not parse") << "d-x" << qint64(5) << QString();
-        QTest::newRow("255a is no integer hint") << "255a" << qint64(5) << QString();
-    }
-    void integers()
-    {
-        QFETCH(QString, hint);
-        QFETCH(qint64, value);
-        QFETCH(QString, shown);
-        const std::optional<QString> got = integerByHint(value, hint);
-        QCOMPARE(got.value_or(QString()), shown);
-    }
-
-    void bitsByName()
-    {
-        auto names = [](qint32 bit) { return bit == 0 ? QStringLiteral("up") : bit == 9 ? QStringLiteral("late") : QString(); };
-        QCOMPARE(bits(QByteArray::fromHex("a040"), names).value_or(QString()), QStringLiteral("up(0) 2 late(9)"));
-        QCOMPARE(bits(QByteArray::fromHex("00"), names).value_or(QString()), QStringLiteral("{ }"));
     }
 };
 
