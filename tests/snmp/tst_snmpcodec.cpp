@@ -170,7 +170,6 @@ private slots:
         built("opaque int64", {{kVar, opaque("\x9f\x7a\x01\xff"_ba)}});
         built("opaque uint64", {{kVar, opaque("\x9f\x7b\x02\x01\x00"_ba)}});
         built("opaque counter64", {{kVar, opaque("\x9f\x76\x01\x05"_ba)}});
-        row("hand-built", build({}), true, true);
         row("long-form lengths", build({.lengthBytes = 2}), true, true);
         row("negative request id", build({.requestId = tlv(0x02, "\x80\x00\x00\x00"_ba)}), true, true);
         row("no varbinds", build({.varbinds = {}}), true, true);
@@ -276,7 +275,6 @@ private slots:
         QTest::addColumn<bool>("valid");
         QTest::addColumn<SnmpOid>("oid");
         QTest::addColumn<bool>("encodable");
-        row("plain", "1.3.6.1.2.1.1.1.0", true, SnmpOid{1, 3, 6, 1, 2, 1, 1, 1, 0}, true);
         row("leading dot, blanks", " .1.3 ", true, SnmpOid{1, 3}, true);
         row("max sub-id", "2.999.4294967295", true, SnmpOid{2, 999, 4294967295u}, true);
         row("1.40", "1.40", true, SnmpOid{1, 40}, false);
@@ -308,7 +306,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("limit");
         QTest::addColumn<QByteArray>("bytes");
-        row("cut", QString(2000, u'c'), 1024, QByteArray(1024, 'c'));
         // "東" is three bytes: a cut inside it drops it whole
         row("cut inside a character", QString::fromUtf8("ab東"), 4, QByteArray("ab"));
         row("cut after a character", QString::fromUtf8("ab東x"), 5, QString::fromUtf8("ab東").toUtf8());
@@ -424,8 +421,8 @@ private slots:
         row("status 20", false, true, 20LL, unknown);
         row("status -1", false, true, -1LL, unknown);
         // the Japanese table translates one text and keeps the others English
+        // (one of them: the session suite's trap port in use, in Japanese)
         row("ja 5", true, false, 5LL, u"VIVARuz: エンティティ パラメーターが無効です"_s);
-        row("ja 108", true, false, 108LL, "VIVARuz: Transport layer receive timeout.");
     }
 
     void errorText()
