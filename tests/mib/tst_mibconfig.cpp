@@ -156,7 +156,6 @@ private slots:
         const QString internet = QStringLiteral("internet"), mibFile = QStringLiteral("DATA/MIBTable.xml"), no;
         row("database without configuration", kSmallMib, none, none, QStringLiteral("DATA/Config.xml"), QStringLiteral("Config.xml"), no, no);
         row("configuration without database", none, kGoodConfig, none, mibFile, QStringLiteral("MIBTable.xml"), no, no);
-        row("broken database", QByteArray("<mib_table>"), kGoodConfig, none, mibFile, QStringLiteral("line 1"), no, no);
         row("both good", kSmallMib, kGoodConfig, none, no, kGoodConfigRead, internet, no);
         const QString shipped = TestSupport::sourceDir() + QStringLiteral("/DATA/");
         row("the files the repository ships", readFile(shipped + QStringLiteral("MIBTable.xml")),
