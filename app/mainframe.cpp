@@ -329,7 +329,7 @@ void CMainFrame::updateDropped()
     const TrapForwarder *forwarder = m_view->forwarder();
     m_dropped->setStatistics(m_view->trapReceiver()->trapStatistics(), journal ? journal->dropped() : 0,
                              forwarder ? forwarder->dropped() : 0);
-    m_dropped->setStates(journal ? tr("Trap journal %1: %L2 traps written in this run").arg(journal->path()).arg(journal->written())
+    m_dropped->setStates(journal ? tr("Trap journal %1 (traps written in this run: %L2)").arg(journal->path()).arg(journal->written())
                                  : tr("No trap journal: traps are not kept after the program ends"),
                          forwarder ? forwarder->stateText() : QString());
 }

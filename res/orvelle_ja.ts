@@ -362,6 +362,14 @@ View User Guide</source>
         <source>Traps received since the service started, and datagrams that were not listed; click for the reasons</source>
         <translation>サービス開始後に受信したトラップ数と、一覧に載らなかったデータグラム数 (クリックすると理由を表示します)</translation>
     </message>
+    <message>
+        <source>Trap journal %1 (traps written in this run: %L2)</source>
+        <translation>トラップジャーナル %1 (この実行で書き込んだトラップ: %L2 件)</translation>
+    </message>
+    <message>
+        <source>No trap journal: traps are not kept after the program ends</source>
+        <translation>トラップジャーナルなし: プログラム終了後はトラップが残りません</translation>
+    </message>
 </context>
 <context>
     <name>CMibWalkDlg</name>
@@ -736,17 +744,13 @@ Traps are listed but not kept after the program ends, and the filter bar searche
         <source>No trap matches</source>
         <translation>一致するトラップはありません</translation>
     </message>
-    <message numerus="yes">
-        <source>The newest %n matching traps</source>
-        <translation>
-            <numerusform>一致したトラップのうち新しい %n 件</numerusform>
-        </translation>
+    <message>
+        <source>Matching traps: the newest %L1</source>
+        <translation>一致したトラップ: 新しい %L1 件</translation>
     </message>
-    <message numerus="yes">
-        <source>%n matching traps</source>
-        <translation>
-            <numerusform>一致したトラップ %n 件</numerusform>
-        </translation>
+    <message>
+        <source>Matching traps: %L1</source>
+        <translation>一致したトラップ: %L1 件</translation>
     </message>
 </context>
 <context>
@@ -1125,10 +1129,6 @@ sysObjectID: %3</translation>
         <translation>トラップジャーナルの書き込みが追いつかない (保存されず)</translation>
     </message>
     <message>
-        <source>Collector queue full (not forwarded)</source>
-        <translation>コレクタへのキューが満杯 (転送されず)</translation>
-    </message>
-    <message>
         <source>Not SNMP</source>
         <translation>SNMP ではない</translation>
     </message>
@@ -1163,6 +1163,10 @@ sysObjectID: %3</translation>
     <message>
         <source>Queue overflow (reading could not keep up)</source>
         <translation>キューあふれ (読み込みが追いつかない)</translation>
+    </message>
+    <message>
+        <source>Not forwarded (collector queue full, or refused)</source>
+        <translation>転送されず (コレクタへのキューが満杯、または拒否)</translation>
     </message>
 </context>
 <context>

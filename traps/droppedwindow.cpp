@@ -20,7 +20,7 @@ DroppedWindow::DroppedWindow(QWidget *parent) : QDialog(parent)
     for (int i = 0; i < int(SnmpDropReason::Count); ++i)
         new QTreeWidgetItem(m_list, {reasonText(SnmpDropReason(i)), QStringLiteral("0"), QString()});
     new QTreeWidgetItem(m_list, {tr("Trap journal could not keep up (not stored)"), QStringLiteral("0"), QString()});
-    new QTreeWidgetItem(m_list, {tr("Collector queue full (not forwarded)"), QStringLiteral("0"), QString()});
+    new QTreeWidgetItem(m_list, {tr("Not forwarded (collector queue full, or refused)"), QStringLiteral("0"), QString()});
     for (int i = 0; i < m_list->topLevelItemCount(); ++i)
         m_list->topLevelItem(i)->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(m_list);

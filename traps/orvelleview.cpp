@@ -306,8 +306,11 @@ void COrvelleView::OnTrapRecord(std::shared_ptr<tagTRAPRECORD> record)
     // before any row, while the record still holds all its variables
     RunTrapAction(*record);
     m_model->appendTrap(*record);
-    if (m_filtering && m_query.matches(*record))
+    if (m_filtering && m_query.matches(*record)) {
         m_filterModel->appendTrap(*record);
+        ++m_matchCount;
+        showMatchCount();
+    }
     if (m_forwarder)
         m_forwarder->forward(record);
     if (m_journal)
@@ -350,12 +353,18 @@ void COrvelleView::onSearchFinished(quint64 ticket, std::shared_ptr<const TrapRe
     for (const tagTRAPRECORD &record : *matches)
         m_filterModel->appendTrap(record);
     m_filterModel->flush();
-    const int count = int(matches->size());
-    m_filterBar->setStatus(count == 0 ? tr("No trap matches")
-                           : truncated ? tr("The newest %n matching traps", nullptr, count)
-                                       : tr("%n matching traps", nullptr, count));
+    m_matchCount = int(matches->size());
+    m_matchesTruncated = truncated;
+    showMatchCount();
     m_filtering = true;
     showModel(m_filterModel);
+}
+
+void COrvelleView::showMatchCount()
+{
+    m_filterBar->setStatus(m_matchCount == 0 ? tr("No trap matches")
+                           : m_matchesTruncated ? tr("Matching traps: the newest %L1").arg(m_matchCount)
+                                                : tr("Matching traps: %L1").arg(m_matchCount));
 }
 
 void COrvelleView::showEveryTrap()

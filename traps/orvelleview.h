@@ -146,6 +146,7 @@ private:
     void showEveryTrap();
     void onSearchFinished(quint64 ticket, std::shared_ptr<const TrapRecords> matches, bool truncated);
     void showModel(TrapListModel *model);
+    void showMatchCount();
 
     CAppSettings m_settings;
     std::unique_ptr<CXMLRead> m_pReader;
@@ -169,6 +170,8 @@ private:
     TrapQuery m_query;
     quint64 m_searchTicket = 0;
     bool m_filtering = false;
+    int m_matchCount = 0;
+    bool m_matchesTruncated = false;
     CTrapActionRunner *m_pActions = nullptr;
     QString m_documentTitle;
     QTimer m_statisticsTimer;

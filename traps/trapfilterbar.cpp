@@ -56,12 +56,16 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     m_toOn->setToolTip(tr("Only traps received at or before this time"));
     for (QDateTimeEdit *edit : {m_from, m_to}) {
         edit->setCalendarPopup(true);
-        edit->setDisplayFormat(QLocale().dateTimeFormat(QLocale::ShortFormat));
+        // minutes: the query counts whole minutes
+        edit->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat) + QStringLiteral(" HH:mm"));
         edit->setEnabled(false);
     }
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("filterStatus"));
+    // a long status takes what room is left, never the fields' room
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(QStringLiteral("Matching traps: 10,000")));
     auto *close = new QToolButton(this);
     close->setObjectName(QStringLiteral("filterClose"));
     close->setAutoRaise(true);
@@ -78,7 +82,7 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_from);
     layout->addWidget(m_toOn);
     layout->addWidget(m_to);
-    layout->addWidget(m_status);
+    layout->addWidget(m_status, 1);
     layout->addWidget(close);
 
     m_settle.setSingleShot(true);
@@ -122,6 +126,12 @@ TrapQuery TrapFilterBar::query() const
 
 void TrapFilterBar::open()
 {
+    // an unchecked range starts from now, not from when the program started
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!m_fromOn->isChecked())
+        m_from->setDateTime(now.addDays(-1));
+    if (!m_toOn->isChecked())
+        m_to->setDateTime(now);
     show();
     m_text->setFocus(Qt::ShortcutFocusReason);
     m_text->selectAll();
