@@ -331,35 +331,10 @@ private slots:
             QCOMPARE(slow->requests, 4);
     }
 
-    void numberOutOfRange_data()
-    {
-        QTest::addColumn<bool>("logCount"); // else the timeout
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("Timeout 0, Enter: Get Next") << false << "0" << "Please enter an integer between 1 and 30.";
-        QTest::newRow("Log count 501, Get") << true << "501" << "Please enter an integer between 10 and 500.";
-    }
-
-    void numberOutOfRange()
-    {
-        QFETCH(bool, logCount);
-        QFETCH(QString, typed);
-        FakeAgent silent(FakeAgent::Silent);
-        QSpinBox *spin = logCount ? m_dlg->logCountSpin() : m_dlg->timeoutSpin();
-        m_dlg->deviceCombo()->setEditText(silent.address());
-        typeInto(spin, typed);
-        if (logCount)
-            QTest::mouseClick(m_dlg->getButton(), Qt::LeftButton);
-        else
-            QTest::keyClick(spin, Qt::Key_Return);
-        // told, and nothing sent with another number in place of the typed one
-        QTEST(m_messages->texts.value(0), "message");
-        QCOMPARE(spin->cleanText(), typed);
-        QVERIFY(!m_dlg->isBusy() && !m_dlg->session()->isOpen());
-    }
-
     // How a request ends, and the log file it leaves: an earlier run's log
-    // stays as it was unless the box is clicked on, then it is replaced.
+    // stays as it was unless the box is clicked on, then it is replaced. The
+    // numbers are typed, and a number out of range is refused as typed, with
+    // nothing sent; Get Next is given by Enter in the timeout field.
     void requestEnds_data()
     {
         QTest::addColumn<bool>("walk");
@@ -367,36 +342,42 @@ private slots:
         // request is out) or the device text itself
         QTest::addColumn<QString>("agentKind");
         QTest::addColumn<QString>("oid");
-        QTest::addColumn<int>("timeout");
+        QTest::addColumn<QString>("timeout");
+        QTest::addColumn<QString>("logCount"); // empty: left as it is
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("rows");
         QTest::addColumn<QByteArray>("log"); // null: the box stays off
-        using TestSupport::row;
+        const auto row = [](const char *name, bool walk, const QString &agent, const QString &oid, const char *timeout,
+                            const QString &message, int rows, const QByteArray &log, const QString &logCount = QString()) {
+            TestSupport::row(name, walk, agent, oid, QString::fromLatin1(timeout), logCount, message, rows, log);
+        };
         const QString noDevice = QStringLiteral("Please enter device name or IP address.");
         const QString noOid = QStringLiteral("Please enter request OID.");
         const QString sysName0 = QStringLiteral("1.3.6.1.2.1.1.5.0");
         const QByteArray off;
         // the default OID "1.3.6.1." ends in a dot, which the stack refuses
-        row("GET, final dot", false, u"snmpd"_s, sysName0 + u'.', 5, QString(), 1, off);
-        row("GET without instance, logged", false, u"snmpd"_s, u"1.3.6.1.2.1.1.1"_s, 5, kNoSuchName.arg("1.3.6.1.2.1.1.1"), 0,
+        row("GET, final dot", false, u"snmpd"_s, sysName0 + u'.', "5", QString(), 1, off);
+        row("GET without instance, logged", false, u"snmpd"_s, u"1.3.6.1.2.1.1.1"_s, "5", kNoSuchName.arg("1.3.6.1.2.1.1.1"), 0,
             QByteArray("GET request: 1.3.6.1.2.1.1.1\r\n"
                        ">>>> reply->\nReceived an error SNMP data from remote agent: no such name (2)\r\n"
                        "oid '1.3.6.1.2.1.1.1'\r\n"));
-        row("Get Next of three objects, logged", true, u"snmpd"_s, kThreeObjects, 5, QString(), 3,
+        row("Get Next of three objects, logged", true, u"snmpd"_s, kThreeObjects, "5", QString(), 3,
             QByteArray("GET NEXT request: 1.3.6.1.4.1.2021.10.1.2\r\n>>>> reply->Load-1\r\n"
                        "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.1\r\n>>>> reply->Load-5\r\n"
                        "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.2\r\n>>>> reply->Load-15\r\n"
                        "GET NEXT request: 1.3.6.1.4.1.2021.10.1.2.3\r\n"));
-        row("GET, log file cannot be opened: the request goes on without", false, u"snmpd"_s, sysName0, 5,
+        row("GET, log file cannot be opened: the request goes on without", false, u"snmpd"_s, sysName0, "5",
             u"Log file open error! file:DIROvazur.log"_s, 1, kFolderInTheWay);
-        row("GET unanswered", false, u"silent"_s, u"1.3.6.1.2.1.1.1.0"_s, 1, u"SNMP request timeout! oid '1.3.6.1.2.1.1.1.0'"_s, 0, off);
-        row("GET NEXT unanswered", true, u"silent"_s, kSystem, 1, u"SNMP request timeout! oid '1.3.6.1.2.1.1'"_s, 0, off);
-        row("GET stopped: no walk starts, no timeout later", false, u"stopped"_s, sysName0, 1, QString(), 0, off);
-        row("GET NEXT answered with the OID asked for", true, u"repeat"_s, kSystem, 5,
+        row("GET unanswered", false, u"silent"_s, u"1.3.6.1.2.1.1.1.0"_s, "1", u"SNMP request timeout! oid '1.3.6.1.2.1.1.1.0'"_s, 0, off);
+        row("GET NEXT unanswered", true, u"silent"_s, kSystem, "1", u"SNMP request timeout! oid '1.3.6.1.2.1.1'"_s, 0, off);
+        row("GET stopped: no walk starts, no timeout later", false, u"stopped"_s, sysName0, "1", QString(), 0, off);
+        row("GET NEXT answered with the OID asked for", true, u"repeat"_s, kSystem, "5",
             u"The agent answered GET NEXT for 1.3.6.1.2.1.1.5.0 with 1.3.6.1.2.1.1.5.0, which does not follow it: the "
             "walk stops here."_s, 1, off);
-        row("Get Next, no device", true, QString(), kSystem, 5, noDevice, 0, off);
-        row("Get, no OID", false, u"127.0.0.1"_s, QString(), 5, noOid, 0, off);
+        row("Get Next, no device", true, QString(), kSystem, "5", noDevice, 0, off);
+        row("Get, no OID", false, u"127.0.0.1"_s, QString(), "5", noOid, 0, off);
+        row("Get Next, timeout 0", true, u"silent"_s, kSystem, "0", u"Please enter an integer between 1 and 30."_s, 0, off);
+        row("Get, log count 501", false, u"silent"_s, sysName0, "1", u"Please enter an integer between 10 and 500."_s, 0, off, u"501"_s);
     }
 
     void requestEnds()
@@ -404,7 +385,8 @@ private slots:
         QFETCH(bool, walk);
         QFETCH(QString, agentKind);
         QFETCH(QString, oid);
-        QFETCH(int, timeout);
+        QFETCH(QString, timeout);
+        QFETCH(QString, logCount);
         QFETCH(QString, message);
         QFETCH(QByteArray, log);
         std::unique_ptr<FakeAgent> fake;
@@ -421,17 +403,28 @@ private slots:
         if (!log.isNull())
             QTest::keyClick(m_dlg->logCheckBox(), Qt::Key_Space);
         QVERIFY(m_dlg->logCheckBox()->isChecked() == !log.isNull());
-        m_dlg->timeoutSpin()->setValue(timeout);
-        start(walk ? m_dlg->getNextButton() : m_dlg->getButton(), device, oid);
+        m_dlg->deviceCombo()->setEditText(device);
+        typeInto(m_dlg->oidField()->lineEdit(), oid);
+        if (!logCount.isEmpty())
+            typeInto(m_dlg->logCountSpin(), logCount);
+        typeInto(m_dlg->timeoutSpin(), timeout);
+        if (walk)
+            QTest::keyClick(m_dlg->timeoutSpin(), Qt::Key_Return);
+        else
+            QTest::mouseClick(m_dlg->getButton(), Qt::LeftButton);
         if (agentKind == QLatin1String("stopped")) {
             QTRY_COMPARE(fake->requests, 1);
             QTest::mouseClick(m_dlg->getNextButton(), Qt::LeftButton);
             QVERIFY(!m_dlg->isBusy() && !m_dlg->isWalking() && !m_dlg->session()->isOpen());
-            QVERIFY(!QSignalSpy(&fake->socket(), &QUdpSocket::readyRead).wait(timeout * 1000 + kQuietMs));
+            QVERIFY(!QSignalSpy(&fake->socket(), &QUdpSocket::readyRead).wait(timeout.toInt() * 1000 + kQuietMs));
         }
         WAIT_IDLE(kWalkTimeoutMs);
         QTRY_COMPARE(m_messages->texts, message.isEmpty() ? QStringList() : QStringList(message));
         QTEST(m_dlg->resultList()->GetItemCount(), "rows");
+        QCOMPARE(m_dlg->timeoutSpin()->cleanText(), timeout);
+        if (message.startsWith(u"Please enter an integer"))
+            QCOMPARE(fake->requests, 0);
+        QCOMPARE(m_dlg->logCountSpin()->cleanText(), logCount.isEmpty() ? QString::number(CMibWalkDlg::kDefaultLogCount) : logCount);
         QVERIFY(!m_dlg->walker()->isRunning());
         QCOMPARE(m_dlg->getNextButton()->text(), QStringLiteral("Get &Next"));
         QVERIFY(m_dlg->getButton()->isEnabled());
