@@ -22,7 +22,7 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     m_text->setClearButtonEnabled(true);
     m_text->setPlaceholderText(tr("Agent, community, description, OID, name or value"));
     // room for a typed address or trap name beside the other fields
-    m_text->setMinimumWidth(m_text->fontMetrics().averageCharWidth() * 28);
+    m_text->setMinimumWidth(m_text->fontMetrics().averageCharWidth() * 20);
     m_text->setToolTip(tr("Every word must appear; \"quotes\" keep words together. The search covers the trap journal, "
                           "so it finds traps the list no longer holds."));
     textLabel->setBuddy(m_text);
@@ -40,7 +40,7 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     m_agent->setObjectName(QStringLiteral("filterAgent"));
     m_agent->setClearButtonEnabled(true);
     m_agent->setPlaceholderText(tr("Address"));
-    m_agent->setMinimumWidth(m_agent->fontMetrics().horizontalAdvance(QStringLiteral("0000:0000::0000")));
+    m_agent->setMinimumWidth(m_agent->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")));
     agentLabel->setBuddy(m_agent);
 
     const QDateTime now = QDateTime::currentDateTime();
@@ -58,14 +58,12 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
         edit->setCalendarPopup(true);
         // minutes: the query counts whole minutes
         edit->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat) + QStringLiteral(" HH:mm"));
-        edit->setEnabled(false);
+        // shown once its box is checked: the bar stays one short row
+        edit->setVisible(false);
     }
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("filterStatus"));
-    // a long status takes what room is left, never the fields' room
-    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(QStringLiteral("Matching traps: 10,000")));
     auto *close = new QToolButton(this);
     close->setObjectName(QStringLiteral("filterClose"));
     close->setAutoRaise(true);
@@ -73,16 +71,16 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     close->setToolTip(tr("Close the filter bar and show every trap again (Esc)"));
 
     layout->addWidget(textLabel);
-    layout->addWidget(m_text, 3);
+    layout->addWidget(m_text, 1);
     layout->addWidget(severityLabel);
     layout->addWidget(m_severity);
     layout->addWidget(agentLabel);
-    layout->addWidget(m_agent, 1);
+    layout->addWidget(m_agent);
     layout->addWidget(m_fromOn);
     layout->addWidget(m_from);
     layout->addWidget(m_toOn);
     layout->addWidget(m_to);
-    layout->addWidget(m_status, 1);
+    layout->addWidget(m_status);
     layout->addWidget(close);
 
     m_settle.setSingleShot(true);
@@ -93,8 +91,8 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     connect(m_severity, &QComboBox::currentIndexChanged, this, &TrapFilterBar::changed);
     connect(m_from, &QDateTimeEdit::dateTimeChanged, this, &TrapFilterBar::changed);
     connect(m_to, &QDateTimeEdit::dateTimeChanged, this, &TrapFilterBar::changed);
-    connect(m_fromOn, &QCheckBox::toggled, m_from, &QWidget::setEnabled);
-    connect(m_toOn, &QCheckBox::toggled, m_to, &QWidget::setEnabled);
+    connect(m_fromOn, &QCheckBox::toggled, m_from, &QWidget::setVisible);
+    connect(m_toOn, &QCheckBox::toggled, m_to, &QWidget::setVisible);
     connect(m_fromOn, &QCheckBox::toggled, this, &TrapFilterBar::changed);
     connect(m_toOn, &QCheckBox::toggled, this, &TrapFilterBar::changed);
     connect(close, &QToolButton::clicked, this, [this] {
