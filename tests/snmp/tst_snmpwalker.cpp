@@ -10,6 +10,7 @@
 #include "snmpwalker.h"
 #include "testsupport.h"
 
+#include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
@@ -231,19 +232,15 @@ private slots:
         QList<int> asked;
         connect(&fake, &QUdpSocket::readyRead, this, [&] {
             while (fake.hasPendingDatagrams()) {
-                QHostAddress from;
-                quint16 port = 0;
-                QByteArray datagram(int(fake.pendingDatagramSize()), Qt::Uninitialized);
-                fake.readDatagram(datagram.data(), datagram.size(), &from, &port);
-                const auto message = SnmpDecodeMessage(datagram);
+                const QNetworkDatagram datagram = fake.receiveDatagram();
+                const auto message = SnmpDecodeMessage(datagram.data());
                 if (!message || message->pdu.type != SNMP_PDU_GETBULK)
                     continue;
                 SnmpMessage answer = *message;
                 answer.pdu.type = SNMP_PDU_RESPONSE;
                 const int repetitions = message->pdu.errorIndex;
                 asked << repetitions;
-                answer.pdu.errorStatus = 0;
-                answer.pdu.errorIndex = 0;
+                answer.pdu.errorStatus = answer.pdu.errorIndex = 0;
                 answer.pdu.varbinds.clear();
                 const SnmpOid from0 = message->pdu.varbinds.front().oid;
                 const quint32 first = from0.size() > root.size() ? from0.ids[root.size()] + 1 : 1;
@@ -269,7 +266,7 @@ private slots:
                             answer.pdu.varbinds.push_back({next, value});
                     }
                 }
-                fake.writeDatagram(SnmpEncodeMessage(answer), from, port);
+                fake.writeDatagram(SnmpEncodeMessage(answer), datagram.senderAddress(), datagram.senderPort());
             }
         });
         SnmpWalker walker;
