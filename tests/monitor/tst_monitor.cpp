@@ -53,13 +53,6 @@ SnmpVarBind counter64(quint64 value)
     return {SnmpOid{1, 3, 6, 1}, SnmpValue::counter(value)};
 }
 
-SnmpPdu response(const SnmpVarList &variables)
-{
-    SnmpPdu pdu;
-    pdu.varbinds = variables;
-    return pdu;
-}
-
 using Responses = QList<SnmpVarList>;
 using Values = std::vector<qint64>;
 
@@ -97,8 +90,11 @@ class TestMonitor : public QObject
         if (!w->Create(nullptr, s))
             return nullptr;
         w->resize(400, 260);
-        for (const SnmpVarList &variables : answers)
-            w->ProcessResponse(response(variables));
+        SnmpPdu pdu;
+        for (const SnmpVarList &variables : answers) {
+            pdu.varbinds = variables;
+            w->ProcessResponse(pdu);
+        }
         return w;
     }
 
