@@ -80,9 +80,7 @@ struct Field
 
     QModelIndex find(const QString &text) const
     {
-        const QModelIndexList hits = model()->match(model()->index(0, 0), Qt::DisplayRole, text, 1,
-                                                    Qt::MatchExactly | Qt::MatchRecursive);
-        return hits.value(0);
+        return model()->match(model()->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchExactly | Qt::MatchRecursive).value(0);
     }
 
     // The whole tree, every item's children made: "text oid image", two
