@@ -94,8 +94,7 @@ private slots:
             if (command)
                 command->trigger();
             QCOMPARE(view->isRunning(), on);
-            const QString state = on ? QStringLiteral("Orvelle - Trap receive service is running")
-                                     : QStringLiteral("Orvelle - Trap receive service is not running");
+            const QString state = QStringLiteral("Orvelle - Trap receive service is ") + (on ? "running" : "not running");
             QCOMPARE(frame.windowTitle(), state + QStringLiteral(" - Orvelle"));
             QCOMPARE(frame.startStopAction()->text(), on ? QStringLiteral("&Stop") : QStringLiteral("&Start"));
             QCOMPARE(frame.trayStartStopAction()->text(), frame.startStopAction()->text());
