@@ -200,11 +200,27 @@ constexpr qsizetype kBloomBytes = sizeof(TrapBloom);
 
 void addTrigrams(TrapBloom &bloom, const QString &text)
 {
-    const QList<uint> points = text.toCaseFolded().toUcs4();
-    for (qsizetype i = 0; i + 3 <= points.size(); ++i) {
-        const quint32 h = (points[i] * 0x9E3779B1u) ^ (points[i + 1] * 0x85EBCA77u) ^ (points[i + 2] * 0xC2B2AE3Du);
+    // UTF-16 units, folded one by one: the same function makes the query's
+    // bits, so it only has to agree with itself, and it runs for every new
+    // text of a storm
+    const qsizetype n = text.size();
+    if (n < 3)
+        return;
+    const QChar *p = text.constData();
+    auto fold = [](QChar c) -> quint32 {
+        const char16_t u = c.unicode();
+        if (u < 0x80)
+            return u >= 'A' && u <= 'Z' ? u + 32u : u;
+        return c.toCaseFolded().unicode();
+    };
+    quint32 a = fold(p[0]), b = fold(p[1]);
+    for (qsizetype i = 2; i < n; ++i) {
+        const quint32 c = fold(p[i]);
+        const quint32 h = (a * 0x9E3779B1u) ^ (b * 0x85EBCA77u) ^ (c * 0xC2B2AE3Du);
         const quint32 bit = (h ^ (h >> 15)) & 255;
         bloom[bit >> 6] |= quint64(1) << (bit & 63);
+        a = b;
+        b = c;
     }
 }
 
@@ -403,16 +419,21 @@ void TrapJournal::append(std::shared_ptr<const tagTRAPRECORD> record)
 {
     if (!m_writeDb || !record)
         return;
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         if (m_pending.size() >= kMaxPending) {
             ++m_dropped;
             return;
         }
+        // only the first record wakes the writer: it takes the rest with
+        // it, and a wake-up per trap cost two context switches each
+        wake = m_pending.empty();
         m_pending.push_back(std::move(record));
         ++m_queuedSeq;
     }
-    m_wake.notify_one();
+    if (wake)
+        m_wake.notify_one();
 }
 
 bool TrapJournal::sync(int timeoutMs)
