@@ -5,6 +5,7 @@
 #include "orvelleview.h"
 #include "singleinstance.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
 
@@ -36,6 +37,12 @@ void quitOnTerminationSignals(QObject *context)
     QObject::connect(notifier, &QSocketNotifier::activated, context, [] {
         char byte;
         while (::read(g_quitPipe[0], &byte, 1) > 0) {
+        }
+        // a message box or dialog runs a loop of its own (also before the
+        // program's loop has started): it is closed first
+        while (QWidget *modal = QApplication::activeModalWidget()) {
+            if (!modal->close())
+                break;
         }
         QCoreApplication::quit();
     });

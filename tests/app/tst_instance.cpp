@@ -107,6 +107,39 @@ private slots:
         QCOMPARE(process->state(), QProcess::Running);
     }
 
+    void terminationSignalEndsIt_data()
+    {
+        QTest::addColumn<bool>("goodConfig");
+        QTest::newRow("receiving") << true;
+        QTest::newRow("while the start-up error is shown") << false; // it ran until OK was clicked
+    }
+
+    // SIGTERM (logout, kill) ends the program as Exit does, so that the
+    // journal is written, also while a message box runs a loop of its own.
+    void terminationSignalEndsIt()
+    {
+        QFETCH(bool, goodConfig);
+        const QString data = m_root->path() + QStringLiteral("/DATA");
+        QVERIFY(QDir().mkpath(data));
+        QVERIFY(QFile::copy(TestSupport::sourceDir() + QStringLiteral("/DATA/MIBTable.xml"), data + QStringLiteral("/MIBTable.xml")));
+        const quint16 port = TestSupport::freeUdpPort();
+        QVERIFY(TestSupport::writeFile(data + QStringLiteral("/Config.xml"),
+            goodConfig ? QStringLiteral("<config><trap_port>%1</trap_port></config>").arg(port).toUtf8() : QByteArray("<config><max_rows>x</max_rows></config>")));
+        m_env.insert(QStringLiteral("ORVELLE_DATA_DIR"), data);
+        m_env.insert(QStringLiteral("ORVELLE_TRAP_ADDRESSES"), QStringLiteral("127.0.0.1"));
+        QProcess *process = startProgram({QStringLiteral("-service")});
+        QVERIFY(process->waitForStarted());
+        if (goodConfig)
+            QTRY_VERIFY_WITH_TIMEOUT(!QUdpSocket().bind(QHostAddress::LocalHost, port), 10000);
+        else
+            QTest::qWait(1500); // the message box is up
+        QCOMPARE(process->state(), QProcess::Running);
+        ::kill(pid_t(process->processId()), SIGTERM);
+        QVERIFY(process->waitForFinished(5000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), goodConfig ? 0 : 1);
+    }
+
     void exportedRoutinesVisible()
     {
         const QString nm = TestSupport::findProgram(QStringLiteral("nm"));
