@@ -17,12 +17,8 @@
 
 struct SnmpTrapUser
 {
-    QString userName;
-    SnmpSecurityLevel level = SnmpSecurityLevel::AuthPriv;
-    SnmpAuthProtocol authProtocol = SnmpAuthProtocol::SHA256;
-    QString authPassphrase;
-    SnmpPrivProtocol privProtocol = SnmpPrivProtocol::AES128;
-    QString privPassphrase;
+    // The same user as a request session's (its context name is not used).
+    SnmpUsmCredentials usm;
     QByteArray engineId; // the sender's snmpEngineID; empty: learned
 
     friend bool operator==(const SnmpTrapUser &, const SnmpTrapUser &) = default;

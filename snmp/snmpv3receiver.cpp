@@ -365,8 +365,8 @@ bool SnmpV3Receiver::Private::addUser(const QByteArray &engine, const User &from
     user->userStorageType = ST_VOLATILE;
     user->userStatus = RS_ACTIVE;
     const SnmpTrapUser &config = from.config;
-    if (config.level != SnmpSecurityLevel::NoAuthNoPriv) {
-        const SnmpInternal::ProtocolOid auth = SnmpInternal::authProtocolOid(config.authProtocol);
+    if (config.usm.level != SnmpSecurityLevel::NoAuthNoPriv) {
+        const SnmpInternal::ProtocolOid auth = SnmpInternal::authProtocolOid(config.usm.authProtocol);
         free(user->authProtocol);
         user->authProtocol = snmp_duplicate_objid(auth.ids, auth.length);
         user->authProtocolLen = auth.length;
@@ -378,8 +378,8 @@ bool SnmpV3Receiver::Private::addUser(const QByteArray &engine, const User &from
                             static_cast<size_t>(from.authKu.size()), user->authKey,
                             &user->authKeyLen) != SNMPERR_SUCCESS)
             return fail();
-        if (config.level == SnmpSecurityLevel::AuthPriv) {
-            const SnmpInternal::ProtocolOid priv = SnmpInternal::privProtocolOid(config.privProtocol);
+        if (config.usm.level == SnmpSecurityLevel::AuthPriv) {
+            const SnmpInternal::ProtocolOid priv = SnmpInternal::privProtocolOid(config.usm.privProtocol);
             free(user->privProtocol);
             user->privProtocol = snmp_duplicate_objid(priv.ids, priv.length);
             user->privProtocolLen = priv.length;
@@ -423,7 +423,7 @@ void SnmpV3Receiver::Private::removeAllOwn()
 bool SnmpV3Receiver::Private::digestMatches(const User &user, const QByteArray &engine, const QByteArray &datagram,
                                             const Header &h) const
 {
-    const SnmpInternal::ProtocolOid auth = SnmpInternal::authProtocolOid(user.config.authProtocol);
+    const SnmpInternal::ProtocolOid auth = SnmpInternal::authProtocolOid(user.config.usm.authProtocol);
     const int type = sc_get_authtype(auth.ids, auth.length);
     if (type < 0 || h.authLength != sc_get_auth_maclen(type))
         return false;
@@ -580,22 +580,22 @@ void SnmpV3Receiver::setUsers(const QList<SnmpTrapUser> &users)
     for (const SnmpTrapUser &config : users) {
         Private::User user;
         user.config = config;
-        user.name = config.userName.toUtf8();
+        user.name = config.usm.userName.toUtf8();
         if (user.name.isEmpty() || user.name.contains('\0') || user.name.size() > 32)
             continue;
         if (!config.engineId.isEmpty() && !SnmpLocalEngine::isValidEngineId(config.engineId))
             continue;
-        if (config.level != SnmpSecurityLevel::NoAuthNoPriv) {
-            if (!snmpAuthProtocolSupported(config.authProtocol))
+        if (config.usm.level != SnmpSecurityLevel::NoAuthNoPriv) {
+            if (!snmpAuthProtocolSupported(config.usm.authProtocol))
                 continue;
-            user.authKu = keyOf(config.authProtocol, config.authPassphrase);
+            user.authKu = keyOf(config.usm.authProtocol, config.usm.authPassphrase);
             if (user.authKu.isEmpty())
                 continue;
         }
-        if (config.level == SnmpSecurityLevel::AuthPriv) {
-            if (!snmpPrivProtocolSupported(config.privProtocol))
+        if (config.usm.level == SnmpSecurityLevel::AuthPriv) {
+            if (!snmpPrivProtocolSupported(config.usm.privProtocol))
                 continue;
-            user.privKu = keyOf(config.authProtocol, config.privPassphrase);
+            user.privKu = keyOf(config.usm.authProtocol, config.usm.privPassphrase);
             if (user.privKu.isEmpty())
                 continue;
         }
@@ -662,7 +662,7 @@ SnmpV3Receiver::Result SnmpV3Receiver::process(const SnmpTrapPort::Datagram &dat
                 return dropped(SnmpDropReason::UnknownUser);
             refused = SnmpDropReason::UnknownUser;
         } else if (const Private::User *user = d->firstUser(h.userName);
-                   user && levelRank(h.level()) < levelRank(user->config.level)) {
+                   user && levelRank(h.level()) < levelRank(user->config.usm.level)) {
             return dropped(SnmpDropReason::AuthenticationFailure);
         }
     } else {
@@ -671,7 +671,7 @@ SnmpV3Receiver::Result SnmpV3Receiver::process(const SnmpTrapPort::Datagram &dat
             return dropped(SnmpDropReason::UnknownUser);
         int required = levelRank(SnmpSecurityLevel::AuthPriv);
         for (const Private::User *user : candidates)
-            required = qMin(required, levelRank(user->config.level));
+            required = qMin(required, levelRank(user->config.usm.level));
         if (levelRank(h.level()) < required)
             return dropped(SnmpDropReason::AuthenticationFailure);
         const auto *engine = reinterpret_cast<const u_char *>(h.engineId.constData());
@@ -680,7 +680,7 @@ SnmpV3Receiver::Result SnmpV3Receiver::process(const SnmpTrapPort::Datagram &dat
                 return dropped(SnmpDropReason::UnknownUser); // nothing proves who sent it
             const Private::User *proven = nullptr;
             for (const Private::User *user : candidates) {
-                if (levelRank(user->config.level) >= levelRank(h.level())
+                if (levelRank(user->config.usm.level) >= levelRank(h.level())
                     && d->digestMatches(*user, h.engineId, datagram.data, h)) {
                     proven = user;
                     break;

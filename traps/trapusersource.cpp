@@ -58,14 +58,9 @@ void TrapUserSource::reload()
             const bool open = profile.target.usm.level == SnmpSecurityLevel::NoAuthNoPriv;
             if (state == DeviceProfileStore::SecretsState::Complete
                 || (state == DeviceProfileStore::SecretsState::AskUser && open)) {
-                const SnmpUsmCredentials &usm = profile.target.usm;
                 SnmpTrapUser user;
-                user.userName = usm.userName;
-                user.level = usm.level;
-                user.authProtocol = usm.authProtocol;
-                user.authPassphrase = usm.authPassphrase;
-                user.privProtocol = usm.privProtocol;
-                user.privPassphrase = usm.privPassphrase;
+                user.usm = profile.target.usm;
+                user.usm.contextName.clear();
                 pending->users[i] = user;
                 pending->answered[i] = true;
             } else if (state == DeviceProfileStore::SecretsState::AskUser) {

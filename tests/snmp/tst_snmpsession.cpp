@@ -275,18 +275,17 @@ private slots:
         if (!m_snmpd.isRunning() || !m_haveTools)
             QSKIP("no snmpd or no snmptrap");
         using L = SnmpSecurityLevel;
-        const SnmpTrapUser priv{TestSupport::kV3PrivUser, L::AuthPriv, SnmpAuthProtocol::SHA256, TestSupport::kV3AuthPass,
-                                SnmpPrivProtocol::AES128, TestSupport::kV3PrivPass, {}};
-        const SnmpTrapUser auth{TestSupport::kV3AuthUser, L::AuthNoPriv, SnmpAuthProtocol::SHA1, TestSupport::kV3AuthPass,
-                                SnmpPrivProtocol::AES128, {}, {}};
+        const SnmpTrapUser priv{{TestSupport::kV3PrivUser, L::AuthPriv, SnmpAuthProtocol::SHA256, TestSupport::kV3AuthPass,
+                                 SnmpPrivProtocol::AES128, TestSupport::kV3PrivPass}, {}};
+        const SnmpTrapUser auth{{TestSupport::kV3AuthUser, L::AuthNoPriv, SnmpAuthProtocol::SHA1, TestSupport::kV3AuthPass,
+                                 SnmpPrivProtocol::AES128, {}}, {}};
         m_trapSession->setTrapUsers({priv, auth});
         // the agent's snmpEngineID, snmpEngineBoots and snmpEngineTime, which
         // its traps carry (a second on: snmptrap takes a time of 0 for none);
         // empty when the request failed
         const auto open = [this](const SnmpTrapUser &u) {
             auto s = std::make_unique<CSnmpSession>();
-            s->Open(SnmpTarget{u"127.0.0.1"_s, m_agentPort, SNMP_VERSION_V3, {}, {u.userName, u.level, u.authProtocol,
-                               u.authPassphrase, u.privProtocol, u.privPassphrase, {}}});
+            s->Open(SnmpTarget{u"127.0.0.1"_s, m_agentPort, SNMP_VERSION_V3, {}, u.usm});
             return s;
         };
         const auto request = [](CSnmpSession &s) {
@@ -301,11 +300,11 @@ private slots:
         const auto trap = [this](const SnmpTrapUser &u, const SnmpVarList &agent) {
             const size_t before = m_traps->count(SNMPN_RECEIVED);
             QStringList a{u"-v3"_s, u"-e"_s, QString::fromLatin1(agent[0].value.octets.toHex()), u"-Z"_s,
-                          u"%1,%2"_s.arg(agent[1].value.number).arg(agent[2].value.number + 1), u"-u"_s, u.userName, u"-a"_s,
-                          snmpAuthProtocolName(u.authProtocol).remove(u"-1"_s), u"-A"_s, u.authPassphrase};
-            a << u"-l"_s << (u.privPassphrase.isEmpty() ? u"authNoPriv"_s : u"authPriv"_s);
-            if (!u.privPassphrase.isEmpty())
-                a << u"-x"_s << u"AES"_s << u"-X"_s << u.privPassphrase;
+                          u"%1,%2"_s.arg(agent[1].value.number).arg(agent[2].value.number + 1), u"-u"_s, u.usm.userName, u"-a"_s,
+                          snmpAuthProtocolName(u.usm.authProtocol).remove(u"-1"_s), u"-A"_s, u.usm.authPassphrase};
+            a << u"-l"_s << (u.usm.privPassphrase.isEmpty() ? u"authNoPriv"_s : u"authPriv"_s);
+            if (!u.usm.privPassphrase.isEmpty())
+                a << u"-x"_s << u"AES"_s << u"-X"_s << u.usm.privPassphrase;
             TestSupport::runSnmpTool(u"snmptrap"_s, a << u"127.0.0.1:%1"_s.arg(m_trapPort) << QString() << kSeq0.toString(), m_dir.path());
             return QTest::qWaitFor([&] { return m_traps->count(SNMPN_RECEIVED) > before; }, kWaitMs);
         };

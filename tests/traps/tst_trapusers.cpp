@@ -38,7 +38,7 @@ QStringList userNames(const QList<SnmpTrapUser> &users)
 {
     QStringList names;
     for (const SnmpTrapUser &u : users)
-        names << u.userName + u'/' + u.authPassphrase + u'/' + (u.level == SnmpSecurityLevel::AuthPriv ? u.privPassphrase : u"-"_s);
+        names << u.usm.userName + u'/' + u.usm.authPassphrase + u'/' + (u.usm.level == SnmpSecurityLevel::AuthPriv ? u.usm.privPassphrase : u"-"_s);
     return names;
 }
 
