@@ -9,12 +9,16 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 namespace {
 
@@ -226,6 +230,39 @@ private slots:
         QTest::newRow("folder is a file") << QStringLiteral("plain/traps.db") << QByteArray() << QStringLiteral("cannot create the folder");
         QTest::newRow("not a database") << QStringLiteral("junk.db") << QByteArray(8192, 'j') << QStringLiteral("not a database");
         QTest::newRow("newer format") << QStringLiteral("newer.db") << QByteArray("newer") << QStringLiteral("newer version");
+    }
+
+    // A disk that fills up while the program runs: said once, with the
+    // file and the reason; what could not be written is counted, and the
+    // journal goes on once there is room again.
+    void diskFullWhileWriting()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("full.db"));
+        TrapJournal journal;
+        QVERIFY(journal.open({path, 0, 0}, nullptr));
+        QSignalSpy failed(&journal, &TrapJournal::failed);
+        QVERIFY(fill(journal, fixture()));
+        // a file-size limit makes every write beyond it fail as a full disk does
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit small = before;
+        small.rlim_cur = rlim_t(QFileInfo(path + QStringLiteral("-wal")).size());
+        setrlimit(RLIMIT_FSIZE, &small);
+        std::vector<tagTRAPRECORD> more;
+        for (int i = 0; i < 2000; ++i)
+            more.push_back(trap("10.9.9.9", "public", "burst", 1, kT0 + 400, QString(300, u'b')));
+        QVERIFY(fill(journal, more));
+        QVERIFY(fill(journal, more));
+        setrlimit(RLIMIT_FSIZE, &before);
+        QTRY_COMPARE(failed.size(), 1); // once, not once per batch
+        const QString message = failed.first().first().toString();
+        QVERIFY2(message.contains(path) && message.contains(QStringLiteral("cannot write")), qPrintable(message));
+        QVERIFY(journal.dropped() > 0);
+        QVERIFY(fill(journal, {trap("10.9.9.9", "public", "after", 1, kT0 + 500, QStringLiteral("room again"))}));
+        QCOMPARE(journal.newest(2).back().strDescription, QStringLiteral("after"));
+        journal.close();
+        QCOMPARE(journalIntegrity(path), QStringLiteral("ok"));
     }
 
     void unusableFile()
