@@ -208,6 +208,7 @@ void DeviceProfileStore::rememberSecrets(const DeviceProfile &profile)
     for (SecretKind kind : kAllSecretKinds)
         setSecret(m_profiles[i], kind, secretOf(profile, kind));
     markKnown(profile.name);
+    emit secretsRemembered(profile.name);
 }
 
 void DeviceProfileStore::withSecrets(const QString &name, QObject *context, SecretsCallback done)

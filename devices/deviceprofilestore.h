@@ -108,6 +108,8 @@ public:
 
 signals:
     void changed();
+    // Secrets typed for a profile (rememberSecrets) are known from now on.
+    void secretsRemembered(const QString &name);
     // The settings could not be written: the message names the file.
     void saveFailed(const QString &message);
     // Relayed once from the secret store (reason as the store gives it).

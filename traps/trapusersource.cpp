@@ -9,6 +9,9 @@ TrapUserSource::TrapUserSource(DeviceProfileStore *store, CTrapReceiver *receive
     : QObject(parent), m_store(store), m_receiver(receiver)
 {
     connect(m_store, &DeviceProfileStore::changed, this, &TrapUserSource::reload);
+    // without a keyring, passphrases typed for a walk or a test make the
+    // profile's user a trap user too
+    connect(m_store, &DeviceProfileStore::secretsRemembered, this, &TrapUserSource::reload);
     reload();
 }
 

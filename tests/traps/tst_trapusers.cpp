@@ -109,6 +109,11 @@ private slots:
         QVERIFY(dialog.engineIdField()->isReadOnly());
         QCOMPARE(dialog.engineIdField()->text(), SnmpLocalEngine::engineIdText(CTrapReceiver::engineId()));
         QCOMPARE(QByteArray::fromHex(dialog.engineIdField()->text().toLatin1()), CTrapReceiver::engineId());
+        // passphrases typed at a prompt for the run make it a trap user
+        store.rememberSecrets(profile(u"edge"_s, SNMP_VERSION_V3, u"ops"_s, SnmpSecurityLevel::AuthPriv));
+        QVERIFY(applied.wait());
+        QCOMPARE(userNames(receiver.trapUsers()), QStringList({u"ops/auth-pass-edge/priv-pass-edge"_s, u"any//-"_s}));
+        QVERIFY(source->profilesWithoutSecrets().isEmpty());
     }
 };
 
