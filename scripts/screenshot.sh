@@ -132,6 +132,22 @@ shoot() { # LANG OUTPUT
     echo "wrote $out"
 }
 
+# Waits until the daemon PID answers the command CHECK...; false, with the
+# daemon stopped, when it ended first (its port was taken: the caller tries
+# another) or did not answer within 10 seconds.
+await_daemon() {
+    local pid=$1
+    shift
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        "$@" > /dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    return 1
+}
+
 # A private snmpd on a loopback high port: community public reads the whole
 # tree; the system group has fixed texts, so that the pictures do not show
 # this machine's name and kernel. Community loopback sees only the
@@ -161,16 +177,8 @@ CONF
         SNMP_PERSISTENT_DIR="$dir/persist" "$snmpd" -f -C -c "$dir/snmpd.conf" -m "" -I -smux \
             -LF n "$dir/snmpd.log" "udp:127.0.0.1:$agent_port" < /dev/null > "$dir/snmpd.out" 2>&1 &
         agent_pid=$!
-        for _ in $(seq 100); do
-            kill -0 "$agent_pid" 2>/dev/null || break # the port was taken: try another
-            if snmpget -v1 -c public -m "" -t 1 -r 0 "udp:127.0.0.1:$agent_port" .1.3.6.1.2.1.1.5.0 \
-                   > /dev/null 2>&1; then
-                return 0
-            fi
-            sleep 0.1
-        done
-        kill "$agent_pid" 2>/dev/null || true
-        wait "$agent_pid" 2>/dev/null || true
+        await_daemon "$agent_pid" snmpget -v1 -c public -m "" -t 1 -r 0 "udp:127.0.0.1:$agent_port" .1.3.6.1.2.1.1.5.0 &&
+            return 0
         agent_pid=
     done
     echo "screenshot.sh: snmpd did not start; see $dir/snmpd.log" >&2
@@ -521,13 +529,7 @@ if \$app-name == "orvelle" then {
 CONF
         "$rsyslogd" -n -f "$dir/rsyslog.conf" -i "$dir/rsyslogd.pid" < /dev/null > "$dir/rsyslogd.out" 2>&1 &
         collector_pid=$!
-        for _ in $(seq 50); do
-            kill -0 "$collector_pid" 2>/dev/null || break
-            grep -q "$hex" /proc/net/udp 2>/dev/null && return 0
-            sleep 0.1
-        done
-        kill "$collector_pid" 2>/dev/null || true
-        wait "$collector_pid" 2>/dev/null || true
+        await_daemon "$collector_pid" grep -q "$hex" /proc/net/udp && return 0
         collector_pid=
     done
     echo "screenshot.sh: rsyslogd did not start; see $dir/rsyslogd.out" >&2

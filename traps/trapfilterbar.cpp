@@ -95,11 +95,7 @@ TrapFilterBar::TrapFilterBar(QWidget *parent) : QWidget(parent)
     connect(m_toOn, &QCheckBox::toggled, m_to, &QWidget::setVisible);
     connect(m_fromOn, &QCheckBox::toggled, this, &TrapFilterBar::changed);
     connect(m_toOn, &QCheckBox::toggled, this, &TrapFilterBar::changed);
-    connect(close, &QToolButton::clicked, this, [this] {
-        hide();
-        m_settle.stop();
-        emit closed();
-    });
+    connect(close, &QToolButton::clicked, this, &TrapFilterBar::closeBar);
     hide();
 }
 
@@ -140,6 +136,13 @@ void TrapFilterBar::setStatus(const QString &text)
     m_status->setText(text);
 }
 
+void TrapFilterBar::closeBar()
+{
+    hide();
+    m_settle.stop();
+    emit closed();
+}
+
 void TrapFilterBar::changed()
 {
     m_settle.start();
@@ -148,9 +151,7 @@ void TrapFilterBar::changed()
 void TrapFilterBar::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        hide();
-        m_settle.stop();
-        emit closed();
+        closeBar();
         return;
     }
     QWidget::keyPressEvent(event);

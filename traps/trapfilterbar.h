@@ -39,6 +39,7 @@ protected:
 
 private:
     void changed();
+    void closeBar();
 
     QLineEdit *m_text = nullptr;
     QComboBox *m_severity = nullptr;

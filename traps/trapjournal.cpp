@@ -73,9 +73,10 @@ qint64 pragmaNumber(sqlite3 *db, const char *sql)
     return s && s.step() == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : -1;
 }
 
-// The variables of a trap as one blob: for each, its syntax, then OID,
-// name, value and raw value, each a length and UTF-8 bytes. Lengths are
-// LEB128, so a short text costs one byte of length.
+// A group's records as one blob: for each trap its time, severity,
+// specific number and texts, then each variable's syntax, OID, name, value
+// and raw value; texts are a length and UTF-8 bytes. Lengths are LEB128,
+// so a short text costs one byte of length.
 void putLength(QByteArray &out, quint64 n)
 {
     do {
@@ -262,14 +263,7 @@ GroupIndex indexGroup(const std::vector<const tagTRAPRECORD *> &records)
     };
     for (const tagTRAPRECORD *r : records) {
         TrapBloom bloom{};
-        add(bloom, r->strAgent);
-        add(bloom, r->strCommunity);
-        add(bloom, r->strDescription);
-        for (const tagTRAPVARBIND &vb : r->lstVarbinds) {
-            add(bloom, vb.strOid);
-            add(bloom, vb.strName);
-            add(bloom, vb.strValue);
-        }
+        forEachSearchedText(*r, [&](const QString &part) { add(bloom, part); });
         index.blooms.append(reinterpret_cast<const char *>(bloom.data()), kBloomBytes);
     }
     index.text = text.toUtf8();
@@ -387,7 +381,6 @@ bool TrapJournal::open(const Options &options, QString *error)
         m_stop = false;
         m_pending.clear();
         m_queuedSeq = m_committedSeq = 0;
-        m_retainRequests = m_retainsDone = 0;
     }
     m_writer = std::thread([this] { writerLoop(); });
     m_searcher = std::thread([this] { searchLoop(); });
@@ -445,17 +438,6 @@ bool TrapJournal::sync(int timeoutMs)
     return m_done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_committedSeq >= target || !m_writeDb; });
 }
 
-bool TrapJournal::applyRetention(int timeoutMs)
-{
-    std::unique_lock lock(m_mutex);
-    if (!m_writeDb)
-        return false;
-    const quint64 target = ++m_retainRequests;
-    m_retainRequested = true;
-    m_wake.notify_one();
-    return m_done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_retainsDone >= target; });
-}
-
 void TrapJournal::writerLoop()
 {
     using Clock = std::chrono::steady_clock;
@@ -466,19 +448,16 @@ void TrapJournal::writerLoop()
     auto lastCommit = Clock::now() - std::chrono::milliseconds(kCommitIntervalMs);
     for (;;) {
         bool retainNow = false;
-        quint64 retainTarget = 0;
         {
             std::unique_lock lock(m_mutex);
-            m_wake.wait_until(lock, nextRetention, [&] { return m_stop || !m_pending.empty() || m_retainRequested; });
+            m_wake.wait_until(lock, nextRetention, [&] { return m_stop || !m_pending.empty(); });
             // A steady stream is written a few times a second, in groups
             // large enough to share their texts; sync() does not wait.
             const auto due = lastCommit + std::chrono::milliseconds(kCommitIntervalMs);
-            m_wake.wait_until(lock, due, [&] { return m_stop || m_syncRequested || m_retainRequested; });
+            m_wake.wait_until(lock, due, [&] { return m_stop || m_syncRequested; });
             m_syncRequested = false;
             batch.swap(m_pending);
-            retainNow = m_retainRequested || Clock::now() >= nextRetention;
-            m_retainRequested = false;
-            retainTarget = m_retainRequests;
+            retainNow = Clock::now() >= nextRetention;
             if (m_stop && batch.empty() && !retainNow)
                 return;
         }
@@ -506,8 +485,6 @@ void TrapJournal::writerLoop()
         {
             std::lock_guard lock(m_mutex);
             m_committedSeq += batch.size();
-            if (retainNow)
-                m_retainsDone = std::max(m_retainsDone, retainTarget);
         }
         batch.clear();
         m_done.notify_all();

@@ -10,10 +10,12 @@
 // second). Searches run in a third thread on a connection of their own, so
 // neither typing in the filter bar nor a storm waits for the other.
 //
-// The text index is an FTS5 trigram index without positions and without a
-// copy of the text: it only narrows the candidates, and TrapQuery::matches()
-// decides. Deleting a trap from such an index needs the text it was indexed
-// with, which trapSearchText() makes again from the stored record.
+// A row holds a group of traps (those of one write, up to 64), and the text
+// index holds each distinct text of a group once: an FTS5 trigram index
+// without positions and without a copy of the text. It only narrows the
+// candidates, with each trap's trigram bits after it; TrapQuery::matches()
+// decides. Deleting a group from such an index needs the text it was
+// indexed with, which is made again from the stored records.
 //
 // Retention deletes the oldest traps by age and while the used size exceeds
 // the limit; freed pages go back to the file system (incremental vacuum).
@@ -77,8 +79,6 @@ public:
     void append(std::shared_ptr<const tagTRAPRECORD> record);
     // Waits until everything queued so far is committed; false on timeout.
     bool sync(int timeoutMs = 10000);
-    // Runs retention now and waits for it.
-    bool applyRetention(int timeoutMs = 60000);
 
     // Starts a search for the newest matches filling at most `maxRows`
     // rows; searchFinished() follows with the same ticket. A newer search
@@ -118,9 +118,7 @@ private:
     std::vector<std::shared_ptr<const tagTRAPRECORD>> m_pending;
     quint64 m_queuedSeq = 0;    // records queued so far
     quint64 m_committedSeq = 0; // of those, handled by the writer
-    bool m_retainRequested = false;
     bool m_syncRequested = false;
-    quint64 m_retainRequests = 0, m_retainsDone = 0;
     bool m_stop = false;
 
     std::thread m_searcher;

@@ -10,9 +10,12 @@ bool TrapQuery::matches(const tagTRAPRECORD &record) const
         return false;
     if (terms.isEmpty())
         return true;
-    const QString text = trapSearchText(record);
+    // a term never spans two texts: blanks end a term, and a trap's texts
+    // are apart
     for (const QString &term : terms) {
-        if (!text.contains(term, Qt::CaseInsensitive))
+        bool found = false;
+        forEachSearchedText(record, [&](const QString &text) { found = found || text.contains(term, Qt::CaseInsensitive); });
+        if (!found)
             return false;
     }
     return true;
@@ -36,14 +39,4 @@ QStringList TrapQuery::termsOf(const QString &text)
     if (!current.isEmpty())
         terms.append(current);
     return terms;
-}
-
-QString trapSearchText(const tagTRAPRECORD &record)
-{
-    // Line ends between the fields, so that a term never matches across two
-    // of them.
-    QString text = record.strAgent + u'\n' + record.strCommunity + u'\n' + record.strDescription;
-    for (const tagTRAPVARBIND &vb : record.lstVarbinds)
-        text += u'\n' + vb.strOid + u'\n' + vb.strName + u'\n' + vb.strValue;
-    return text;
 }

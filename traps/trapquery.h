@@ -35,5 +35,17 @@ struct TrapQuery
     static quint32 severityBit(quint32 severity) { return severity >= 1 && severity <= 3 ? 1u << severity : 1u; }
 };
 
-// The text a trap is searched by, as the journal indexes it.
-QString trapSearchText(const tagTRAPRECORD &record);
+// Calls `f` with each text a trap is searched by: the list's filter and the
+// journal's index both take them from here.
+template <typename F>
+void forEachSearchedText(const tagTRAPRECORD &record, F &&f)
+{
+    f(record.strAgent);
+    f(record.strCommunity);
+    f(record.strDescription);
+    for (const tagTRAPVARBIND &vb : record.lstVarbinds) {
+        f(vb.strOid);
+        f(vb.strName);
+        f(vb.strValue);
+    }
+}
