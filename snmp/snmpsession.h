@@ -131,6 +131,9 @@ struct SnmpTrapStatistics
     // kernel and queue overflows also appear in the counts above (the
     // kernel's drops have no sender).
     std::array<SnmpDropCount, static_cast<size_t>(SnmpDropReason::Count)> drops{};
+
+    // Every datagram that was not listed, whatever the reason.
+    quint64 dropped() const { return malformed + queueDrops + kernelDrops; }
 };
 
 class CSnmpSession : public QObject

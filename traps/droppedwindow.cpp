@@ -52,14 +52,6 @@ QString DroppedWindow::reasonText(SnmpDropReason reason)
     return {};
 }
 
-quint64 DroppedWindow::droppedTotal(const SnmpTrapStatistics &stats)
-{
-    quint64 total = 0;
-    for (const SnmpDropCount &d : stats.drops)
-        total += d.count;
-    return total;
-}
-
 void DroppedWindow::setStatistics(const SnmpTrapStatistics &stats, quint64 journalDropped, quint64 forwardDropped)
 {
     const QLocale locale;

@@ -22,8 +22,6 @@ public:
     // Where the journal and the forwarding stand, in a line each (empty: off).
     void setStates(const QString &journal, const QString &forwarding);
     static QString reasonText(SnmpDropReason reason);
-    // Every datagram that was not listed, for the status bar.
-    static quint64 droppedTotal(const SnmpTrapStatistics &stats);
 
 private:
     QTreeWidget *m_list = nullptr;

@@ -14,7 +14,6 @@
 #include "snmpsetdlg.h"
 #include "trapaction.h"
 #include "trapfilter.h"
-#include "droppedwindow.h"
 #include "trapfilterbar.h"
 #include "trapforwarder.h"
 #include "trapreceiver.h"
@@ -126,6 +125,13 @@ COrvelleView::~COrvelleView()
     m_balloon.HideTip();
 }
 
+void COrvelleView::warnAfterStart(const QString &logged, const QString &shown)
+{
+    std::fprintf(stderr, "orvelle: %s\n", qPrintable(logged));
+    // after start-up, so that the main window is there to hold it
+    QTimer::singleShot(0, this, [this, shown] { showMessage(shown); });
+}
+
 void COrvelleView::showMessage(const QString &text)
 {
     MessageBox::show(this, text);
@@ -159,9 +165,7 @@ bool COrvelleView::OnCreate()
     m_pReader = std::move(reader);
     m_pTrapReceiver->setReader(m_pReader.get());
     if (!warning.isEmpty()) {
-        std::fprintf(stderr, "orvelle: %s\n", qPrintable(warning));
-        // after start-up, so that the main window is there to hold it
-        QTimer::singleShot(0, this, [this, warning] { showMessage(warning); });
+        warnAfterStart(warning, warning);
     }
     setMaxRows(m_settings.config.nMaxRows);
     openJournal();
@@ -200,12 +204,9 @@ void COrvelleView::openJournal()
     QString error;
     if (!journal->open(options, &error)) {
         delete journal;
-        std::fprintf(stderr, "orvelle: %s\n", qPrintable(error));
-        // The list works without it; after start-up, so that the main
-        // window is there to hold the message.
-        const QString text = tr("%1\n\nTraps are listed but not kept after the program ends, and the filter bar "
-                                "searches only the list.").arg(error);
-        QTimer::singleShot(0, this, [this, text] { showMessage(text); });
+        // the list works without it
+        warnAfterStart(error, tr("%1\n\nTraps are listed but not kept after the program ends, and the filter bar "
+                                 "searches only the list.").arg(error));
         return;
     }
     m_journal = journal;
@@ -268,7 +269,7 @@ void COrvelleView::publishStatistics()
         return;
     }
     const SnmpTrapStatistics stats = m_pTrapReceiver->trapStatistics();
-    emit trapStatisticsChanged(true, stats.delivered, DroppedWindow::droppedTotal(stats));
+    emit trapStatisticsChanged(true, stats.delivered, stats.dropped());
 }
 
 void COrvelleView::OnNew()

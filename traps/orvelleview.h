@@ -141,6 +141,8 @@ private:
     void updateCellTip(QMouseEvent *event, QWidget *source);
     void publishStatistics();
     void showMessage(const QString &text);
+    // Standard error at once, a message box once the event loop runs.
+    void warnAfterStart(const QString &logged, const QString &shown);
     void openJournal();
     void applyQuery(const TrapQuery &query);
     void showEveryTrap();

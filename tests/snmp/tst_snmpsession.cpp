@@ -276,9 +276,9 @@ private slots:
             QSKIP("no snmpd or no snmptrap");
         using L = SnmpSecurityLevel;
         const SnmpTrapUser priv{{TestSupport::kV3PrivUser, L::AuthPriv, SnmpAuthProtocol::SHA256, TestSupport::kV3AuthPass,
-                                 SnmpPrivProtocol::AES128, TestSupport::kV3PrivPass}, {}};
+                                 SnmpPrivProtocol::AES128, TestSupport::kV3PrivPass, {}}, {}};
         const SnmpTrapUser auth{{TestSupport::kV3AuthUser, L::AuthNoPriv, SnmpAuthProtocol::SHA1, TestSupport::kV3AuthPass,
-                                 SnmpPrivProtocol::AES128, {}}, {}};
+                                 SnmpPrivProtocol::AES128, {}, {}}, {}};
         m_trapSession->setTrapUsers({priv, auth});
         // the agent's snmpEngineID, snmpEngineBoots and snmpEngineTime, which
         // its traps carry (a second on: snmptrap takes a time of 0 for none);

@@ -45,10 +45,10 @@ QList<SnmpTrapUser> users()
     using A = SnmpAuthProtocol;
     using P = SnmpPrivProtocol;
     using L = SnmpSecurityLevel;
-    return {{{u"priv"_s, L::AuthPriv, A::SHA1, kAuthPass, P::AES128, kPrivPass}, {}},
-            {{u"auth"_s, L::AuthNoPriv, A::SHA256, kAuthPass, P::AES128, {}}, {}},
-            {{u"strong"_s, L::AuthPriv, A::SHA512, kAuthPass, P::AES256, kPrivPass}, {}},
-            {{u"fixed"_s, L::AuthNoPriv, A::MD5, kAuthPass, P::DES, {}}, QByteArray::fromHex(kFixedEngine.toLatin1())}};
+    return {{{u"priv"_s, L::AuthPriv, A::SHA1, kAuthPass, P::AES128, kPrivPass, {}}, {}},
+            {{u"auth"_s, L::AuthNoPriv, A::SHA256, kAuthPass, P::AES128, {}, {}}, {}},
+            {{u"strong"_s, L::AuthPriv, A::SHA512, kAuthPass, P::AES256, kPrivPass, {}}, {}},
+            {{u"fixed"_s, L::AuthNoPriv, A::MD5, kAuthPass, P::DES, {}, {}}, QByteArray::fromHex(kFixedEngine.toLatin1())}};
 }
 
 // snmptrap's or snmpinform's arguments: user, level, protocols and passphrases.
