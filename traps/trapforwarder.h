@@ -49,7 +49,7 @@ public:
     static constexpr int kEnterpriseNumber = 32473;
     static constexpr size_t kMaxQueued = 10000; // records
     // Longest text of one field, in UTF-16 characters (as the trap list).
-    static constexpr qsizetype kMaxValueChars = 2047;
+    static constexpr qsizetype kMaxValueChars = kMaxShownTextChars;
     // rsyslog's default maxMessageSize is 8096 bytes ("8k"); its imtcp cuts
     // a longer frame and logs the rest as a second, broken message.
     static constexpr qsizetype kMaxMessageBytes = 8096;

@@ -70,7 +70,7 @@ public:
     // What a cell shows: its text, a very long value cut to kMaxShownChars
     // with its full length said (the export and the action keep it whole).
     QString shownText(int row, int column) const;
-    static constexpr qsizetype kMaxShownChars = 2047;
+    static constexpr qsizetype kMaxShownChars = kMaxShownTextChars;
     // What the cell tip shows: the cell's text, and for a Counter64 value
     // its hex form too.
     QString cellTip(int row, int column) const;

@@ -6,6 +6,11 @@
 #include <ctime>
 #include <list>
 
+// The longest text of a field that is shown or sent on (a cell, its tip, a
+// forwarded message); what is longer is cut, ending "… (N characters)". The
+// export and the trap action keep it whole.
+inline constexpr qsizetype kMaxShownTextChars = 2047;
+
 // One variable binding of a received trap, already rendered for display.
 struct tagTRAPVARBIND
 {
