@@ -7,6 +7,7 @@
 // Prints key=value lines; the last line is a one-line summary with the
 // targets (text search under 200 ms, under 1 KiB per variable on disk).
 
+#include "benchsupport.h"
 #include "trapjournal.h"
 
 #include <QCoreApplication>
@@ -15,8 +16,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -28,18 +27,8 @@ constexpr double kBytesPerVariableLimit = 1024;
 constexpr quint32 kListRows = 10000; // the default row limit: what a search fills
 constexpr int kVariables = 4;
 
-void out(const QString &line)
-{
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
-double cpuSeconds()
-{
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
+using BenchSupport::cpuSeconds;
+using BenchSupport::out;
 
 const char *const kNames[] = {"linkDown", "linkUp", "coldStart", "warmStart", "authenticationFailure",
                               "entConfigChange", "bgpBackwardTransition", "ospfIfStateChange"};

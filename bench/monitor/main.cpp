@@ -7,6 +7,7 @@
 //   build/bench/monitor/monitor [--seconds N] [--windows N]
 
 #include "../benchagent.h"
+#include "../benchsupport.h"
 #include "mibwalkdlg.h"
 #include "monitorwnd.h"
 
@@ -36,19 +37,8 @@ constexpr double kTargetPercent = 2.0;
 // ifInUcastPkts, ifOutOctets, ifOutUcastPkts of interface 1 (lo).
 const int kColumns[kObjectsPerWindow] = {1, 3, 4, 5, 7, 8, 10, 11, 16, 17};
 
-void out(const QString &line)
-{
-    std::printf("%s\n", line.toUtf8().constData());
-    std::fflush(stdout);
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+using BenchSupport::cpuSeconds;
+using BenchSupport::out;
 
 // user + system seconds of another process, from /proc
 double processCpuSeconds(qint64 pid)
